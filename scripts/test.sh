@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Halyard twice (plain, and with the address and
+# undefined-behaviour sanitizers) and runs every test in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure -j 2)
+
+bash scripts/build.sh build-asan -DHALYARD_SANITIZE=ON -DHALYARD_BENCH=OFF
+(cd build-asan && ctest --output-on-failure -j 2)

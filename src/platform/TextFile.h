@@ -1,0 +1,73 @@
+#pragma once
+// The text file of the log, the dumps, the command files and the saved list.
+//
+// Every character is one byte. WriteString turns "\n" into CR LF and writes at
+// once, so a record is on disk when the call returns. ReadString gives one line
+// without its CR LF (or LF). Errors are thrown as CFileException with the cause
+// numbers the rest of the program reports; Open reports them through its
+// optional out parameter instead. One thread uses an object.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace halyard {
+
+class CFileException {
+public:
+    enum Cause {
+        none = 0, genericException = 1, fileNotFound = 2, badPath = 3, tooManyOpenFiles = 4,
+        accessDenied = 5, invalidFile = 6, removeCurrentDir = 7, directoryFull = 8,
+        badSeek = 9, hardIO = 10, sharingViolation = 11, lockViolation = 12,
+        diskFull = 13, endOfFile = 14
+    };
+
+    CFileException() = default;
+    CFileException(int nCause, int nOsError, std::string strFileName = {})
+        : m_cause(nCause), m_lOsError(nOsError), m_strFileName(std::move(strFileName)) {}
+
+    // Cause from an errno value.
+    static int CauseFromErrno(int nErrno);
+    // A sentence for a message box: what failed and the system's words.
+    std::string ErrorMessage() const;
+
+    int m_cause = none;
+    int m_lOsError = 0;
+    std::string m_strFileName;
+};
+
+class CTextFile {
+public:
+    enum OpenFlags : unsigned {
+        modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
+        modeCreate = 0x1000, modeNoTruncate = 0x2000
+    };
+
+    CTextFile() = default;
+    ~CTextFile();
+    CTextFile(const CTextFile&) = delete;
+    CTextFile& operator=(const CTextFile&) = delete;
+
+    bool Open(const std::string& strPath, unsigned nFlags, CFileException* pError = nullptr);
+    bool IsOpen() const { return m_fd >= 0; }
+    void Close();
+    // Appends at the end when the file was opened with modeNoTruncate.
+    void SeekToEnd();
+    void WriteString(std::string_view text);
+    // False at the end of the file.
+    bool ReadString(std::string& strLine);
+    void Flush();
+    uint64_t GetLength() const;
+    const std::string& GetFilePath() const { return m_strPath; }
+
+private:
+    [[noreturn]] void Throw(int nErrno) const;
+
+    int m_fd = -1;
+    std::string m_strPath;
+    std::string m_readBuffer;
+    size_t m_nReadPos = 0;
+    bool m_bEof = false;
+};
+
+} // namespace halyard

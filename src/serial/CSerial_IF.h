@@ -1,0 +1,120 @@
+#pragma once
+// One serial port with its comm watch thread.
+//
+// The owner (the document, or the connect dialog's identification) calls
+// Initialise, EnableCommThread, SendData, ReceiveData and Close on its own
+// thread. The comm watch thread alone touches the port: it writes what SendData
+// queued in the transmit ring, reads what arrives into the receive ring, cuts
+// it into lines (ParseData) into the 40-slot packet buffer and signals the
+// named data-in event "QRM_EVENT_COMMS_DATA_IN<n>" when a line is complete.
+// It passes every 50 ms, and also wakes at once when the port is readable.
+//
+// When the other end hangs up (a pulled USB adapter, a closed pseudo-terminal)
+// the thread stops watching the port and signals the named hang-up event
+// "QRM_HANGUP_EVENT_<n>", on which the document's watcher thread ends.
+//
+// Port names are "COM%d:" or "\\.\COM%d"; CPortTable turns them into devices.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "CCircularBuffer.h"
+#include "CPacketBuffer.h"
+#include "platform/AutoResetEvent.h"
+#include "platform/SerialDevice.h"
+
+namespace halyard {
+
+constexpr uint32_t E_FAIL = 0x80004005u;
+constexpr uint32_t SERIAL_BUFFER_SIZE = 40960;
+constexpr uint32_t SERIAL_PACKET_SLOTS = 40;
+constexpr uint32_t SERIAL_CHUNK_SIZE = 4096;
+constexpr int COMM_WATCH_PASS_MS = 50;
+constexpr int THREAD_STOP_WAIT_MS = 5000;
+constexpr uint32_t MAXDWORD = 0xFFFFFFFFu;
+
+struct COMMTIMEOUTS {
+    uint32_t ReadIntervalTimeout = 0;
+    uint32_t ReadTotalTimeoutMultiplier = 0;
+    uint32_t ReadTotalTimeoutConstant = 0;
+    uint32_t WriteTotalTimeoutMultiplier = 0;
+    uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+class CSerial_IF {
+public:
+    CSerial_IF();
+    virtual ~CSerial_IF();
+    CSerial_IF(const CSerial_IF&) = delete;
+    CSerial_IF& operator=(const CSerial_IF&) = delete;
+
+    virtual uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t dwMaxBytes);
+    virtual void Close();
+    virtual bool Initialise(const std::string& lpszPortName, int nPort, const std::string& szEventName,
+                            uint8_t byEndChar);
+
+    bool ConfigPort(const std::string& lpszPortName, uint32_t dwBaudRate, uint8_t byByteSize,
+                    uint8_t byParity, uint8_t byStopBits, uint32_t dwDesiredAccess);
+    bool SetCommunicationTimeouts(uint32_t dwReadIntervalTimeout, uint32_t dwReadTotalTimeoutMultiplier,
+                                  uint32_t dwReadTotalTimeoutConstant, uint32_t dwWriteTotalTimeoutMultiplier,
+                                  uint32_t dwWriteTotalTimeoutConstant);
+    uint32_t SendData(const uint8_t* pbyBuffer, uint32_t dwBytesToSend);
+    void EnableCommThread(bool bEnable);
+    void SetBaudRate(uint32_t dwBaud);
+    bool StartStopThreads(bool bStart);
+
+    // The comm watch thread's work.
+    uint32_t DevCommWatchThreadProc();
+    uint32_t WriteData();
+    uint32_t ReadData();
+    void ParseData();
+
+    bool IsPortOpen() const { return m_bPortOpen; }
+    bool IsHungUp() const { return m_bHungUp; }
+    uint32_t GetLastError() const { return m_dwLastError; }
+    uint32_t GetBaudRate() const { return m_dwBaudRate; }
+    int GetPort() const { return m_nPort; }
+    const std::string& GetDataInEventName() const { return m_szDataInEventName; }
+
+protected:
+    COMMTIMEOUTS m_Timeouts;
+    bool m_bTimeoutsRead = false;
+    std::mutex m_csPort;
+    EventHandle m_hDataInEvent;
+    CSerialDevice m_hPort;
+    std::string m_szPortName = "COM1:";
+    uint32_t m_dwBaudRate = 9600;
+    uint8_t m_byParity = NOPARITY;
+    uint8_t m_byByteSize = 8;
+    uint8_t m_byStopBits = ONESTOPBIT;
+    std::atomic<uint32_t> m_dwLastError{0};
+    std::atomic<bool> m_bPortOpen{false};
+    int m_nPort = 0;
+    std::thread m_hThread;
+    std::atomic<bool> m_bCommThreadEnabled{false};
+    EventHandle m_hKillEvent;
+    EventHandle m_hWriteEvent;
+    EventHandle m_hReadEvent;
+    EventHandle m_hExitEvent;
+    EventHandle m_hHangUpEvent;
+    std::atomic<bool> m_bHungUp{false};
+    std::unique_ptr<CCircularBuffer> m_pTxBuffer;
+    std::unique_ptr<CCircularBuffer> m_pRxBuffer;
+    std::array<uint8_t, SERIAL_CHUNK_SIZE> m_byTxChunk{};
+    std::array<uint8_t, SERIAL_CHUNK_SIZE> m_byRxChunk{};
+    std::unique_ptr<CPacketBuffer> m_pPacketBuffer;
+    std::string m_szDataInEventName = "QRM_EVENT_COMMS_DATA_IN";
+    uint8_t m_byEndChar = 10;
+};
+
+// Name of a per-port event: "%s%d" for the data-in event, "QRM_..._%d" for the others.
+std::string SerialEventName(const char* szBase, int nPort);
+std::string DataInEventName(int nPort);
+std::string HangUpEventName(int nPort);
+
+} // namespace halyard
