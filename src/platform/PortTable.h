@@ -47,7 +47,6 @@ public:
 
 private:
     int LowestFree() const;
-    void Insert(PortEntry entry);
 
     mutable std::mutex m_mutex;
     std::vector<PortEntry> m_pinned;

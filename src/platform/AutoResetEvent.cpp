@@ -1,0 +1,78 @@
+#include "AutoResetEvent.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+
+namespace halyard {
+
+CAutoResetEvent::CAutoResetEvent() : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+CAutoResetEvent::~CAutoResetEvent()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void CAutoResetEvent::Set()
+{
+    const uint64_t one = 1;
+    // EAGAIN would mean the counter is near overflow: it is signalled anyway.
+    [[maybe_unused]] ssize_t n = ::write(m_fd, &one, sizeof one);
+}
+
+void CAutoResetEvent::Reset()
+{
+    TryConsume();
+}
+
+bool CAutoResetEvent::TryConsume()
+{
+    // A read takes the whole counter, so any number of Set() calls give one signal.
+    uint64_t value = 0;
+    return ::read(m_fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value) && value > 0;
+}
+
+namespace {
+
+struct EventRegistry {
+    std::mutex mutex;
+    std::unordered_map<std::string, std::weak_ptr<CAutoResetEvent>> events;
+};
+
+EventRegistry& Registry()
+{
+    static EventRegistry registry;
+    return registry;
+}
+
+EventHandle MakeEvent()
+{
+    auto event = std::make_shared<CAutoResetEvent>();
+    if (!event->IsValid())
+        return nullptr;
+    return event;
+}
+
+} // namespace
+
+EventHandle CreateAutoResetEvent(const std::string& strName)
+{
+    if (strName.empty())
+        return MakeEvent();
+
+    EventRegistry& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    if (auto living = registry.events[strName].lock())
+        return living;
+    std::erase_if(registry.events, [](const auto& entry) { return entry.second.expired(); });
+    EventHandle event = MakeEvent();
+    if (event)
+        registry.events[strName] = event;
+    return event;
+}
+
+} // namespace halyard

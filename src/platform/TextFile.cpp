@@ -1,0 +1,183 @@
+#include "TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "SysError.h"
+
+namespace halyard {
+
+int CFileException::CauseFromErrno(int nErrno)
+{
+    switch (nErrno) {
+    case 0: return none;
+    case ENOENT: return fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP: return badPath;
+    case EMFILE:
+    case ENFILE: return tooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return accessDenied;
+    case EBADF: return invalidFile;
+    case EBUSY: return sharingViolation;
+    case ESPIPE:
+    case EINVAL: return badSeek;
+    case EIO: return hardIO;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return diskFull;
+    default: return genericException;
+    }
+}
+
+std::string CFileException::ErrorMessage() const
+{
+    std::string text = m_strFileName.empty() ? std::string("File error") : "Error with file " + m_strFileName;
+    if (m_cause == endOfFile)
+        return text + ": unexpected end of file";
+    if (m_lOsError != 0)
+        text += ": " + SystemErrorText(static_cast<uint32_t>(m_lOsError));
+    return text;
+}
+
+CTextFile::~CTextFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool CTextFile::Open(const std::string& strPath, unsigned nFlags, CFileException* pError)
+{
+    if (m_fd >= 0)
+        Close();
+    int nOpen = O_CLOEXEC;
+    if (nFlags & modeReadWrite)
+        nOpen |= O_RDWR;
+    else if (nFlags & modeWrite)
+        nOpen |= O_WRONLY;
+    else
+        nOpen |= O_RDONLY;
+    if (nFlags & modeCreate) {
+        nOpen |= O_CREAT;
+        if (!(nFlags & modeNoTruncate))
+            nOpen |= O_TRUNC;
+    }
+    m_fd = ::open(strPath.c_str(), nOpen, 0666);
+    if (m_fd < 0) {
+        if (pError)
+            *pError = CFileException(CFileException::CauseFromErrno(errno), errno, strPath);
+        return false;
+    }
+    m_strPath = strPath;
+    m_readBuffer.clear();
+    m_nReadPos = 0;
+    m_bEof = false;
+    return true;
+}
+
+void CTextFile::Close()
+{
+    if (m_fd < 0)
+        return;
+    const int nResult = ::close(m_fd);
+    m_fd = -1;
+    if (nResult != 0)
+        Throw(errno);
+}
+
+void CTextFile::Throw(int nErrno) const
+{
+    throw CFileException(CFileException::CauseFromErrno(nErrno), nErrno, m_strPath);
+}
+
+void CTextFile::SeekToEnd()
+{
+    if (m_fd < 0)
+        Throw(EBADF);
+    if (::lseek(m_fd, 0, SEEK_END) < 0)
+        Throw(errno);
+}
+
+void CTextFile::WriteString(std::string_view text)
+{
+    if (m_fd < 0)
+        Throw(EBADF);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    size_t nDone = 0;
+    while (nDone < out.size()) {
+        const ssize_t n = ::write(m_fd, out.data() + nDone, out.size() - nDone);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Throw(errno);
+        }
+        if (n == 0)
+            Throw(ENOSPC);
+        nDone += static_cast<size_t>(n);
+    }
+}
+
+bool CTextFile::ReadString(std::string& strLine)
+{
+    if (m_fd < 0)
+        Throw(EBADF);
+    strLine.clear();
+    bool bAny = false;
+    for (;;) {
+        if (m_nReadPos >= m_readBuffer.size()) {
+            if (m_bEof)
+                return bAny;
+            char chunk[4096];
+            const ssize_t n = ::read(m_fd, chunk, sizeof chunk);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                Throw(errno);
+            }
+            if (n == 0) {
+                m_bEof = true;
+                continue;
+            }
+            m_readBuffer.assign(chunk, static_cast<size_t>(n));
+            m_nReadPos = 0;
+        }
+        const char c = m_readBuffer[m_nReadPos++];
+        bAny = true;
+        if (c == '\n') {
+            if (!strLine.empty() && strLine.back() == '\r')
+                strLine.pop_back();
+            return true;
+        }
+        strLine += c;
+    }
+}
+
+void CTextFile::Flush()
+{
+    // Every WriteString has reached the system already; fsync would make each
+    // log record wait for the disk.
+    if (m_fd < 0)
+        Throw(EBADF);
+}
+
+uint64_t CTextFile::GetLength() const
+{
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        Throw(m_fd < 0 ? EBADF : errno);
+    return static_cast<uint64_t>(st.st_size);
+}
+
+} // namespace halyard

@@ -1,0 +1,50 @@
+#include "WaitSet.h"
+
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+#include <vector>
+
+namespace halyard {
+
+int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, int fd)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
+    std::vector<pollfd> fds;
+    fds.reserve(events.size() + 1);
+    for (CAutoResetEvent* event : events)
+        fds.push_back({event ? event->Fd() : -1, POLLIN, 0});
+    if (fd >= 0)
+        fds.push_back({fd, POLLIN, 0});
+
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int nWait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        const int nReady = ::poll(fds.data(), fds.size(), nWait);
+        if (nReady < 0) {
+            if (errno == EINTR)
+                continue;
+            return kWaitFailed;
+        }
+        // Lowest index first; another waiter may have taken an event between
+        // poll and the read, in which case that index does not count.
+        for (size_t i = 0; i < events.size(); ++i) {
+            if ((fds[i].revents & POLLIN) && events[i]->TryConsume())
+                return static_cast<int>(i);
+        }
+        if (fd >= 0 && (fds.back().revents & (POLLIN | POLLHUP | POLLERR)))
+            return static_cast<int>(events.size());
+        if (nReady == 0 || Clock::now() >= deadline)
+            return kWaitTimeout;
+    }
+}
+
+bool WaitForEvent(CAutoResetEvent& event, int nTimeoutMs)
+{
+    CAutoResetEvent* const one[] = {&event};
+    return WaitForAny(one, nTimeoutMs) == 0;
+}
+
+} // namespace halyard

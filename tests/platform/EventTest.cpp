@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <thread>
+
+#include "platform/AutoResetEvent.h"
+#include "platform/WaitSet.h"
+
+using namespace halyard;
+
+TEST(AutoResetEvent, SignalsCollapseAndAreTakenOnce)
+{
+    EventHandle event = CreateAutoResetEvent();
+    ASSERT_TRUE(event);
+    EXPECT_FALSE(event->TryConsume());
+    event->Set();
+    event->Set();
+    event->Set();
+    EXPECT_TRUE(event->TryConsume());
+    EXPECT_FALSE(event->TryConsume()) << "three sets before a wait are one signal";
+    event->Set();
+    event->Reset();
+    EXPECT_FALSE(event->TryConsume());
+}
+
+TEST(AutoResetEvent, NamedEventsShareWhileAlive)
+{
+    EventHandle first = CreateAutoResetEvent("QRM_TEST_EVENT_1");
+    EventHandle second = CreateAutoResetEvent("QRM_TEST_EVENT_1");
+    EventHandle other = CreateAutoResetEvent("QRM_TEST_EVENT_2");
+    EventHandle unnamed = CreateAutoResetEvent();
+    EXPECT_EQ(first, second);
+    EXPECT_NE(first, other);
+    EXPECT_NE(unnamed, CreateAutoResetEvent());
+
+    first->Set();
+    EXPECT_TRUE(second->TryConsume());
+
+    CAutoResetEvent* pOld = first.get();
+    first.reset();
+    second.reset();
+    EventHandle fresh = CreateAutoResetEvent("QRM_TEST_EVENT_1");
+    fresh->Set();
+    EXPECT_TRUE(fresh->TryConsume());
+    (void)pOld;  // the old event is gone; the name makes a new, unsignalled one
+    EXPECT_FALSE(fresh->TryConsume());
+}
+
+TEST(WaitSet, LowestSignalledIndexWinsAndOthersStaySignalled)
+{
+    EventHandle kill = CreateAutoResetEvent();
+    EventHandle write = CreateAutoResetEvent();
+    EventHandle read = CreateAutoResetEvent();
+    CAutoResetEvent* const set[] = {kill.get(), write.get(), read.get()};
+
+    read->Set();
+    write->Set();
+    EXPECT_EQ(WaitForAny(set, 0), 1);
+    EXPECT_EQ(WaitForAny(set, 0), 2);
+    EXPECT_EQ(WaitForAny(set, 0), kWaitTimeout);
+
+    kill->Set();
+    read->Set();
+    EXPECT_EQ(WaitForAny(set, 50), 0);
+    EXPECT_EQ(WaitForAny(set, 50), 2);
+}
+
+TEST(WaitSet, DescriptorCountsAfterTheEvents)
+{
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    EventHandle event = CreateAutoResetEvent();
+    CAutoResetEvent* const set[] = {event.get()};
+
+    EXPECT_EQ(WaitForAny(set, 0, fds[0]), kWaitTimeout);
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    EXPECT_EQ(WaitForAny(set, 0, fds[0]), 1);
+    EXPECT_EQ(WaitForAny(set, 0, fds[0]), 1) << "the descriptor is never read by the wait";
+    event->Set();
+    EXPECT_EQ(WaitForAny(set, 0, fds[0]), 0) << "events win over the descriptor";
+
+    ::close(fds[1]);
+    char c;
+    ASSERT_EQ(::read(fds[0], &c, 1), 1);
+    EXPECT_EQ(WaitForAny(set, 0, fds[0]), 1) << "a hung-up descriptor is reported";
+    ::close(fds[0]);
+}
+
+TEST(WaitSet, WakesWhenAnotherThreadSignals)
+{
+    EventHandle event = CreateAutoResetEvent();
+    std::thread setter([&] { event->Set(); });
+    EXPECT_TRUE(WaitForEvent(*event, 10000));
+    setter.join();
+    EXPECT_FALSE(WaitForEvent(*event, 0));
+}
