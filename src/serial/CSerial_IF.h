@@ -13,7 +13,11 @@
 // the thread stops watching the port and signals the named hang-up event
 // "QRM_HANGUP_EVENT_<n>", on which the document's watcher thread ends.
 //
-// Port names are "COM%d:" or "\\.\COM%d"; CPortTable turns them into devices.
+// Every wait of the thread, including a write to a stalled port, also watches
+// the kill event, so Close can always join it before it frees the buffers.
+//
+// Port names are "COM%d:" or "\\.\COM%d"; CPortTable turns them into devices
+// (ENOENT in m_dwLastError for a name it does not know). Errors are errno values.
 
 #include <array>
 #include <atomic>
@@ -37,6 +41,10 @@ constexpr uint32_t SERIAL_CHUNK_SIZE = 4096;
 constexpr int COMM_WATCH_PASS_MS = 50;
 constexpr int THREAD_STOP_WAIT_MS = 5000;
 constexpr uint32_t MAXDWORD = 0xFFFFFFFFu;
+// Access codes kept from the original open call; the device is always opened
+// for reading and writing.
+constexpr uint32_t GENERIC_READ = 0x80000000u;
+constexpr uint32_t GENERIC_WRITE = 0x40000000u;
 
 struct COMMTIMEOUTS {
     uint32_t ReadIntervalTimeout = 0;
@@ -53,6 +61,8 @@ public:
     CSerial_IF(const CSerial_IF&) = delete;
     CSerial_IF& operator=(const CSerial_IF&) = delete;
 
+    // Takes the oldest complete line into pbyBuffer, which must hold a whole
+    // slot: dwMaxBytes below 4096 gets nothing (the line stays queued).
     virtual uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t dwMaxBytes);
     virtual void Close();
     virtual bool Initialise(const std::string& lpszPortName, int nPort, const std::string& szEventName,
@@ -80,8 +90,18 @@ public:
     uint32_t GetBaudRate() const { return m_dwBaudRate; }
     int GetPort() const { return m_nPort; }
     const std::string& GetDataInEventName() const { return m_szDataInEventName; }
+    // Passes of the comm watch loop so far; lets tests see that an idle or
+    // hung-up port does not make the thread spin.
+    uint64_t GetPassCount() const { return m_nPassCount; }
 
 protected:
+    // One pass of the comm watch loop; false when the kill event ended it.
+    bool WatchPass(bool& bSkipPortFd);
+    void PassTimedOut();
+    // Called by the thread when the device reports that the other end hung up.
+    void OnHangUp();
+    bool CreateEvents();
+
     COMMTIMEOUTS m_Timeouts;
     bool m_bTimeoutsRead = false;
     std::mutex m_csPort;
@@ -110,7 +130,11 @@ protected:
     std::unique_ptr<CPacketBuffer> m_pPacketBuffer;
     std::string m_szDataInEventName = "QRM_EVENT_COMMS_DATA_IN";
     uint8_t m_byEndChar = 10;
+    std::atomic<uint64_t> m_nPassCount{0};
 };
+
+// Entry of the comm watch thread (run by std::thread): pDev's DevCommWatchThreadProc.
+uint32_t CommWatchThread(CSerial_IF* pDev);
 
 // Name of a per-port event: "%s%d" for the data-in event, "QRM_..._%d" for the others.
 std::string SerialEventName(const char* szBase, int nPort);

@@ -1,62 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
+#include "TestPty.h"
 #include "platform/SerialDevice.h"
 
 using namespace halyard;
+using halyard::test::PtyPair;
 
 namespace {
-
-// The far end of a pseudo-terminal, playing the sensor.
-class PtyMaster {
-public:
-    PtyMaster()
-    {
-        m_fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_fd >= 0 && ::grantpt(m_fd) == 0 && ::unlockpt(m_fd) == 0) {
-            char name[128];
-            if (::ptsname_r(m_fd, name, sizeof name) == 0)
-                m_strSlave = name;
-        }
-    }
-    ~PtyMaster() { HangUp(); }
-    void HangUp()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    int Fd() const { return m_fd; }
-    const std::string& Slave() const { return m_strSlave; }
-    // Reads until nCount bytes arrived or 10 s passed.
-    std::string Read(size_t nCount)
-    {
-        std::string got;
-        while (got.size() < nCount) {
-            pollfd pfd{m_fd, POLLIN, 0};
-            if (::poll(&pfd, 1, 10000) <= 0)
-                break;
-            char buffer[256];
-            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            got.append(buffer, static_cast<size_t>(n));
-        }
-        return got;
-    }
-
-private:
-    int m_fd = -1;
-    std::string m_strSlave;
-};
 
 bool WaitReadable(int fd)
 {
@@ -68,10 +25,10 @@ bool WaitReadable(int fd)
 
 TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
 {
-    PtyMaster master;
-    ASSERT_FALSE(master.Slave().empty());
+    PtyPair master;
+    ASSERT_TRUE(master.IsValid());
     CSerialDevice port;
-    ASSERT_TRUE(port.Open(master.Slave(), 9600, 8, NOPARITY, ONESTOPBIT)) << port.LastError();
+    ASSERT_TRUE(port.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT)) << port.LastError();
 
     termios tio{};
     ASSERT_EQ(::tcgetattr(port.Fd(), &tio), 0);
@@ -82,17 +39,17 @@ TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
     EXPECT_EQ(tio.c_lflag & ICANON, 0u);
 
     CSerialDevice second;
-    EXPECT_FALSE(second.Open(master.Slave(), 9600, 8, NOPARITY, ONESTOPBIT));
+    EXPECT_FALSE(second.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT));
     EXPECT_EQ(second.LastError(), static_cast<uint32_t>(EBUSY)) << "the port is ours alone, even for root";
 
     size_t nWritten = 0;
     const std::string command = "JM?\r\n";
     ASSERT_TRUE(port.Write(reinterpret_cast<const uint8_t*>(command.data()), command.size(), nWritten, 1050));
     EXPECT_EQ(nWritten, command.size());
-    EXPECT_EQ(master.Read(command.size()), command);
+    EXPECT_EQ(master.ReadUntil(command), command);
 
     const std::string reply = "00630\r\n";
-    ASSERT_EQ(::write(master.Fd(), reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+    ASSERT_EQ(::write(master.Master(), reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
     ASSERT_TRUE(WaitReadable(port.Fd()));
     uint32_t dwWaiting = 0;
     ASSERT_TRUE(port.BytesWaiting(dwWaiting));
@@ -109,7 +66,7 @@ TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
 
     port.Close();
     CSerialDevice again;
-    EXPECT_TRUE(again.Open(master.Slave(), 57600, 8, NOPARITY, ONESTOPBIT)) << "closing gives the port back";
+    EXPECT_TRUE(again.Open(master.SlavePath(), 57600, 8, NOPARITY, ONESTOPBIT)) << "closing gives the port back";
 }
 
 TEST(SerialDevice, RefusesWhatItCannotOpen)
@@ -119,8 +76,8 @@ TEST(SerialDevice, RefusesWhatItCannotOpen)
     EXPECT_EQ(port.LastError(), static_cast<uint32_t>(ENOENT));
     EXPECT_FALSE(port.IsOpen());
 
-    PtyMaster master;
-    EXPECT_FALSE(port.Open(master.Slave(), 9601, 8, NOPARITY, ONESTOPBIT));
+    PtyPair master;
+    EXPECT_FALSE(port.Open(master.SlavePath(), 9601, 8, NOPARITY, ONESTOPBIT));
     EXPECT_EQ(port.LastError(), static_cast<uint32_t>(EINVAL));
     EXPECT_FALSE(port.Open("/dev/null", 9600, 8, NOPARITY, ONESTOPBIT)) << "not a terminal";
     EXPECT_FALSE(port.IsOpen());
@@ -130,10 +87,10 @@ TEST(SerialDevice, RefusesWhatItCannotOpen)
 
 TEST(SerialDevice, NoticesTheFarEndHangingUp)
 {
-    PtyMaster master;
+    PtyPair master;
     CSerialDevice port;
-    ASSERT_TRUE(port.Open(master.Slave(), 9600, 8, NOPARITY, ONESTOPBIT));
-    master.HangUp();
+    ASSERT_TRUE(port.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT));
+    master.CloseMaster();
     ASSERT_TRUE(WaitReadable(port.Fd())) << "a hang-up makes the port readable (POLLHUP)";
     uint8_t buffer[16];
     size_t nRead = 0;

@@ -1,0 +1,431 @@
+#include "CSerial_IF.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <system_error>
+
+#include "LineAssembler.h"
+#include "platform/PortTable.h"
+#include "platform/WaitSet.h"
+
+namespace halyard {
+
+namespace {
+
+// What woke the comm watch thread: the lowest signalled index of its wait set.
+enum WatchWake { WAKE_KILL = 0, WAKE_WRITE = 1, WAKE_READ = 2, WAKE_PORT = 3 };
+
+} // namespace
+
+std::string SerialEventName(const char* szBase, int nPort)
+{
+    char szName[260];
+    std::snprintf(szName, sizeof szName, szBase, nPort);
+    return szName;
+}
+
+std::string DataInEventName(int nPort)
+{
+    return "QRM_EVENT_COMMS_DATA_IN" + std::to_string(nPort);
+}
+
+std::string HangUpEventName(int nPort)
+{
+    return SerialEventName("QRM_HANGUP_EVENT_%d", nPort);
+}
+
+uint32_t CommWatchThread(CSerial_IF* pDev)
+{
+    return pDev ? pDev->DevCommWatchThreadProc() : 0;
+}
+
+CSerial_IF::CSerial_IF() = default;
+
+CSerial_IF::~CSerial_IF()
+{
+    Close();
+    // Close does nothing without an open port; a thread must still not outlive us.
+    if (m_hThread.joinable())
+        StartStopThreads(false);
+}
+
+// ---------------------------------------------------------------- owner's side
+
+bool CSerial_IF::Initialise(const std::string& lpszPortName, int nPort, const std::string& /*szEventName*/,
+                            uint8_t byEndChar)
+{
+    m_dwLastError = 0;
+    // Close first: the thread of an open port still uses the scratch chunks.
+    if (m_bPortOpen || m_hPort.IsOpen())
+        Close();
+    m_byTxChunk.fill(0);
+    m_byRxChunk.fill(0);
+
+    m_pTxBuffer = std::make_unique<CCircularBuffer>();
+    m_pRxBuffer = std::make_unique<CCircularBuffer>();
+    m_pPacketBuffer = std::make_unique<CPacketBuffer>();
+    if (!m_pTxBuffer->Initialise(SERIAL_BUFFER_SIZE) || !m_pRxBuffer->Initialise(SERIAL_BUFFER_SIZE) ||
+        !m_pPacketBuffer->Initialise(SERIAL_PACKET_SLOTS)) {
+        m_dwLastError = ENOMEM;
+        return false;
+    }
+
+    m_nPort = nPort;
+    m_szDataInEventName = DataInEventName(nPort);
+    m_byEndChar = byEndChar;
+    m_szPortName = lpszPortName;
+    m_bHungUp = false;
+
+    if (!ConfigPort(lpszPortName, m_dwBaudRate, m_byByteSize, m_byParity, m_byStopBits,
+                    GENERIC_READ | GENERIC_WRITE)) {
+        Close();
+        return false;
+    }
+    m_bPortOpen = true;
+
+    if (!StartStopThreads(true)) {
+        if (m_dwLastError == 0)
+            m_dwLastError = EBUSY;
+        Close();
+        return false;
+    }
+    // DTR goes up once the thread runs; a pseudo-terminal has none and says so.
+    {
+        std::lock_guard lock(m_csPort);
+        m_hPort.SetDtr(true);
+    }
+    return m_dwLastError == 0;
+}
+
+bool CSerial_IF::ConfigPort(const std::string& lpszPortName, uint32_t dwBaudRate, uint8_t byByteSize,
+                            uint8_t byParity, uint8_t byStopBits, uint32_t /*dwDesiredAccess*/)
+{
+    if (m_bPortOpen || m_hPort.IsOpen())
+        Close();
+    const std::optional<std::string> device = CPortTable::Instance().Resolve(lpszPortName);
+    if (!device) {
+        m_dwLastError = ENOENT;
+        return false;
+    }
+    // Open sets raw 8N1 (or the given line), no flow control, RTS on, DTR off.
+    if (!m_hPort.Open(*device, dwBaudRate, byByteSize, byParity, byStopBits)) {
+        m_dwLastError = m_hPort.LastError();
+        return false;
+    }
+    // Reads return at once with what the driver holds; a write may take 10 ms a
+    // byte plus one second.
+    if (!SetCommunicationTimeouts(MAXDWORD, 0, 0, 10, 1000))
+        return false;
+    if (!m_hPort.Purge()) {
+        m_dwLastError = m_hPort.LastError();
+        return false;
+    }
+    m_bPortOpen = true;
+    return true;
+}
+
+bool CSerial_IF::SetCommunicationTimeouts(uint32_t dwReadIntervalTimeout, uint32_t dwReadTotalTimeoutMultiplier,
+                                          uint32_t dwReadTotalTimeoutConstant,
+                                          uint32_t dwWriteTotalTimeoutMultiplier,
+                                          uint32_t dwWriteTotalTimeoutConstant)
+{
+    m_dwLastError = 0;
+    // The device has no time-outs of its own: the ones in force are ours, and
+    // there are none without an open port. Reads never block (they only take
+    // what is waiting); writes are bounded by the write settings.
+    m_bTimeoutsRead = m_hPort.IsOpen();
+    if (!m_bTimeoutsRead) {
+        m_dwLastError = EBADF;
+        return false;
+    }
+    m_Timeouts.ReadIntervalTimeout = dwReadIntervalTimeout;
+    m_Timeouts.ReadTotalTimeoutMultiplier = dwReadTotalTimeoutMultiplier;
+    m_Timeouts.ReadTotalTimeoutConstant = dwReadTotalTimeoutConstant;
+    m_Timeouts.WriteTotalTimeoutMultiplier = dwWriteTotalTimeoutMultiplier;
+    m_Timeouts.WriteTotalTimeoutConstant = dwWriteTotalTimeoutConstant;
+    return true;
+}
+
+void CSerial_IF::Close()
+{
+    if (!m_hPort.IsOpen())
+        return;
+    // The thread has ended when this returns, so nothing below is still in use.
+    StartStopThreads(false);
+    m_bPortOpen = false;
+    m_hPort.SetDtr(false);
+    m_hPort.Purge();
+
+    m_hDataInEvent.reset();
+    m_hReadEvent.reset();
+    m_hWriteEvent.reset();
+    m_hKillEvent.reset();
+    m_hExitEvent.reset();
+    m_hHangUpEvent.reset();
+
+    m_hPort.Close();
+    m_bPortOpen = false;
+
+    m_pTxBuffer.reset();
+    m_pRxBuffer.reset();
+    m_pPacketBuffer.reset();
+}
+
+uint32_t CSerial_IF::SendData(const uint8_t* pbyBuffer, uint32_t dwBytesToSend)
+{
+    if (!pbyBuffer || !m_pTxBuffer)
+        return 0;
+    if (!m_pTxBuffer->AddData(pbyBuffer, dwBytesToSend))
+        return 0;
+    if (!m_hWriteEvent)
+        return 0;
+    m_hWriteEvent->Set();
+    return 1;
+}
+
+uint32_t CSerial_IF::ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t dwMaxBytes)
+{
+    // A line may take a whole slot: a smaller buffer would be overrun.
+    if (!pbyBuffer || !pdwBytesReceived || !m_pPacketBuffer || dwMaxBytes < PACKET_SLOT_SIZE)
+        return 0;
+    return m_pPacketBuffer->GetData(pbyBuffer, pdwBytesReceived) ? 1 : 0;
+}
+
+void CSerial_IF::EnableCommThread(bool bEnable)
+{
+    m_bCommThreadEnabled = bEnable;
+}
+
+void CSerial_IF::SetBaudRate(uint32_t dwBaud)
+{
+    m_dwBaudRate = dwBaud;
+}
+
+bool CSerial_IF::CreateEvents()
+{
+    const auto create = [this](EventHandle& hEvent, const std::string& strName) {
+        if (!hEvent)
+            hEvent = CreateAutoResetEvent(strName);
+        if (!hEvent && m_dwLastError == 0)
+            m_dwLastError = errno ? static_cast<uint32_t>(errno) : ENOMEM;
+        return hEvent != nullptr;
+    };
+    bool bOk = create(m_hDataInEvent, m_szDataInEventName);
+    bOk = create(m_hKillEvent, SerialEventName("QRM_KILL_EVENT_%d", m_nPort)) && bOk;
+    bOk = create(m_hWriteEvent, SerialEventName("QRM_WRITE_EVENT_%d", m_nPort)) && bOk;
+    bOk = create(m_hReadEvent, SerialEventName("QRM_READ_EVENT_%d", m_nPort)) && bOk;
+    bOk = create(m_hExitEvent, SerialEventName("QRM_EXIT_EVENT_%d", m_nPort)) && bOk;
+    bOk = create(m_hHangUpEvent, HangUpEventName(m_nPort)) && bOk;
+    if (!bOk)
+        return false;
+    m_hExitEvent->Reset();
+    m_hDataInEvent->Reset();
+    m_hKillEvent->Reset();
+    m_hWriteEvent->Reset();
+    m_hReadEvent->Reset();
+    m_hHangUpEvent->Reset();
+    return true;
+}
+
+bool CSerial_IF::StartStopThreads(bool bStart)
+{
+    if (!bStart) {
+        if (m_hKillEvent)
+            m_hKillEvent->Set();
+        if (m_hExitEvent)
+            WaitForEvent(*m_hExitEvent, THREAD_STOP_WAIT_MS);
+        // Every blocking point of the thread also watches the kill event, so it
+        // ends promptly even when the exit wait above ran out; joining makes
+        // sure it no longer touches what Close destroys next.
+        if (m_hThread.joinable())
+            m_hThread.join();
+        m_bCommThreadEnabled = false;
+        return true;
+    }
+
+    m_bCommThreadEnabled = false;
+    if (!CreateEvents())
+        return false;
+    if (m_hThread.joinable())
+        return false;
+    try {
+        m_hThread = std::thread(CommWatchThread, this);
+    } catch (const std::system_error& e) {
+        m_dwLastError = static_cast<uint32_t>(e.code().value());
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------- comm watch thread
+
+uint32_t CSerial_IF::DevCommWatchThreadProc()
+{
+    bool bSkipPortFd = false;
+    while (WatchPass(bSkipPortFd)) {
+    }
+    m_hExitEvent->Set();
+    return 1;
+}
+
+bool CSerial_IF::WatchPass(bool& bSkipPortFd)
+{
+    ++m_nPassCount;
+    CAutoResetEvent* const waitSet[] = {m_hKillEvent.get(), m_hWriteEvent.get(), m_hReadEvent.get()};
+    if (!m_bPortOpen) {
+        // Nothing to do without a port; wait for the kill event, never spin.
+        return WaitForAny(std::span(waitSet, 1), COMM_WATCH_PASS_MS) != WAKE_KILL;
+    }
+
+    const bool bWatchPort = m_bCommThreadEnabled && !m_bHungUp;
+    if (bWatchPort) {
+        uint32_t dwWaiting = 0;
+        bool bOk;
+        {
+            std::lock_guard lock(m_csPort);
+            bOk = m_hPort.BytesWaiting(dwWaiting);
+        }
+        if (bOk && dwWaiting > 0)
+            m_hReadEvent->Set();
+        else if (!bOk && m_hPort.HungUp())
+            OnHangUp();
+    }
+    // The port itself wakes the thread too, so a line does not wait for the pass.
+    const int nPortFd = bWatchPort && !bSkipPortFd ? m_hPort.Fd() : -1;
+    bSkipPortFd = false;
+
+    switch (WaitForAny(waitSet, COMM_WATCH_PASS_MS, nPortFd)) {
+    case WAKE_KILL:
+        return false;
+    case WAKE_WRITE:
+        WriteData();
+        break;
+    case WAKE_READ:
+        ReadData();
+        break;
+    case WAKE_PORT: {
+        // Readable with nothing to read is a hang-up; if the device does not
+        // confirm one, the next pass leaves the port out so it cannot spin.
+        const uint32_t dwRead = ReadData();
+        if ((dwRead == 0 || dwRead == E_FAIL) && !m_bHungUp) {
+            std::lock_guard lock(m_csPort);
+            if (m_hPort.CheckHangUp())
+                OnHangUp();
+            else
+                bSkipPortFd = true;
+        }
+        break;
+    }
+    case kWaitTimeout:
+        PassTimedOut();
+        break;
+    default:
+        // A failed wait: pause one pass rather than retry at once.
+        std::this_thread::sleep_for(std::chrono::milliseconds(COMM_WATCH_PASS_MS));
+        break;
+    }
+    return true;
+}
+
+void CSerial_IF::PassTimedOut()
+{
+    uint32_t dwHeld = 0;
+    if (m_pTxBuffer) {
+        m_pTxBuffer->GetBuffSize(&dwHeld);
+        if (dwHeld > 0) {
+            WriteData();
+            return;
+        }
+    }
+    if (m_pRxBuffer) {
+        m_pRxBuffer->GetBuffSize(&dwHeld);
+        if (dwHeld > 0)
+            ParseData();
+    }
+}
+
+void CSerial_IF::OnHangUp()
+{
+    if (!m_bHungUp.exchange(true) && m_hHangUpEvent)
+        m_hHangUpEvent->Set();
+}
+
+uint32_t CSerial_IF::WriteData()
+{
+    if (!m_bPortOpen || !m_pTxBuffer)
+        return E_FAIL;
+    uint32_t dwTotal = 0;
+    for (int nChunk = 0; nChunk < 9; ++nChunk) {
+        m_byTxChunk.fill(0);
+        uint32_t dwTaken = 0;
+        if (!m_pTxBuffer->GetData(m_byTxChunk.data(), &dwTaken, SERIAL_CHUNK_SIZE))
+            break;
+        const int nTimeoutMs = static_cast<int>(m_Timeouts.WriteTotalTimeoutMultiplier * dwTaken +
+                                                m_Timeouts.WriteTotalTimeoutConstant);
+        const int nAbortFd = m_hKillEvent ? m_hKillEvent->Fd() : -1;
+        size_t nWritten = 0;
+        bool bOk;
+        bool bHungUp;
+        uint32_t dwError;
+        {
+            std::lock_guard lock(m_csPort);
+            // A partial write goes on with the rest of the chunk; the kill
+            // event cuts a write to a stalled port short.
+            bOk = m_hPort.Write(m_byTxChunk.data(), dwTaken, nWritten, nTimeoutMs, nAbortFd);
+            bHungUp = m_hPort.HungUp();
+            dwError = m_hPort.LastError();
+        }
+        dwTotal += static_cast<uint32_t>(nWritten);
+        if (bOk)
+            continue;
+        if (bHungUp)
+            OnHangUp();
+        if (dwError == ECANCELED)
+            break;  // being stopped; the kill event is still pending for the loop
+        m_dwLastError = dwError;
+    }
+    return dwTotal;
+}
+
+uint32_t CSerial_IF::ReadData()
+{
+    if (!m_bPortOpen || !m_pRxBuffer)
+        return E_FAIL;
+    m_byRxChunk.fill(0);
+    size_t nRead = 0;
+    {
+        std::lock_guard lock(m_csPort);
+        uint32_t dwWaiting = 0;
+        if (m_hPort.BytesWaiting(dwWaiting) && dwWaiting > 0) {
+            const size_t nMax = dwWaiting < SERIAL_CHUNK_SIZE ? dwWaiting : SERIAL_CHUNK_SIZE;
+            if (!m_hPort.Read(m_byRxChunk.data(), nMax, nRead)) {
+                m_dwLastError = m_hPort.LastError();
+                if (m_hPort.HungUp())
+                    OnHangUp();
+                return E_FAIL;
+            }
+        } else if (m_hPort.HungUp()) {
+            OnHangUp();
+        }
+        // A block that does not fit the receive ring as a whole is dropped.
+        if (nRead > 0)
+            m_pRxBuffer->AddData(m_byRxChunk.data(), static_cast<uint32_t>(nRead));
+    }
+    if (nRead > 0)
+        ParseData();
+    return static_cast<uint32_t>(nRead);
+}
+
+void CSerial_IF::ParseData()
+{
+    if (!m_pPacketBuffer || !m_pRxBuffer)
+        return;
+    // A full packet buffer keeps nagging the owner until it makes room.
+    if (m_pPacketBuffer->IsBufferFull() || ParseLines(*m_pRxBuffer, *m_pPacketBuffer, m_byEndChar)) {
+        if (m_hDataInEvent)
+            m_hDataInEvent->Set();
+    }
+}
+
+} // namespace halyard
