@@ -1,0 +1,313 @@
+#include "SimEngine.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "SensorTexts.h"
+#include "SimFaults.h"
+#include "SimProtocol.h"
+
+namespace halyard::sim {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kSplitPause = 15ms;          // between the pieces of a split line
+constexpr size_t kOverlongBytes = 5000;
+
+}  // namespace
+
+CSimEngine::CSimEngine(SimOptions options)
+    : m_options(std::move(options))
+    , m_model(m_options.strModel, m_options.nAddress, m_options.bRS485)
+{
+    m_model.SetOpState(m_options.wOpState);
+    m_model.SetDecimalOpState(m_options.bDecimalOpState);
+}
+
+bool CSimEngine::Start()
+{
+    if (IsRunning())
+        return true;
+    if (!CSensorModel::IsKnownModel(m_options.strModel) || m_options.nAddress < 0 || m_options.nAddress > 99)
+        return false;
+    {
+        std::lock_guard lock(m_wakeMutex);
+        if (pipe(m_anWakePipe.data()) != 0)
+            return false;
+        for (int nFd : m_anWakePipe) {
+            fcntl(nFd, F_SETFL, fcntl(nFd, F_GETFL) | O_NONBLOCK);
+            fcntl(nFd, F_SETFD, FD_CLOEXEC);
+        }
+    }
+    if (!m_pty.Open()) {
+        Stop();
+        return false;
+    }
+    m_strDevicePath = m_pty.SlavePath();
+    m_splitter.Reset();
+    m_wire.clear();
+    m_bAutoWas = false;
+    if (m_options.bStartupMessage)
+        PostOutgoing(StartupText(), false);
+    m_bStop = false;
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void CSimEngine::Stop()
+{
+    m_bStop = true;
+    if (m_thread.joinable()) {
+        Wake();
+        m_thread.join();
+    }
+    m_pty.Close();
+    std::lock_guard lock(m_wakeMutex);
+    for (int& nFd : m_anWakePipe) {
+        if (nFd >= 0)
+            ::close(nFd);
+        nFd = -1;
+    }
+}
+
+void CSimEngine::Wake() const
+{
+    std::lock_guard lock(m_wakeMutex);
+    if (m_anWakePipe[1] >= 0) {
+        const char chWake = 1;
+        [[maybe_unused]] const ssize_t nWritten = ::write(m_anWakePipe[1], &chWake, 1);
+    }
+}
+
+void CSimEngine::PostOutgoing(std::string strBytes, bool bRaw)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_outbox.push_back({std::move(strBytes), bRaw});
+    }
+    Wake();
+}
+
+void CSimEngine::Run()
+{
+    while (!m_bStop) {
+        const TimePoint now = SteadyClock::now();
+        TakeOutbox(now);
+        ScheduleData(now);
+        WriteDue(now);
+        std::array<pollfd, 2> fds{{{m_pty.MasterFd(), POLLIN, 0}, {m_anWakePipe[0], POLLIN, 0}}};
+        const int nReady = ::poll(fds.data(), fds.size(), PollTimeoutMs(now));
+        if (nReady < 0 && errno != EINTR)
+            break;
+        if (nReady <= 0)
+            continue;
+        if (fds[1].revents & POLLIN) {
+            char abyDrain[64];
+            while (::read(m_anWakePipe[0], abyDrain, sizeof abyDrain) > 0) {
+            }
+        }
+        if (fds[0].revents & POLLIN) {
+            // Whatever was posted before the client wrote goes out first.
+            const TimePoint inputTime = SteadyClock::now();
+            TakeOutbox(inputTime);
+            HandleInput(inputTime);
+        }
+        if (fds[0].revents & (POLLERR | POLLNVAL))
+            break;
+    }
+}
+
+void CSimEngine::TakeOutbox(TimePoint now)
+{
+    std::deque<Outgoing> outbox;
+    bool bFramed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        outbox.swap(m_outbox);
+        bFramed = m_model.RS485();
+    }
+    for (Outgoing& item : outbox) {
+        if (item.bRaw)
+            QueueBytes(std::move(item.strBytes), now);
+        else
+            QueueLine(item.strBytes, bFramed, now);
+    }
+}
+
+void CSimEngine::HandleInput(TimePoint now)
+{
+    char abyBuffer[4096];
+    const ssize_t nRead = ::read(m_pty.MasterFd(), abyBuffer, sizeof abyBuffer);
+    if (nRead <= 0)
+        return;
+    std::vector<std::string> lines;
+    m_splitter.Feed(std::string_view(abyBuffer, static_cast<size_t>(nRead)), lines);
+    for (const std::string& strLine : lines)
+        HandleLine(strLine, now);
+}
+
+void CSimEngine::HandleLine(const std::string& strLine, TimePoint now)
+{
+    std::vector<std::string> replies;
+    bool bFramed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        bFramed = m_model.RS485();
+        std::string strCommand = strLine;
+        if (bFramed) {
+            // On the bus: only well-formed lines for this address count.
+            if (strLine[0] != ':')
+                return;
+            FramedLine framed = UnframeLine(strLine);
+            if (framed.status != FramedLine::Status::Ok) {
+                ++m_nRejected;
+                return;
+            }
+            if (framed.nAddress != m_model.Address())
+                return;
+            strCommand = std::move(framed.strPayload);
+        }
+        m_commands.push_back(strCommand);
+        m_cvCommands.notify_all();
+        if (Faulty(Fault::Silent))
+            return;
+        const bool bRefuse = Faulty(Fault::BadCmdFor) && !m_strBadCmdFor.empty() &&
+                             strCommand.compare(0, m_strBadCmdFor.size(), m_strBadCmdFor) == 0;
+        replies = bRefuse ? std::vector<std::string>{"BAD CMD"} : m_model.Execute(strCommand, now);
+    }
+    const TimePoint due = now + (Faulty(Fault::LateAnswer) ? std::chrono::milliseconds(m_nLateMs.load()) : 0ms);
+    for (const std::string& strReply : replies)
+        QueueLine(strReply, bFramed, due);
+}
+
+void CSimEngine::ScheduleData(TimePoint now)
+{
+    const auto period = std::chrono::milliseconds(m_options.nDataPeriodMs > 0 ? m_options.nDataPeriodMs : 10000);
+    std::string strData;
+    bool bFramed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.UpdateTestMode(now);
+        const bool bAuto = m_model.AutoSend();
+        if (bAuto && !m_bAutoWas)
+            m_nextData = now + period;
+        m_bAutoWas = bAuto;
+        if (!bAuto || now < m_nextData)
+            return;
+        m_nextData = std::max(m_nextData + period, now);
+        if (Faulty(Fault::Silent))
+            return;
+        strData = m_model.DataMessage();
+        bFramed = m_model.RS485();
+    }
+    QueueLine(strData, bFramed, now);
+}
+
+void CSimEngine::QueueLine(const std::string& strText, bool bFramed, TimePoint due)
+{
+    std::string strWire = strText;
+    if (bFramed) {
+        int nAddress = m_model.Address();
+        if (Faulty(Fault::WrongAddress))
+            nAddress = (nAddress + 1) % 100;
+        const LrcStyle style = Faulty(Fault::BadLrc)         ? LrcStyle::Wrong
+                               : Faulty(Fault::LowerCaseLrc) ? LrcStyle::LowerCase
+                                                             : LrcStyle::Correct;
+        strWire = FrameLine(nAddress, strText, style);
+    }
+    const LineShape shape{Faulty(Fault::CrOnly), Faulty(Fault::Noise), Faulty(Fault::SplitLines)};
+    TimePoint pieceDue = due;
+    for (std::string& strPiece : ShapeLine(strWire, shape, m_rng)) {
+        QueueBytes(std::move(strPiece), pieceDue);
+        pieceDue += kSplitPause;
+    }
+}
+
+void CSimEngine::QueueBytes(std::string strBytes, TimePoint due)
+{
+    // Keep the order of the wire: nothing overtakes a chunk queued before it.
+    if (!m_wire.empty())
+        due = std::max(due, m_wire.back().due);
+    m_wire.push_back({due, std::move(strBytes)});
+}
+
+// Writes the chunks that are due. When the terminal takes no more (nobody
+// has read it for a long while), what is due is lost, as on a real line.
+void CSimEngine::WriteDue(TimePoint now)
+{
+    while (!m_wire.empty() && m_wire.front().due <= now) {
+        Chunk& chunk = m_wire.front();
+        const ssize_t nWritten = ::write(m_pty.MasterFd(), chunk.strBytes.data(), chunk.strBytes.size());
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten > 0 && static_cast<size_t>(nWritten) < chunk.strBytes.size()) {
+            chunk.strBytes.erase(0, static_cast<size_t>(nWritten));
+            continue;
+        }
+        m_wire.pop_front();
+    }
+}
+
+int CSimEngine::PollTimeoutMs(TimePoint now) const
+{
+    TimePoint wake = now + 1s;
+    if (!m_wire.empty())
+        wake = std::min(wake, m_wire.front().due);
+    if (m_bAutoWas)
+        wake = std::min(wake, m_nextData);
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
+    return static_cast<int>(std::clamp<long long>(ms, 0, 1000));
+}
+
+void CSimEngine::SetFault(Fault fault, bool bOn)
+{
+    if (fault == Fault::OverlongLine) {
+        if (bOn)
+            PostOutgoing(OverlongText(kOverlongBytes), true);
+        return;
+    }
+    m_abFaults[static_cast<size_t>(fault)] = bOn;
+    Wake();
+}
+
+void CSimEngine::SetBadCmdFor(const std::string& strCommand)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_strBadCmdFor = strCommand;
+    }
+    SetFault(Fault::BadCmdFor, !strCommand.empty());
+}
+
+std::vector<std::string> CSimEngine::ReceivedCommands() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_commands;
+}
+
+void CSimEngine::ClearReceivedCommands()
+{
+    std::lock_guard lock(m_mutex);
+    m_commands.clear();
+}
+
+bool CSimEngine::WaitForCommands(size_t nCount, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_cvCommands.wait_for(lock, timeout, [&] { return m_commands.size() >= nCount; });
+}
+
+size_t CSimEngine::RejectedLines() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nRejected;
+}
+
+}  // namespace halyard::sim
