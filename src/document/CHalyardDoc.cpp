@@ -1,0 +1,248 @@
+#include "document/CHalyardDoc.h"
+
+#include <cstdio>
+
+#include "document/CConnectLogic.h"
+#include "platform/Clock.h"
+#include "platform/WaitSet.h"
+
+namespace halyard {
+
+namespace {
+
+constexpr std::chrono::milliseconds kPauseAfterClose{1000};
+constexpr std::chrono::milliseconds kPauseInDestructor{5000};
+constexpr uint8_t kLineEnd = 10;
+constexpr const char* kDataInEventBase = "QRM_EVENT_COMMS_DATA_IN";
+
+std::string PortStatusText(int nPort, uint32_t dwBaudRate) {
+    char sz[64];
+    std::snprintf(sz, sizeof sz, " COM%d %u,n,8,1", nPort, static_cast<unsigned>(dwBaudRate));
+    return sz;
+}
+
+std::string PortTitle(int nPort) {
+    return "COM" + std::to_string(nPort);
+}
+
+} // namespace
+
+CHalyardDoc::CHalyardDoc(IDocHost& host, std::unique_ptr<CSerial_IF> pSerial)
+    : m_host(host),
+      m_pSerialOwned(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>()),
+      m_Serial(*m_pSerialOwned) {}
+
+CHalyardDoc::~CHalyardDoc() {
+    if (m_bConnected) {
+        CloseConnection(true);
+        Clock().Sleep(kPauseInDestructor);
+    }
+    StartStopAllThreads(false);
+    m_pCommsThreadData.reset();
+    if (m_bLogging && m_File.IsOpen()) {
+        try {
+            m_File.Flush();
+            m_File.Close();
+        } catch (const CFileException&) {
+            // The file goes with the document; nothing is left to report to.
+        }
+    }
+    m_pRxPackets.reset();
+}
+
+bool CHalyardDoc::OnNewDocument() {
+    SetTitle("");
+    auto pPackets = std::make_unique<CPacketBuffer>();
+    if (!pPackets->Initialise(DOC_PACKET_SLOTS)) return false;
+    m_pRxPackets = std::move(pPackets);
+    return true;
+}
+
+void CHalyardDoc::PostToViews(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
+    m_host.Views().PostMessage(nMsg, wParam, lParam);
+}
+
+void CHalyardDoc::PostToFrame(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
+    m_host.MainWindow().PostMessage(nMsg, wParam, lParam);
+}
+
+void CHalyardDoc::SetTitle(const std::string& strTitle) {
+    m_strTitle = strTitle;
+    m_host.SetTitle(strTitle);
+}
+
+void CHalyardDoc::SetUpPortAndBaudRate(int nPort, uint32_t dwBaud) {
+    m_nPort = nPort;
+    m_dwBaudRate = dwBaud;
+}
+
+void CHalyardDoc::ResetRegisterState() {
+    m_bDumpAll = false;
+    m_bALSDump = false;
+    m_bOpStateValid = false;
+    m_bOptionsValid = false;
+    m_wOpState = 0;
+    m_wOptions = 0;
+    m_bAwaitOS = false;
+    m_bAwaitOP = false;
+    m_bBadCmd = false;
+}
+
+bool CHalyardDoc::ConnectToSensor() {
+    // A second connect first ends the connection that is open, so that the
+    // identification can open the port and no queue is dropped under it.
+    if (m_bConnected) CloseConnection(false);
+
+    std::string strTitle;
+    const std::string strPortName = ComPortName(m_nPort);
+    m_pRxPackets.reset();
+    m_byRxData.fill(0);
+
+    CConnectLogic logic;
+    logic.SetUp(m_nPort, m_dwBaudRate, m_bRS485 != 0, m_wAddress);
+    m_host.RunConnectDialog(logic);
+
+    if (!logic.IsIdentified()) {
+        PostToViews(WM_COMMS_NO_CONNECT);
+        SetTitle(strTitle);
+        return m_bConnected;
+    }
+    m_nPort = logic.Port();
+    m_strModelName = logic.ModelName();
+    m_nModelNumber = logic.ModelNumber();
+    m_bPQDSensor = logic.IsPQDSensor();
+
+    m_Serial.SetBaudRate(m_dwBaudRate);
+    if (!m_Serial.Initialise(ComPortName(m_nPort), m_nPort, kDataInEventBase, kLineEnd)) {
+        // Identified a moment ago, yet the port would not open again: the
+        // views say that the connection failed rather than staying silent.
+        PostToViews(WM_COMMS_NO_CONNECT);
+        SetTitle(strTitle);
+        return m_bConnected;
+    }
+
+    m_bConnected = true;
+    m_bCommsTimedOut = false;
+    StartStopAllThreads(true);
+    m_Serial.EnableCommThread(true);
+    ResetRegisterState();
+    m_bOSDecimal = true;
+    ResetCommandRing();
+    m_pRxPackets = std::make_unique<CPacketBuffer>();
+    m_pRxPackets->Initialise(DOC_PACKET_SLOTS);
+    m_strPortStatus = PortStatusText(m_nPort, m_dwBaudRate);
+    strTitle = PortTitle(m_nPort);
+    PostToViews(WM_COMMS_OPEN, 0, m_bPQDSensor ? 1 : 0);
+    PostToFrame(WM_COMMS_OPEN, 0, m_bPQDSensor ? 1 : 0);
+
+    SetTitle(strTitle);
+    return m_bConnected;
+}
+
+void CHalyardDoc::CloseConnection(bool bInDtor) {
+    m_Serial.EnableCommThread(false);
+    m_Serial.Close();
+    m_bConnected = false;
+    StartStopAllThreads(false);
+    ResetRegisterState();
+    m_bOSDecimal = false;
+    if (!bInDtor) {
+        m_strPortStatus.clear();
+        PostToViews(WM_COMMS_OPEN, 1, 0);
+        PostToFrame(WM_COMMS_OPEN, 1, 0);
+        StopLogging();
+        StopPolling();
+    }
+    if (m_File.IsOpen()) {
+        try {
+            m_File.Close();
+        } catch (const CFileException&) {
+            // Closing cannot be refused; the file is gone either way.
+        }
+    }
+    m_pRxPackets.reset();
+    SetTitle("");
+    Clock().Sleep(kPauseAfterClose);
+}
+
+void CHalyardDoc::StartStopAllThreads(bool bStart) {
+    if (bStart) {
+        StartWatcherThread();
+    } else if (m_pCommsThreadData) {
+        StopWatcherThread();
+    }
+}
+
+bool CHalyardDoc::StartWatcherThread() {
+    if (m_pCommsCheckThread) return true;  // already watching
+    if (!m_pCommsThreadData) {
+        try {
+            m_pCommsThreadData = std::make_shared<CommsThreadData>();
+        } catch (const std::bad_alloc&) {
+            m_host.MessageBox("Error creating comms thread data", MB_OK | MB_ICONERROR);
+            return false;
+        }
+    }
+    CommsThreadData& data = *m_pCommsThreadData;
+    data.bRun = false;
+    data.nTickLimit = m_nCommsTimeoutTicks;
+    data.nTicks = 0;
+    data.bTimedOut = false;
+    data.hWnd = &m_host.MainWindow();
+    if (!data.hExitEvent) data.hExitEvent = CreateAutoResetEvent();
+    if (!data.hKillEvent) data.hKillEvent = CreateAutoResetEvent();
+    if (!data.hRunEvent) data.hRunEvent = CreateAutoResetEvent();
+    if (!data.hDataEvent) data.hDataEvent = CreateAutoResetEvent(DataInEventName(m_nPort));
+    if (!data.hHangUpEvent) {
+        // The serial object's hang-up event, opened by name. A signal left over
+        // from an earlier port is dropped; one for this port is kept.
+        data.hHangUpEvent = CreateAutoResetEvent(HangUpEventName(m_nPort));
+        if (data.hHangUpEvent) {
+            data.hHangUpEvent->Reset();
+            if (m_Serial.IsHungUp()) data.hHangUpEvent->Set();
+        }
+    }
+    std::shared_ptr<CommsThreadData> pShared = m_pCommsThreadData;
+    m_pCommsCheckThread = std::make_unique<std::thread>([pShared] { CommsCheckThreadProc(pShared.get()); });
+    data.bRun = true;
+    if (data.hRunEvent) data.hRunEvent->Set();
+    return true;
+}
+
+void CHalyardDoc::StopWatcherThread() {
+    CommsThreadData& data = *m_pCommsThreadData;
+    if (m_pCommsCheckThread) {
+        if (data.hKillEvent) data.hKillEvent->Set();
+        const bool bEnded = data.hExitEvent && WaitForEvent(*data.hExitEvent, THREAD_STOP_WAIT_MS);
+        data.bRun = false;
+        if (bEnded) {
+            m_pCommsCheckThread->join();
+            m_pCommsCheckThread.reset();
+        } else {
+            // The thread missed its stop: it keeps its own share of the block
+            // and the next start gets a new one.
+            m_pCommsCheckThread->detach();
+            m_pCommsCheckThread.reset();
+            m_pCommsThreadData.reset();
+            return;
+        }
+    }
+    data.hKillEvent.reset();
+    data.hExitEvent.reset();
+    data.hDataEvent.reset();
+    data.hHangUpEvent.reset();
+    data.hRunEvent.reset();
+}
+
+void CHalyardDoc::CommsTimeout() {
+    if (m_bConnected && !m_bCommsTimedOut) {
+        m_bCommsTimedOut = true;
+        PostToViews(WM_COMMS_TIMEOUT);
+    }
+}
+
+void CHalyardDoc::CommsThreadFinished() {
+    if (m_bConnected) CloseConnection(false);
+}
+
+} // namespace halyard

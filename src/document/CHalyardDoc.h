@@ -1,0 +1,216 @@
+#pragma once
+// The single document: the sensor connection and its protocol engine.
+//
+// It owns the document's serial port (m_Serial), the 25-slot command ring, the
+// 40-slot received-line queue, the watcher thread and the file shared by
+// logging, dumps and loads. It tells the views and the main frame everything
+// by messages posted through its IDocHost.
+//
+// Every member function runs on the UI thread: the pages call SendCommand and
+// the getters, the frame calls CommsDataReceived / CommsTimeout /
+// CommsThreadFinished, the view calls GetCommsCommand, GetCommsData and
+// OnTimer. The watcher thread touches only m_pCommsThreadData's block.
+//
+// Data members are public in the manner of the old document classes: the
+// frame, the view and the pages read them (m_strPortStatus, m_bConnected, ...)
+// and the view writes m_wAddress.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "document/Framing.h"
+#include "document/IDocHost.h"
+#include "document/Registers.h"
+#include "platform/TextFile.h"
+#include "serial/CPacketBuffer.h"
+#include "serial/CSerial_IF.h"
+#include "serial/CommsCheckThread.h"
+
+namespace halyard {
+
+constexpr int CMD_QUEUE_SLOTS = 25;
+constexpr uint32_t DOC_PACKET_SLOTS = 40;
+constexpr int MAX_PACKETS_PER_EVENT = 11;
+constexpr int DEFAULT_COMMS_TIMEOUT_TICKS = 6000;  // 50 ms waits: 300 seconds
+
+struct CommandSlot {
+    uint32_t dwLength = 0;  // bytes used; 0 = empty
+    std::array<uint8_t, CMD_SLOT_SIZE> byData{};
+};
+
+class CHalyardDoc {
+public:
+    // pSerial replaces the document's own serial object (tests pass a fake port).
+    explicit CHalyardDoc(IDocHost& host, std::unique_ptr<CSerial_IF> pSerial = nullptr);
+    virtual ~CHalyardDoc();
+    CHalyardDoc(const CHalyardDoc&) = delete;
+    CHalyardDoc& operator=(const CHalyardDoc&) = delete;
+
+    // --- Document life ---------------------------------------------------
+    // Clears the title and makes a fresh received-line queue.
+    bool OnNewDocument();
+
+    // --- Command framing and reply parsing ------------------------------
+    // Frames szCommand into the next ring slot and starts sending if nothing is
+    // in flight. False (nothing queued) when not connected, for an empty text, a
+    // text longer than MAX_COMMAND_TEXT, or when the ring holds 24 unsent commands.
+    bool SendCommand(const std::string& szCommand, bool bAddCRLF);
+    void SendNextMessage();
+    // With the WM_COMMS_COMMAND wParam: the sent command without CR LF.
+    void GetCommsCommand(std::string& szData, uint32_t dwNumBytes);
+    void CommsDataReceived(bool bChanged);
+    // Appends the lines of one received packet; false when none is waiting.
+    bool GetCommsData(std::vector<std::string>& szDataList, uint32_t& dwNumBytes);
+    // LRC over bytes 1 .. dwBytes-1 of the slot being filled.
+    void CalculateLRCChecksum(uint32_t dwBytes, uint8_t& byCkSum);
+    bool CheckLRCChecksum(const uint8_t* pbyData, uint32_t dwNumBytes);
+    // Classification; a data message also sets m_bPQDSensor.
+    bool IsDataMessage(const std::string& szData);
+    void EnableRS485(int bEnable);
+    // Commands queued but not yet collected by the views.
+    int PendingCommands() const;
+
+    // --- Connection lifecycle -------------------------------------------
+    void SetUpPortAndBaudRate(int nPort, uint32_t dwBaud);
+    bool ConnectToSensor();
+    void CloseConnection(bool bInDtor);
+    void StartStopAllThreads(bool bStart);
+    void CommsTimeout();
+    void CommsThreadFinished();
+
+    // --- Timers -----------------------------------------------------------
+    void OnTimer(uint32_t nIDEvent);
+
+    // --- Logging and polling ---------------------------------------------
+    void StopLogging();
+    void StartPolling(const std::string& szPollText, int16_t nPollTime);
+    void StopPolling();
+
+    // --- Operating state and options word --------------------------------
+    bool GetOperatingState(uint16_t* punState, bool bForce);
+    bool GetOptionsWord(uint16_t* punValue, bool bForce);
+    static bool ConvertBinaryStringtoData(const std::string& szData, uint16_t* punValue);
+    static void ConvertDatatoBinaryString(std::string& szData, uint16_t unValue);
+
+    IDocHost& Host() { return m_host; }
+
+    // --- Connection -------------------------------------------------------
+    bool m_bConnected = false;
+    int m_nPort = 1;
+    uint32_t m_dwBaudRate = 1200;
+    bool m_bCommsTimedOut = false;
+    int m_nCommsTimeoutTicks = DEFAULT_COMMS_TIMEOUT_TICKS;
+    std::string m_strPortStatus;
+    std::string m_strModelName;
+    int m_nModelNumber = -1;
+    std::string m_strTitle;
+
+    // --- Protocol engine --------------------------------------------------
+    std::array<uint8_t, CMD_SLOT_SIZE> m_byRxData{};
+    std::array<CommandSlot, CMD_QUEUE_SLOTS> m_CmdQueue{};
+    int32_t m_nCmdWrite = 0;
+    int32_t m_nCmdRead = 0;
+    uint32_t m_dwRxLength = 0;
+    bool m_bSending = false;
+    bool m_bReplyReceived = false;
+    bool m_bBadCmd = false;
+    std::unique_ptr<CPacketBuffer> m_pRxPackets;
+    int m_bRS485 = 0;
+    uint16_t m_wAddress = 0;
+    bool m_bAwaitADR = false;
+    bool m_bDataMessage = false;
+    bool m_bSensorStartup = false;
+    bool m_bPQDSensor = false;
+    int m_bFirstDataSeen = 0;
+
+    // --- Registers --------------------------------------------------------
+    uint16_t m_wOpState = 0;
+    uint16_t m_wOptions = 0;
+    bool m_bOpStateValid = false;
+    bool m_bOptionsValid = false;
+    bool m_bAwaitOS = false;
+    bool m_bAwaitOP = false;
+    bool m_bOSDecimal = false;
+
+    // --- Logging and polling ----------------------------------------------
+    bool m_bLogging = false;
+    bool m_bAutoR = false;
+    bool m_bAutoM = false;
+    bool m_bAutoXW = false;
+    bool m_bTimestamp = false;
+    bool m_bDailyCapture = false;
+    bool m_bCaptureA = false;
+    bool m_bResetA = false;
+    int16_t m_nDailyHour = 0;
+    int16_t m_nDailyMinute = 0;
+    std::string m_strLogPathName;
+    std::string m_strLogPrefix;
+    CTextFile m_File;
+    uint32_t m_nRecords = 0;
+    std::string m_strLogTime;
+    std::string m_strTime;
+    int16_t m_nLogSeconds = 0;
+    int16_t m_nLogMinutes = 0;
+    int16_t m_nLogHours = 0;
+    std::string m_strPollText;
+    bool m_bDailyDone = false;
+    bool m_bCaptureADone = false;
+    bool m_bResetADone = false;
+
+    // --- Sequences (NVRAM load, dumps, parameter upload) -------------------
+    bool m_bNVRAMLoad = false;
+    bool m_bALSNVRAMLoad = false;
+    bool m_bDumpAll = false;
+    bool m_bALSDump = false;
+    bool m_bParamLoad = false;
+    bool m_bAwaitDataMsg = false;
+    int32_t m_nRetryCount = 0;
+    bool m_bStepFailed = false;
+    int32_t m_nWaitTicks = 0;
+    int32_t m_nSeqStep = 0;
+    std::string m_strLoadLine;
+    std::string m_strCapture;
+
+protected:
+    // A step of a sequence paced by timer 8: the sequence's flag and its step.
+    struct SequenceBlock {
+        bool CHalyardDoc::*pbFlag;
+        void (CHalyardDoc::*pfnStep)();
+    };
+    // The timer-8 blocks in the order they run; sequences add their rows here.
+    static const std::vector<SequenceBlock>& SequenceBlocks();
+
+private:
+    // Each received packet's last line, while a dump runs (the dump's capture).
+    void CaptureDumpLine(const std::string& strText, bool bDataMessage, bool bStartup);
+
+    void PostToViews(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
+    void PostToFrame(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
+    void SetTitle(const std::string& strTitle);
+    void ResetRegisterState();
+    void ResetCommandRing();
+    bool CommandRingFull() const;
+    void HandleLine(std::string& strText, const uint8_t* pbyPacket, uint32_t nLFIndex,
+                    bool bAddressed, std::vector<std::string>& szDataList);
+    void OfferRegisterReply(const std::string& strText);
+    void OnClockTick();
+    void OnSequenceTick();
+    bool StartWatcherThread();
+    void StopWatcherThread();
+
+    IDocHost& m_host;
+    std::unique_ptr<CSerial_IF> m_pSerialOwned;
+
+public:
+    CSerial_IF& m_Serial;
+    // The watcher thread and its block. The block is shared with the thread so
+    // that a thread that missed its stop still has it to read.
+    std::unique_ptr<std::thread> m_pCommsCheckThread;
+    std::shared_ptr<CommsThreadData> m_pCommsThreadData;
+};
+
+} // namespace halyard

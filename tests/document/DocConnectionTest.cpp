@@ -1,0 +1,211 @@
+// Connecting, closing, time-outs and the watcher thread's end, on a fake port.
+#include <cstdio>
+#include <thread>
+
+#include "DocFixture.h"
+#include "WaitUntil.h"
+
+namespace halyard::test {
+namespace {
+
+using DocConnection = DocFixture;
+
+TEST_F(DocConnection, ConnectOpensThePortAndTellsViewsThenFrame) {
+    m_strModelReply = "00025";
+    Doc().SetUpPortAndBaudRate(12, 1200);
+    ASSERT_TRUE(Doc().ConnectToSensor());
+    EXPECT_EQ(m_pPort->m_strOpenedName, "\\\\.\\COM12");
+    EXPECT_TRUE(Doc().m_bConnected);
+    EXPECT_EQ(Doc().m_strPortStatus, " COM12 1200,n,8,1");
+    EXPECT_EQ(m_host.m_titles.back(), "COM12");
+    EXPECT_EQ(Doc().m_strModelName, "PQD-025");
+    EXPECT_EQ(Doc().m_nModelNumber, 25);
+    EXPECT_TRUE(Doc().m_bPQDSensor);
+    EXPECT_TRUE(Doc().m_bOSDecimal);
+
+    const auto log = m_host.Log();
+    std::vector<LoggedMessage> opens;
+    for (const auto& logged : log)
+        if (logged.message.nMsg == WM_COMMS_OPEN) opens.push_back(logged);
+    ASSERT_EQ(opens.size(), 2u);
+    EXPECT_EQ(opens[0].target, Target::Views);
+    EXPECT_EQ(opens[1].target, Target::Frame);
+    EXPECT_EQ(opens[0].message, (PostedMessage{WM_COMMS_OPEN, 0, 1}));
+    EXPECT_EQ(opens[1].message, (PostedMessage{WM_COMMS_OPEN, 0, 1}));
+}
+
+TEST_F(DocConnection, PortBelowTenUsesTheShortName) {
+    Doc().SetUpPortAndBaudRate(9, 9600);
+    ASSERT_TRUE(Doc().ConnectToSensor());
+    EXPECT_EQ(m_pPort->m_strOpenedName, "COM9:");
+    EXPECT_EQ(Doc().m_strPortStatus, " COM9 9600,n,8,1");
+    EXPECT_FALSE(Doc().m_bPQDSensor);
+}
+
+TEST_F(DocConnection, NoSensorMeansNoConnectAndAnEmptyTitle) {
+    m_strModelReply.clear();
+    EXPECT_FALSE(Doc().ConnectToSensor());
+    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_NO_CONNECT), 1u);
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_OPEN), 0u);
+    EXPECT_EQ(m_pPort->m_nInitCalls, 0);
+    EXPECT_EQ(m_host.m_titles.back(), "");
+    EXPECT_FALSE(Doc().SendCommand("R?", true));
+}
+
+TEST_F(DocConnection, PortThatWillNotOpenAfterIdentificationIsReported) {
+    m_pPort->m_bOpenSucceeds = false;
+    EXPECT_FALSE(Doc().ConnectToSensor());
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_NO_CONNECT), 1u);
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_OPEN), 0u);
+    EXPECT_EQ(m_host.m_titles.back(), "");
+}
+
+TEST_F(DocConnection, ConnectResetsRingAndRegisters) {
+    Connect();
+    Doc().SendCommand("OS?", true);
+    Doc().SendCommand("OP?", true);
+    Doc().m_wOpState = 5;
+    Doc().m_bOpStateValid = true;
+    Doc().CloseConnection(false);
+    Connect();
+    EXPECT_EQ(Doc().PendingCommands(), 0);
+    EXPECT_FALSE(Doc().m_bSending);
+    EXPECT_FALSE(Doc().m_bAwaitOS);
+    EXPECT_FALSE(Doc().m_bAwaitOP);
+    EXPECT_EQ(Doc().m_wOpState, 0);
+    EXPECT_FALSE(Doc().m_bOpStateValid);
+    EXPECT_TRUE(Doc().SendCommand("R?", true));
+    EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"R?"}));
+}
+
+TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses) {
+    Connect();
+    Doc().SendCommand("V9?", true);
+    const auto slept = m_clock.Slept();
+    Doc().CloseConnection(false);
+    EXPECT_EQ(m_clock.Slept() - slept, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_FALSE(Doc().m_bAwaitOS);
+    EXPECT_FALSE(Doc().m_bOSDecimal);
+    EXPECT_EQ(Doc().m_strPortStatus, "");
+    EXPECT_EQ(m_host.m_titles.back(), "");
+    EXPECT_EQ(m_pPort->m_nCloseCalls, 1);
+
+    std::vector<LoggedMessage> opens;
+    for (const auto& logged : m_host.Log())
+        if (logged.message.nMsg == WM_COMMS_OPEN) opens.push_back(logged);
+    ASSERT_EQ(opens.size(), 2u);
+    EXPECT_EQ(opens[0].target, Target::Views);
+    EXPECT_EQ(opens[0].message, (PostedMessage{WM_COMMS_OPEN, 1, 0}));
+    EXPECT_EQ(opens[1].target, Target::Frame);
+    EXPECT_EQ(m_host.ViewCount(WM_POLL_STOP), 1u);
+
+    uint32_t dwBytes = 0;
+    std::vector<std::string> lines;
+    EXPECT_FALSE(Doc().GetCommsData(lines, dwBytes));  // the queue went with the connection
+}
+
+TEST_F(DocConnection, CloseWhileLoggingStopsTheLogAndClosesTheFile) {
+    Connect();
+    const std::string strPath = ::testing::TempDir() + "halyard_doc_close.log";
+    ASSERT_TRUE(Doc().m_File.Open(strPath, CTextFile::modeCreate | CTextFile::modeWrite));
+    Doc().m_bLogging = true;
+    Doc().m_nRecords = 3;
+    Doc().CloseConnection(false);
+    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_FALSE(Doc().m_File.IsOpen());
+    EXPECT_EQ(Doc().m_nRecords, 0u);
+    EXPECT_EQ(m_host.FrameCount(WM_RECORD_UPDATE), 1u);
+    EXPECT_EQ(m_host.ViewMessages().Count(WM_AUTO_R_START, 0), 1u);
+    std::remove(strPath.c_str());
+}
+
+TEST_F(DocConnection, OneTimeoutPerSilence) {
+    Doc().CommsTimeout();  // not connected: nothing
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_TIMEOUT), 0u);
+    Connect();
+    Doc().CommsTimeout();
+    Doc().CommsTimeout();
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_TIMEOUT), 1u);
+    Receive({"PW 1\r\n"});
+    Doc().CommsTimeout();
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_TIMEOUT), 2u);
+
+    // A reconnect after a time-out reports the next silence again.
+    Doc().CloseConnection(false);
+    Connect();
+    Doc().CommsTimeout();
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_TIMEOUT), 1u);
+}
+
+TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection) {
+    Connect();
+    Doc().CommsThreadFinished();
+    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
+    Doc().CommsThreadFinished();  // already closed: nothing more
+    EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
+}
+
+TEST_F(DocConnection, HangUpEventEndsTheWatcherThread) {
+    Doc().SetUpPortAndBaudRate(77, 1200);
+    Connect();
+    // What the serial object does when its port hangs up.
+    EventHandle hHangUp = CreateAutoResetEvent(HangUpEventName(77));
+    ASSERT_TRUE(hHangUp);
+    hHangUp->Set();
+    ASSERT_TRUE(WaitUntil([&] { return m_host.FrameCount(WM_THREAD_END) == 1; }));
+    Doc().CommsThreadFinished();
+    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
+}
+
+TEST_F(DocConnection, DataEventBecomesCommsEventForTheFrame) {
+    Doc().SetUpPortAndBaudRate(78, 1200);
+    Connect();
+    EventHandle hData = CreateAutoResetEvent(DataInEventName(78));
+    ASSERT_TRUE(hData);
+    hData->Set();
+    ASSERT_TRUE(WaitUntil([&] { return m_host.FrameMessages().Count(WM_COMMS_EVENT, 1) == 1; }));
+}
+
+TEST_F(DocConnection, DestroyingWhileConnectedClosesQuietlyAndWaits) {
+    Connect();
+    const auto slept = m_clock.Slept();
+    m_pDoc.reset();
+    EXPECT_EQ(m_clock.Slept() - slept, std::chrono::milliseconds(6000));
+    EXPECT_EQ(m_host.ViewCount(WM_COMMS_OPEN), 0u);
+    EXPECT_EQ(m_host.ViewCount(WM_POLL_STOP), 0u);
+}
+
+TEST_F(DocConnection, EnableRS485TellsTheViews) {
+    Doc().m_wAddress = 12;
+    Doc().EnableRS485(1);
+    Doc().EnableRS485(0);
+    const auto rs485 = ViewMessagesOf(WM_RS485_ENABLE);
+    ASSERT_EQ(rs485.size(), 2u);
+    EXPECT_EQ(rs485[0], (PostedMessage{WM_RS485_ENABLE, 1, 12}));
+    EXPECT_EQ(rs485[1], (PostedMessage{WM_RS485_ENABLE, 0, 12}));
+}
+
+TEST_F(DocConnection, IdentificationUsesRS485SettingsOfTheDocument) {
+    std::vector<std::string> sent;
+    m_host.m_connectSerial = [&] {
+        auto pFake = std::make_unique<CFakeSerial>();
+        pFake->m_responder = [&](const std::string& strLine) {
+            sent.push_back(strLine);
+            return strLine == ":07JM?FF" ? std::vector<std::string>{":0700630xx\r\n"} : std::vector<std::string>{};
+        };
+        return pFake;
+    };
+    Doc().m_wAddress = 7;
+    Doc().EnableRS485(1);
+    ASSERT_TRUE(Doc().ConnectToSensor());
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[0], ":07OKFF");
+    EXPECT_EQ(Doc().m_nModelNumber, 630);
+}
+
+} // namespace
+} // namespace halyard::test
