@@ -20,23 +20,16 @@
 
 #include "TestPty.h"
 #include "platform/WaitSet.h"
+#include "BenchLines.h"
 #include "serial/CSerial_IF.h"
 #include "serial/CommsCheckThread.h"
 
 using namespace halyard;
+using halyard::bench::DataMessage;
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-std::string DataMessage(int n)
-{
-    char szLine[128];
-    std::snprintf(szLine, sizeof szLine,
-                  "DM 00 %05d 00123 01234 +12.5 0000 0  1.23  0.00 000 0000 00 +0.15 1013.2 %05d\r\n",
-                  n % 100000, (n * 37) % 100000);
-    return szLine;
-}
 
 double ProcessCpuSeconds()
 {

@@ -7,21 +7,14 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchLines.h"
 #include "serial/CSerial_IF.h"
 #include "serial/LineAssembler.h"
 
 using namespace halyard;
+using halyard::bench::DataMessage;
 
 namespace {
-
-std::string DataMessage(int n)
-{
-    char szLine[128];
-    std::snprintf(szLine, sizeof szLine,
-                  "DM 00 %05d 00123 01234 +12.5 0000 0  1.23  0.00 000 0000 00 +0.15 1013.2 %05d\r\n",
-                  n % 100000, (n * 37) % 100000);
-    return szLine;
-}
 
 void BM_ParseLines(benchmark::State& state)
 {

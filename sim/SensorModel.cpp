@@ -174,7 +174,9 @@ std::string CSensorModel::DataMessage()
 {
     ++m_nMessages;
     DataFields fields;
-    fields.strCode = (m_bTestMode ? "T" : "") + DataCodeForModel(m_strModel);
+    fields.strCode = DataCodeForModel(m_strModel);
+    if (m_bTestMode)
+        fields.strCode.insert(0, 1, 'T');
     fields.nAddress = m_nAddress;
     fields.nPeriodS = m_nSampleTimeS;
     fields.dTemperature = ReportedTemperature();
