@@ -1,0 +1,88 @@
+#include "StringTable.h"
+
+#include <unordered_map>
+
+#include "Resource.h"
+
+namespace halyard {
+namespace {
+
+const std::unordered_map<int, const char*>& Table()
+{
+    static const std::unordered_map<int, const char*> table = {
+        {IDP_OLE_INIT_FAILED, "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
+        {IDS_TOOLBAR_STANDARD, "Standard"},
+        {IDS_TOOLBAR_CUSTOMIZE, "Customize..."},
+        {IDS_EDIT_MENU, "Edit"},
+        {IDR_MAINFRAME, "ORVAN Halyard\n\nORVAN Halyard\n\n\nHalyard.Document\nHalyard.Document"},
+        {IDS_APP_TITLE, "Halyard"},
+        {IDP_COMMAND_FAILURE, "Command failed."},
+
+        {ID_APP_EXIT, "Quit the application; prompts to save documents\nExit"},
+        {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle Status Bar"},
+        {ID_OPTIONS_TESTOPTION, "Display Test Tab"},
+        {ID_OPTIONS_ALSOPTION, "Display ALS Tab"},
+        {ID_OPTIONS_RS485OPTION, "Display RS485 settings"},
+        {ID_OPTIONS_TEMPCALOPTION, "Display PQD Temperature Calibration Tab"},
+        {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
+
+        // Main form.
+        {IDC_SENSOR_ADDRESS, "RS485 Sensor Address"},
+        {IDC_RS485_CHECK, "Indicates if addressable RS485 communcations enabled"},
+        {IDC_LIST_DATA, "Data Display, Double click to clear display"},
+        {IDC_SAVE_DATA, "Save the Received Data to a text file"},
+        {IDC_CLEAR_DATA, "Clear the Received Data Window"},
+
+        // Port settings page.
+        {IDC_PORTCOMBO, "Select Com Port from available ports"},
+        {IDC_CHECKPORTS, "Check For Available com ports"},
+        {IDC_CONNECT, "Connects or Disconnects to sensor"},
+
+        // Terminal pages.
+        {IDC_A_QUESTION, "Request Reset Rainfall Acummulation"},
+        {IDC_AC, "Reset Rainfall Acummulation"},
+        {IDC_GETADDRESS, "Get RS485 Sensor Address"},
+        {IDC_D_QUESTION, "Operational Data Message"},
+        {IDC_BB_QUESTION, "Present Backscatter Exco"},
+        {IDC_BT_QUESTION, "Present Forward Exco"},
+        {IDC_DHO, "Hood Heaters On"},
+        {IDC_DHX, "Hood Heaters Off"},
+        {IDC_M_QUESTION, "Matrix Message"},
+        {IDC_P_QUESTION, "Parameter Message"},
+        {IDC_PV_QUESTION, "Program Version"},
+        {IDC_R_QUESTION, "Remote maintenance Message"},
+        {IDC_SN_QUESTION, "Request Serial Number"},
+        {IDC_T_QUESTION, "Time Message"},
+        {IDC_TM30, "Sample Time 30 Seconds"},
+        {IDC_TM60, "Sample Time 60 Seconds"},
+        {IDC_OP_QUESTION, "Get Option Word"},
+        {IDC_OS_QUESTION, "Get Operating State"},
+        {IDC_RESET, "Reset Sensor"},
+        {IDC_C_QUESTION, "Calibration Message"},
+        {IDC_CO, "Initialise Calibration"},
+        {IDC_CE, "Calibrate Exco"},
+        {IDC_CT, "Calibrate Temperature"},
+        {IDC_CA, "Calibrate Precipitation Amount adjustment"},
+        {IDC_CX, "Stop Calibration"},
+        {IDC_DUMP_ALL, "Save all settings and NVRAM to a file"},
+        {IDC_COMMAND_EDIT, "Type Command To Send here"},
+        {IDC_SEND_COMMAND, "Send the Command to the Sensor"},
+    };
+    return table;
+}
+
+} // namespace
+
+QString LoadString(int nId)
+{
+    const auto& table = Table();
+    const auto it = table.find(nId);
+    return it == table.end() ? QString() : QString::fromLatin1(it->second);
+}
+
+bool HasString(int nId)
+{
+    return Table().count(nId) != 0;
+}
+
+} // namespace halyard

@@ -1,0 +1,50 @@
+#pragma once
+// CConnectDlg: the modal "Connect to Sensor" window shown while the document
+// identifies the sensor. It only shows and ticks the identification logic
+// (CConnectLogic): timer 11 calls the logic once per period and refreshes the
+// countdown and status line; when the logic has finished the window closes.
+// Cancel and the close box hand the logic its Cancel and Close, which close its
+// port and keep what it has found. UI thread only.
+
+#include <QDialog>
+
+#include <cstdint>
+
+#include "shell/WindowTimers.h"
+
+class QLabel;
+class QPushButton;
+
+namespace halyard {
+
+class CConnectLogic;
+
+class CConnectDlg : public QDialog {
+    Q_OBJECT
+public:
+    CConnectDlg(CConnectLogic& logic, QWidget* pParent = nullptr);
+
+    // Opens the logic's port, starts the timer and runs modally until the logic
+    // has finished.
+    int DoModal();
+
+protected:
+    void reject() override;        // Cancel button and Escape
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void OnInitDialog();
+    void OnTimer(uint32_t nIDEvent);
+    void OnBnClickedCancel();
+    void ShowMembers();
+    void EndWhenFinished();
+
+    CConnectLogic& m_logic;
+    QLabel* m_pTimeout;
+    QLabel* m_pStatus;
+    QPushButton* m_pCancel;
+    CWindowTimers m_timers;
+    uint32_t m_nTimerID = 0;
+};
+
+} // namespace halyard

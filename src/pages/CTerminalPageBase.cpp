@@ -1,0 +1,94 @@
+#include "CTerminalPageBase.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "document/CHalyardDoc.h"
+#include "resources/Resource.h"
+#include "shell/DialogUnits.h"
+#include "shell/TextConvert.h"
+
+namespace halyard {
+
+CTerminalPageBase::CTerminalPageBase(int nIDTemplate, const QString& strInitialCommand, QWidget* pParent)
+    : CDocDialog(nIDTemplate, pParent), m_strCommand(strInitialCommand)
+{
+}
+
+void CTerminalPageBase::AddGroup(const char* szTitle, int x, int y, int cx, int cy)
+{
+    auto* pGroup = new QGroupBox(QString::fromLatin1(szTitle), this);
+    PlaceDlu(pGroup, x, y, cx, cy);
+    pGroup->lower();
+}
+
+QPushButton* CTerminalPageBase::AddCommandButton(const CommandButtonDef& def, int x, int y, int cx, int cy)
+{
+    const QString strCommand = QString::fromLatin1(def.szCommand);
+    auto* pButton = new QPushButton(strCommand, this);
+    pButton->setAutoDefault(false);
+    SetControlId(pButton, def.nId, def.szObjectName);
+    PlaceDlu(pButton, x, y, cx, cy);
+    connect(pButton, &QPushButton::clicked, this, [this, strCommand] { OnCommandButton(strCommand); });
+    return pButton;
+}
+
+void CTerminalPageBase::AddCommonControls()
+{
+    AddGroup("Diagnostics", 183, 60, 126, 50);
+    m_pDumpAll = new QPushButton(QStringLiteral("Save Diagnostic Data"), this);
+    SetControlId(m_pDumpAll, IDC_DUMP_ALL, "dumpAllButton");
+    PlaceDlu(m_pDumpAll, 196, 78, 100, 16);
+
+    AddGroup("Command Line Window", 315, 4, 139, 52);
+    m_pCommandEdit = new QLineEdit(this);
+    SetControlId(m_pCommandEdit, IDC_COMMAND_EDIT, "commandEdit");
+    PlaceDlu(m_pCommandEdit, 321, 16, 127, 14);
+    m_pSend = new QPushButton(QStringLiteral("Send"), this);
+    SetControlId(m_pSend, IDC_SEND_COMMAND, "sendButton");
+    m_pSend->setDefault(true);
+    PlaceDlu(m_pSend, 360, 35, 50, 14);
+    SetDefaultButton(m_pSend);
+    connect(m_pSend, &QPushButton::clicked, this, &CTerminalPageBase::OnBnClickedSendCommand);
+
+    AddGroup("Parameter Update", 315, 60, 139, 50);
+    m_pLoadParams = new QPushButton(QStringLiteral("Load Parameter File"), this);
+    SetControlId(m_pLoadParams, IDC_LOAD_PARAMS, "loadParamsButton");
+    PlaceDlu(m_pLoadParams, 334, 78, 100, 16);
+
+    // The dump and load sequences are not part of this program yet: the
+    // buttons are shown, with their tooltips, but cannot be pressed.
+    m_pDumpAll->setEnabled(false);
+    m_pLoadParams->setEnabled(false);
+}
+
+void CTerminalPageBase::DoDataExchange(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate)
+        m_strCommand = m_pCommandEdit->text();
+    else if (m_pCommandEdit->text() != m_strCommand)
+        m_pCommandEdit->setText(m_strCommand);
+}
+
+void CTerminalPageBase::OnCommandButton(const QString& strCommand)
+{
+    m_strCommand = strCommand;
+    UpdateData(false);
+    if (Doc() != nullptr)
+        Doc()->SendCommand(ToDocText(m_strCommand), true);
+}
+
+void CTerminalPageBase::OnBnClickedSendCommand()
+{
+    UpdateData(true);
+    m_strCommand = m_strCommand.toUpper();
+    if (!m_strCommand.isEmpty()) {
+        if (Doc() != nullptr)
+            Doc()->SendCommand(ToDocText(m_strCommand), true);
+        m_strCommand.clear();
+    }
+    UpdateData(false);
+}
+
+} // namespace halyard

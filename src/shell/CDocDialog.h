@@ -1,0 +1,61 @@
+#pragma once
+// CDocDialog: the base of every tab page. A page is a child form that knows
+// the document, gives each of its controls the tooltip stored under the
+// control's id, and never closes on Enter or Escape (Enter presses the page's
+// default button when it has one, else only reads the controls). The view and
+// the tab control tell a page about received lines, activation and a few
+// document events through the virtual operations below, which do nothing here.
+// Pages collect values and call the document; the document decides.
+// UI thread only.
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+
+class QPushButton;
+
+namespace halyard {
+
+class CHalyardDoc;
+
+class CDocDialog : public QWidget {
+    Q_OBJECT
+public:
+    CDocDialog(int nIDTemplate, QWidget* pParent = nullptr);
+
+    void SetDoc(CHalyardDoc* pDoc) { m_pDoc = pDoc; }
+    CHalyardDoc* Doc() const { return m_pDoc; }
+    int TemplateId() const { return m_nIDTemplate; }
+
+    // Creation of the page's window: tooltips, then the page's own start.
+    virtual void OnInitDialog();
+
+    // Moves values between the controls and the members; false when a value
+    // read from the controls is refused.
+    bool UpdateData(bool bSaveAndValidate = true);
+
+    virtual void GotCommsData(std::string& /*szData*/) {}
+    virtual void UpdateDataFromDoc() {}
+    virtual void OnCommsClosed() {}
+    virtual void OnLogError(uint32_t /*wParam*/, int32_t /*lParam*/) {}
+    virtual void OnFirstDataMsg(uint32_t /*wParam*/, int32_t /*lParam*/) {}
+    virtual void DeleteTempFile() {}
+
+protected:
+    virtual void DoDataExchange(bool /*bSaveAndValidate*/) {}
+    virtual void OnOK();
+    virtual void OnCancel();
+    void SetDefaultButton(QPushButton* pButton) { m_pDefaultButton = pButton; }
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+    // Set by DoDataExchange when a value read from the controls is refused.
+    bool m_bExchangeFailed = false;
+
+private:
+    CHalyardDoc* m_pDoc = nullptr;
+    int m_nIDTemplate;
+    QPushButton* m_pDefaultButton = nullptr;
+};
+
+} // namespace halyard

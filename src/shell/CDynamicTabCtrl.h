@@ -1,0 +1,74 @@
+#pragma once
+// CDynamicTabCtrl: the tab control of the main view. It owns the seven page
+// objects (fixed page indices 0 to 6: Port Settings, Terminal Window, Data
+// Capture, Sensor Settings, Test Protocol, ALS Terminal, PQD Temperature
+// Calibration), lays the shown page over its display area and routes the
+// view's events to the pages by page index. Which tabs exist and where is the
+// view's business: it inserts and deletes the tab items. selChange is emitted
+// only when the user changes the tab, never for the view's own changes.
+// UI thread only.
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QFrame;
+class QTabBar;
+
+namespace halyard {
+
+class CDocDialog;
+class CHalyardDoc;
+
+class CDynamicTabCtrl : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int PAGE_COUNT = 7;
+
+    explicit CDynamicTabCtrl(QWidget* pParent = nullptr);
+    ~CDynamicTabCtrl() override;
+
+    // Creates the pages' windows, then gives every page the document.
+    void InitDialogs(CHalyardDoc* pDoc);
+    // Shows page nTab (-1: the page whose index equals the current selection).
+    void ActivateTabDialogs(int nTab);
+    void ShowFirstDialog();
+
+    void GotCommsData(int nSel, std::string& szData);
+    void OnCommsClosed();
+    void OnLogError(uint32_t wParam, int32_t lParam);
+    void OnFirstDataMsg(int nSel, uint32_t wParam, int32_t lParam);
+    void DeleteTempFile(int nSel);
+
+    // Tab items.
+    void InsertItem(int nPos, const QString& strCaption);
+    void DeleteItem(int nPos);
+    int GetItemCount() const;
+    QString GetItemText(int nPos) const;
+    int GetCurSel() const;
+    void SetCurSel(int nPos);
+
+    CDocDialog* Page(int nIndex) const;
+    // The page shown last, or -1.
+    int VisiblePage() const;
+    QTabBar* TabBar() const { return m_pTabBar; }
+
+signals:
+    void selChange();
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    QTabBar* m_pTabBar;
+    QFrame* m_pDisplay;
+    const std::array<int, PAGE_COUNT> m_nDlgIDs;
+    int m_nPageCount = PAGE_COUNT;
+    std::array<std::unique_ptr<CDocDialog>, PAGE_COUNT> m_pPages;
+    bool m_bProgrammatic = false;
+};
+
+} // namespace halyard

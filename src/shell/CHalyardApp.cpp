@@ -1,0 +1,88 @@
+#include "CHalyardApp.h"
+
+#include <QCoreApplication>
+
+#include "CAboutDlg.h"
+#include "CHalyardView.h"
+#include "CMainFrame.h"
+#include "TextConvert.h"
+#include "document/CHalyardDoc.h"
+#include "platform/PortTable.h"
+#include "sim/SimSensor.h"
+
+namespace halyard {
+
+CHalyardApp::CHalyardApp() = default;
+
+CHalyardApp::~CHalyardApp()
+{
+    // The document goes first: it stops its threads, which post to the frame.
+    m_pDoc.reset();
+    m_host.Attach(nullptr);
+    m_pFrame.reset();
+    if (m_nSimPort != 0)
+        CPortTable::Instance().Unregister(m_nSimPort);
+    m_pSim.reset();
+}
+
+CHalyardView& CHalyardApp::View()
+{
+    return m_pFrame->View();
+}
+
+bool CHalyardApp::SetUpPorts(const AppOptions& options)
+{
+    CPortTable& table = CPortTable::Instance();
+    if (!table.PinFromEnvironment())
+        m_strError = QStringLiteral("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
+    for (const std::string& strPin : options.pins) {
+        if (!table.PinFromText(strPin)) {
+            m_strError = QStringLiteral("--port %1: expected COMn=PATH").arg(FromDocText(strPin));
+            return false;
+        }
+    }
+    table.Scan();
+    if (!options.bSimulate)
+        return true;
+    sim::SimOptions simOptions;
+    simOptions.strModel = options.strSimModel;
+    m_pSim = std::make_unique<sim::CSimSensor>(simOptions);
+    if (!m_pSim->Start()) {
+        m_strError = QStringLiteral("The simulated sensor could not be started.");
+        m_pSim.reset();
+        return false;
+    }
+    m_nSimPort = table.RegisterSimulated(m_pSim->DevicePath(), "Simulated " + options.strSimModel);
+    return true;
+}
+
+bool CHalyardApp::InitInstance(const AppOptions& options)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvan"));
+    QCoreApplication::setApplicationName(QStringLiteral("Halyard"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HALYARD_VERSION_STRING));
+    if (!SetUpPorts(options))
+        return false;
+
+    m_pFrame = std::make_unique<CMainFrame>();
+    m_host.Attach(m_pFrame.get());
+    m_pDoc = std::make_unique<CHalyardDoc>(m_host);
+    m_pFrame->SetDocument(m_pDoc.get());
+    m_pFrame->View().SetDocument(m_pDoc.get());
+    QObject::connect(m_pFrame.get(), &CMainFrame::aboutRequested, m_pFrame.get(), [this] { OnAppAbout(); });
+    if (!m_pDoc->OnNewDocument()) {
+        m_strError = QStringLiteral("The document could not be created.");
+        return false;
+    }
+    m_pFrame->View().OnInitialUpdate();
+    m_pFrame->show();
+    return true;
+}
+
+void CHalyardApp::OnAppAbout()
+{
+    CAboutDlg dialog(m_pFrame.get());
+    dialog.DoModal();
+}
+
+} // namespace halyard

@@ -1,0 +1,360 @@
+#include "CHalyardView.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+#include <climits>
+
+#include "CDocDialog.h"
+#include "CDynamicTabCtrl.h"
+#include "CReceivedDataList.h"
+#include "DialogUnits.h"
+#include "TextConvert.h"
+#include "UiPrompts.h"
+#include "document/CHalyardDoc.h"
+#include "platform/TextFile.h"
+#include "resources/Resource.h"
+#include "resources/StringTable.h"
+
+namespace halyard {
+
+// ---------------------------------------------------------------------------
+// Pure helpers
+
+int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab)
+{
+    if (nSel == nTempCalTab)
+        return 6;
+    if (nSel == nALSTab)
+        return 5;
+    if (nSel == nTestTab)
+        return 4;
+    return nSel;
+}
+
+bool DataMessageReceived(const std::string& szData)
+{
+    static const std::array<const char*, 10> kMarks = {
+        "CP", "PW", "VS", "PQD015", "PQD025", "PQD035", "PQD045", "ZRT650", "ALS-DATA", "LMW-40"};
+    for (const char* szMark : kMarks)
+        if (szData.find(szMark) != std::string::npos)
+            return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Message map
+
+const CMessageMap<CHalyardView>& CHalyardView::MessageMap()
+{
+    static const CMessageMap<CHalyardView> map = {
+        {WM_COMMS_TIMEOUT, &CHalyardView::OnCommsTimeout},
+        {WM_COMMS_DATA, &CHalyardView::OnCommsData},
+        {WM_COMMS_COMMAND, &CHalyardView::OnCommsCommand},
+        {WM_COMMS_OPEN, &CHalyardView::OnCommsOpen},
+        {WM_COMMS_NO_CONNECT, &CHalyardView::OnCommsNoConnect},
+        {WM_POLL_START, &CHalyardView::OnPollStart},
+        {WM_POLL_STOP, &CHalyardView::OnPollStop},
+        {WM_ACCUM_START, &CHalyardView::OnAccumStart},
+        {WM_AUTO_R_START, &CHalyardView::OnAutoRStart},
+        {WM_AUTO_M_START, &CHalyardView::OnAutoMStart},
+        {WM_AUTO_XW_START, &CHalyardView::OnAutoXWStart},
+        {WM_INIT_START, &CHalyardView::OnInitStart},
+        {WM_START_SEQ, &CHalyardView::OnStartSeq},
+        {WM_ALS_DUMP, &CHalyardView::OnALSDump},
+        {WM_PARAM_LOAD, &CHalyardView::OnParamLoad},
+        {WM_RS485_ENABLE, &CHalyardView::OnRS485Enable},
+        {WM_LOG_ERROR, &CHalyardView::OnLogError},
+        {WM_FIRST_DATA_MSG, &CHalyardView::OnFirstDataMsg},
+    };
+    return map;
+}
+
+// ---------------------------------------------------------------------------
+// The form
+
+CHalyardView::CHalyardView(QWidget* pParent)
+    : QWidget(pParent),
+      m_timers([this](uint32_t nID) { OnTimer(nID); }),
+      m_tabCtrl(new CDynamicTabCtrl(this)),
+      m_listData(new CReceivedDataList(this)),
+      m_pAddressLabel(new QLabel(QStringLiteral("Sensor Address: "), this)),
+      m_pSensorAddress(new QLineEdit(this)),
+      m_pRS485Check(new QCheckBox(QStringLiteral("RS485 Enabled"), this)),
+      m_pSave(new QPushButton(QStringLiteral("Save"), this)),
+      m_pClear(new QPushButton(QStringLiteral("Clear"), this))
+{
+    setObjectName(QStringLiteral("halyardView"));
+    BuildForm();
+}
+
+CHalyardView::~CHalyardView() = default;
+
+void CHalyardView::BuildForm()
+{
+    SetControlId(m_pAddressLabel, IDC_ADDRESS_LABEL, "addressLabel");
+    SetControlId(m_pSensorAddress, IDC_SENSOR_ADDRESS, "sensorAddress");
+    SetControlId(m_pRS485Check, IDC_RS485_CHECK, "rs485Check");
+    SetControlId(m_pSave, IDC_SAVE_DATA, "saveDataButton");
+    SetControlId(m_pClear, IDC_CLEAR_DATA, "clearDataButton");
+    PlaceDlu(m_pAddressLabel, 192, 10, 54, 8);
+    PlaceDlu(m_pSensorAddress, 246, 7, 40, 14);
+    PlaceDlu(m_pRS485Check, 303, 9, 63, 10);
+    PlaceDlu(m_tabCtrl, 7, 25, 464, 129);
+    auto* pGroup = new QGroupBox(QStringLiteral("Received Data"), this);
+    PlaceDlu(pGroup, 7, 159, 464, 198);
+    pGroup->lower();
+    PlaceDlu(m_listData, 9, 170, 460, 181);
+    PlaceDlu(m_pSave, 140, 359, 50, 14);
+    PlaceDlu(m_pClear, 286, 360, 50, 14);
+    setFixedSize(CDialogUnits(font()).Size(478, 377));
+
+    for (QWidget* pControl : findChildren<QWidget*>()) {
+        const int nId = ControlId(pControl);
+        if (nId != 0 && HasString(nId))
+            pControl->setToolTip(LoadString(nId));
+    }
+
+    connect(m_tabCtrl, &CDynamicTabCtrl::selChange, this, &CHalyardView::OnTcnSelchangeTab1);
+    connect(m_listData, &CReceivedDataList::lineDoubleClicked, this, &CHalyardView::OnBnClickedClearDataButton2);
+    connect(m_pSave, &QPushButton::clicked, this, &CHalyardView::OnBnClickedSaveDataButton1);
+    connect(m_pClear, &QPushButton::clicked, this, &CHalyardView::OnBnClickedClearDataButton2);
+    connect(m_pRS485Check, &QCheckBox::clicked, this, &CHalyardView::OnBnClickedCheck1);
+    m_pSensorAddress->installEventFilter(this);
+}
+
+void CHalyardView::OnInitialUpdate()
+{
+    UpdateData(false);
+    m_tabCtrl->InitDialogs(m_pDoc);
+    m_tabCtrl->InsertItem(0, QStringLiteral("Port Settings"));
+    m_tabCtrl->InsertItem(1, QStringLiteral("Terminal Window"));
+    m_tabCtrl->InsertItem(2, QStringLiteral("Data Capture"));
+    m_tabCtrl->InsertItem(3, QStringLiteral("Sensor Settings"));
+    m_nLastTab = 3;
+    m_tabCtrl->ActivateTabDialogs(-1);
+    m_nSensorAddress = m_pDoc->m_wAddress;
+    ShowRS485Controls();
+    if (parentWidget() != nullptr)
+        parentWidget()->adjustSize();
+    RestartTimer(m_nClockTimer, TIMER_CLOCK, 1000);
+    if (m_pDoc != nullptr)
+        m_pDoc->Host().MainWindow().PostMessage(WM_INIT_EVENT, 0, 0);
+    UpdateData(false);
+}
+
+bool CHalyardView::event(QEvent* pEvent)
+{
+    if (MessageMap().Dispatch(*this, pEvent))
+        return true;
+    return QWidget::event(pEvent);
+}
+
+bool CHalyardView::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == m_pSensorAddress && pEvent->type() == QEvent::FocusOut)
+        OnEnKillfocusSensorAddress();
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+bool CHalyardView::UpdateData(bool bSaveAndValidate)
+{
+    if (!bSaveAndValidate) {
+        m_pSensorAddress->setText(QString::number(m_nSensorAddress));
+        m_pRS485Check->setChecked(m_bRS485Enabled);
+        return true;
+    }
+    bool bOk = false;
+    const int nAddress = m_pSensorAddress->text().trimmed().toInt(&bOk);
+    if (!bOk || nAddress < 0 || nAddress > 99) {
+        CUiPrompts::MessageBox(this, bOk ? QStringLiteral("Please enter an integer between 0 and 99.")
+                                         : QStringLiteral("Please enter an integer."),
+                               MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    m_nSensorAddress = nAddress;
+    m_bRS485Enabled = m_pRS485Check->isChecked();
+    return true;
+}
+
+void CHalyardView::ShowRS485Controls()
+{
+    for (QWidget* pControl : std::initializer_list<QWidget*>{m_pAddressLabel, m_pSensorAddress, m_pRS485Check}) {
+        pControl->setEnabled(m_bRS485Option);
+        pControl->setVisible(m_bRS485Option);
+    }
+}
+
+int CHalyardView::CurrentPage() const
+{
+    return PageIndexOfTab(m_tabCtrl->GetCurSel(), m_nTempCalTab, m_nALSTab, m_nTestTab);
+}
+
+// ---------------------------------------------------------------------------
+// The received-data list
+
+QString CHalyardView::UpdateDataList(const QString& szLine)
+{
+    return m_listData->UpdateDataList(szLine);
+}
+
+void CHalyardView::OnBnClickedClearDataButton2()
+{
+    m_listData->ClearLines();
+    UpdateData(false);
+}
+
+void CHalyardView::OnBnClickedSaveDataButton1()
+{
+    const auto path = CUiPrompts::GetSaveFileName(this, QStringLiteral("Data Log Files (*.TXT)"), QString());
+    if (!path)
+        return;
+    QString strPath = *path;
+    if (!strPath.contains(QStringLiteral(".txt")))
+        strPath += QStringLiteral(".txt");
+    try {
+        CTextFile file;
+        CFileException error;
+        if (!file.Open(ToDocText(strPath), CTextFile::modeCreate | CTextFile::modeWrite, &error))
+            throw error;
+        for (const QString& strLine : m_listData->Lines())
+            file.WriteString(ToDocText(strLine) + "\n");
+        file.Close();
+    } catch (const CFileException& error) {
+        CUiPrompts::MessageBox(this, FromDocText(error.ErrorMessage()), MB_OK | MB_ICONERROR);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Application messages
+
+intptr_t CHalyardView::OnCommsTimeout(uintptr_t, intptr_t)
+{
+    UpdateDataList(QStringLiteral("No Response from Sensor in last 5 minutes"));
+    return 0;
+}
+
+intptr_t CHalyardView::OnCommsNoConnect(uintptr_t, intptr_t)
+{
+    UpdateDataList(QStringLiteral("Failed to connect to sensor, check Port and baud rate"));
+    return 0;
+}
+
+intptr_t CHalyardView::OnCommsData(uintptr_t wParam, intptr_t)
+{
+    std::vector<std::string> lines;
+    auto dwNumBytes = static_cast<uint32_t>(wParam);
+    while (m_pDoc->GetCommsData(lines, dwNumBytes)) {
+    }
+    for (const std::string& strLine : lines) {
+        std::string szData = ToDocText(UpdateDataList(FromDocText(strLine)));
+        if (DataMessageReceived(szData)) {
+            ArmAutoCommand(m_bAutoR, m_bAutoRPending, m_nAutoRTimer, TIMER_AUTO_R, 500);
+            ArmAutoCommand(m_bAutoM, m_bAutoMPending, m_nAutoMTimer, TIMER_AUTO_M, 1250);
+            ArmAutoCommand(m_bAutoXW, m_bAutoXWPending, m_nAutoXWTimer, TIMER_AUTO_XW, 750);
+        }
+        m_tabCtrl->GotCommsData(CurrentPage(), szData);
+    }
+    return 0;
+}
+
+void CHalyardView::ArmAutoCommand(bool bOn, bool& bPending, uint32_t& nMember, uint32_t nID, int nElapseMs)
+{
+    // A data message arms a one-shot; the next one within the period only
+    // clears the toggle, the one after that arms it again.
+    if (!bOn)
+        return;
+    bPending = !bPending;
+    if (bPending)
+        RestartTimer(nMember, nID, nElapseMs);
+}
+
+intptr_t CHalyardView::OnCommsCommand(uintptr_t wParam, intptr_t)
+{
+    std::string strCommand;
+    m_pDoc->GetCommsCommand(strCommand, static_cast<uint32_t>(wParam));
+    UpdateDataList(FromDocText(strCommand));
+    return 0;
+}
+
+intptr_t CHalyardView::OnCommsOpen(uintptr_t wParam, intptr_t)
+{
+    if (wParam == 1) {
+        UpdateDataList(QStringLiteral("Connection Closed"));
+        if (m_bTempCalOption)
+            OnOptionsTempcaloption();
+        m_tabCtrl->OnCommsClosed();
+    } else {
+        UpdateDataList(QStringLiteral("Connected to Sensor"));
+    }
+    return 0;
+}
+
+intptr_t CHalyardView::OnPollStart(uintptr_t wParam, intptr_t)
+{
+    const auto nMs = static_cast<long long>(wParam) * 1000;
+    RestartTimer(m_nPollTimer, TIMER_POLL, nMs > INT_MAX ? -1 : static_cast<int>(nMs));
+    return 0;
+}
+
+intptr_t CHalyardView::OnPollStop(uintptr_t, intptr_t)
+{
+    StopTimer(m_nPollTimer);
+    return 0;
+}
+
+intptr_t CHalyardView::OnAccumStart(uintptr_t wParam, intptr_t)
+{
+    if (wParam == 1)
+        RestartTimer(m_nAccumTimer, TIMER_DAILY_LOG, 5000);
+    else
+        StopTimer(m_nAccumTimer);
+    return 0;
+}
+
+intptr_t CHalyardView::OnAutoRStart(uintptr_t wParam, intptr_t)
+{
+    m_bAutoR = wParam == 1;
+    return 0;
+}
+
+intptr_t CHalyardView::OnAutoMStart(uintptr_t wParam, intptr_t)
+{
+    m_bAutoM = wParam == 1;
+    return 0;
+}
+
+intptr_t CHalyardView::OnAutoXWStart(uintptr_t wParam, intptr_t)
+{
+    m_bAutoXW = wParam == 1;
+    return 0;
+}
+
+intptr_t CHalyardView::OnRS485Enable(uintptr_t wParam, intptr_t lParam)
+{
+    if (m_bRS485Option) {
+        m_bRS485Enabled = wParam != 0;
+        m_nSensorAddress = static_cast<int>(lParam);
+    }
+    UpdateData(false);
+    return 0;
+}
+
+intptr_t CHalyardView::OnLogError(uintptr_t wParam, intptr_t lParam)
+{
+    m_tabCtrl->OnLogError(static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+    return 0;
+}
+
+intptr_t CHalyardView::OnFirstDataMsg(uintptr_t wParam, intptr_t lParam)
+{
+    m_tabCtrl->OnFirstDataMsg(CurrentPage(), static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+    return 0;
+}
+
+} // namespace halyard

@@ -1,0 +1,147 @@
+#pragma once
+// CHalyardView: the main form. It holds the tab control with the task pages,
+// the received-data list with Save and Clear, and the RS485 address controls.
+// It is the user-interface end of the document's messages (dispatched by its
+// message map): it lists every command sent and line received, arms the
+// automatic "R?", "M?" and "XW?" after data messages, owns the window timers
+// 2 to 8 whose expiries it passes to the document, shows the progress of long
+// sequences, and adds and removes the optional tabs from the Options menu.
+// It shows and forwards; the document decides. UI thread only.
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+
+#include "CDiagDialog.h"
+#include "MessageMap.h"
+#include "WindowTimers.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace halyard {
+
+class CDynamicTabCtrl;
+class CHalyardDoc;
+class CReceivedDataList;
+
+// The page index of tab position nSel, given where the optional tabs are
+// (-1 when absent): temperature calibration 6, ALS 5, test 4, else nSel.
+int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab);
+
+// Whether the view counts a line as a data message for the automatic commands.
+bool DataMessageReceived(const std::string& szData);
+
+class CHalyardView : public QWidget, public IDiagDlgOwner {
+    Q_OBJECT
+public:
+    explicit CHalyardView(QWidget* pParent = nullptr);
+    ~CHalyardView() override;
+
+    void SetDocument(CHalyardDoc* pDoc) { m_pDoc = pDoc; }
+    CHalyardDoc* GetDocument() const { return m_pDoc; }
+
+    void OnInitialUpdate();
+    bool UpdateData(bool bSaveAndValidate = true);
+    QString UpdateDataList(const QString& szLine);
+    void DiagDlgDone() override;
+
+    // Options menu: commands and their check marks.
+    void OnOptionsTestoption();
+    void OnOptionsALSoption();
+    void OnOptionsRs485option();
+    void OnOptionsTempcaloption();
+
+    // Controls.
+    void OnTcnSelchangeTab1();
+    void OnBnClickedSaveDataButton1();
+    void OnBnClickedClearDataButton2();
+    void OnBnClickedCheck1();
+    void OnEnKillfocusSensorAddress();
+    void OnTimer(uint32_t nIDEvent);
+
+    // The page index of the current tab.
+    int CurrentPage() const;
+    CDynamicTabCtrl& TabCtrl() { return *m_tabCtrl; }
+    CReceivedDataList& DataList() { return *m_listData; }
+    CDiagDialog* DiagDialog() const { return m_pDiagDlg; }
+    const CWindowTimers& Timers() const { return m_timers; }
+
+    uint32_t m_nClockTimer = 0;
+    uint32_t m_nPollTimer = 0;
+    uint32_t m_nAutoRTimer = 0;
+    uint32_t m_nAutoMTimer = 0;
+    uint32_t m_nAutoXWTimer = 0;
+    uint32_t m_nProgressTimer = 0;
+    uint32_t m_nAccumTimer = 0;
+    bool m_bAutoR = false;
+    bool m_bAutoRPending = false;
+    bool m_bAutoM = false;
+    bool m_bAutoMPending = false;
+    bool m_bAutoXW = false;
+    bool m_bAutoXWPending = false;
+    int m_nLastTab = 3;
+    int m_nALSTab = -1;
+    int m_nTestTab = -1;
+    int m_nTempCalTab = -1;
+    int m_nSensorAddress = 0;
+    bool m_bRS485Enabled = false;
+    bool m_bTestOption = false;
+    bool m_bALSOption = false;
+    bool m_bRS485Option = false;
+    bool m_bTempCalOption = false;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    // Application messages.
+    intptr_t OnCommsTimeout(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnCommsData(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnCommsCommand(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnCommsOpen(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnCommsNoConnect(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnPollStart(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnPollStop(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnAccumStart(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnAutoRStart(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnAutoMStart(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnAutoXWStart(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnInitStart(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnStartSeq(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnALSDump(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnParamLoad(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnRS485Enable(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnLogError(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnFirstDataMsg(uintptr_t wParam, intptr_t lParam);
+
+    static const CMessageMap<CHalyardView>& MessageMap();
+
+    struct ProgressSequence;
+    void OnSequenceProgress(const ProgressSequence& seq, uintptr_t wParam);
+    struct OptionalTab;
+    void ToggleOptionalTab(size_t nIndex);
+    void RestartTimer(uint32_t& nMember, uint32_t nID, int nElapseMs);
+    void StopTimer(uint32_t& nMember);
+    void ArmAutoCommand(bool bOn, bool& bPending, uint32_t& nMember, uint32_t nID, int nElapseMs);
+    void ShowRS485Controls();
+    void BuildForm();
+
+    CHalyardDoc* m_pDoc = nullptr;
+    CWindowTimers m_timers;
+    CDynamicTabCtrl* m_tabCtrl;
+    CReceivedDataList* m_listData;
+    QLabel* m_pAddressLabel;
+    QLineEdit* m_pSensorAddress;
+    QCheckBox* m_pRS485Check;
+    QPushButton* m_pSave;
+    QPushButton* m_pClear;
+    CDiagDialog* m_pDiagDlg = nullptr;   // owned by the dialog itself
+};
+
+} // namespace halyard

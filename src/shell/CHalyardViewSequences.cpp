@@ -1,0 +1,146 @@
+// CHalyardView, continued: the progress of long sequences and the view's
+// window timers 2 to 8.
+#include "CHalyardView.h"
+
+#include <cerrno>
+
+#include "CDynamicTabCtrl.h"
+#include "TextConvert.h"
+#include "UiPrompts.h"
+#include "document/CHalyardDoc.h"
+#include "platform/SysError.h"
+
+namespace halyard {
+
+struct CHalyardView::ProgressSequence {
+    const char* szStart;
+    const char* szTitle;
+    int nLimit;
+    const char* szFinished;
+    const char* szFailed;   // nullptr: every end is "finished"
+    bool bDeleteTempFile;
+};
+
+namespace {
+
+constexpr const char* kDiagTitle = "Diagnostics";
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Progress of long sequences
+
+intptr_t CHalyardView::OnInitStart(uintptr_t wParam, intptr_t)
+{
+    static const ProgressSequence seq = {"Starting Parameter Upload", "Parameter Upload", 50,
+                                         "Parameter Upload Finished", "Parameter Upload Failed", false};
+    OnSequenceProgress(seq, wParam);
+    return 0;
+}
+
+intptr_t CHalyardView::OnStartSeq(uintptr_t wParam, intptr_t)
+{
+    static const ProgressSequence seq = {"Saving All Diagnostic Data", kDiagTitle, 915,
+                                         "Diagnostic Save Finished", nullptr, false};
+    OnSequenceProgress(seq, wParam);
+    return 0;
+}
+
+intptr_t CHalyardView::OnALSDump(uintptr_t wParam, intptr_t)
+{
+    static const ProgressSequence seq = {"Saving ALS Diagnostic Data", kDiagTitle, 51,
+                                         "ALS Diagnostic Save Finished", nullptr, false};
+    OnSequenceProgress(seq, wParam);
+    return 0;
+}
+
+intptr_t CHalyardView::OnParamLoad(uintptr_t wParam, intptr_t)
+{
+    static const ProgressSequence seq = {"Starting Param Load", "Param Load", 145, "Param Load Finished",
+                                         "Param Load Failed", true};
+    OnSequenceProgress(seq, wParam);
+    return 0;
+}
+
+void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wParam)
+{
+    if (wParam == 1) {
+        if (m_pDiagDlg == nullptr) {
+            m_pDiagDlg = new CDiagDialog(this, this);   // deletes itself when it closes
+            m_pDiagDlg->Create();
+        } else {
+            m_pDiagDlg->raise();
+            m_pDiagDlg->activateWindow();
+        }
+        m_pDiagDlg->setWindowTitle(QString::fromLatin1(seq.szTitle));
+        m_pDiagDlg->SetProgressLimit(seq.nLimit);
+        m_pDiagDlg->SetDialogMessage(QString::fromLatin1(seq.szStart));
+        UpdateDataList(QString::fromLatin1(seq.szStart));
+        RestartTimer(m_nProgressTimer, TIMER_SEQUENCE, 500);
+        return;
+    }
+    const char* szEnd = (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
+    if (m_pDiagDlg != nullptr)
+        m_pDiagDlg->Finished();   // clears m_pDiagDlg through DiagDlgDone
+    UpdateDataList(QString::fromLatin1(szEnd));
+    StopTimer(m_nProgressTimer);
+    if (seq.bDeleteTempFile)
+        m_tabCtrl->DeleteTempFile(CurrentPage());
+}
+
+void CHalyardView::DiagDlgDone()
+{
+    m_pDiagDlg = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Timers
+
+void CHalyardView::RestartTimer(uint32_t& nMember, uint32_t nID, int nElapseMs)
+{
+    StopTimer(nMember);
+    nMember = m_timers.SetTimer(nID, nElapseMs);
+    if (nMember == 0)
+        CUiPrompts::MessageBox(this, FromDocText(SystemErrorText(EINVAL)), MB_OK | MB_ICONERROR);
+}
+
+void CHalyardView::StopTimer(uint32_t& nMember)
+{
+    if (nMember != 0)
+        m_timers.KillTimer(nMember);
+    nMember = 0;
+}
+
+void CHalyardView::OnTimer(uint32_t nIDEvent)
+{
+    switch (nIDEvent) {
+    case TIMER_CLOCK:
+    case TIMER_POLL:
+        break;
+    case TIMER_DAILY_LOG:
+        StopTimer(m_nAccumTimer);
+        break;
+    case TIMER_AUTO_R:
+        m_bAutoRPending = false;
+        StopTimer(m_nAutoRTimer);
+        break;
+    case TIMER_AUTO_M:
+        m_bAutoMPending = false;
+        StopTimer(m_nAutoMTimer);
+        break;
+    case TIMER_AUTO_XW:
+        m_bAutoXWPending = false;
+        StopTimer(m_nAutoXWTimer);
+        break;
+    case TIMER_SEQUENCE:
+        if (m_pDiagDlg != nullptr)
+            m_pDiagDlg->UpdateProgress();
+        break;
+    default:
+        return;
+    }
+    if (m_pDoc != nullptr)
+        m_pDoc->OnTimer(nIDEvent);
+}
+
+} // namespace halyard

@@ -1,0 +1,85 @@
+#pragma once
+// Shared helpers of the GUI tests: the whole program started in-process
+// (CHalyardApp), widgets found by object name, screenshots, and a wait for a
+// line in the received-data list. Dialogs are answered through CUiPrompts.
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+
+#include "pages/CDynamicLED.h"
+#include "shell/CHalyardApp.h"
+#include "shell/CHalyardView.h"
+#include "shell/CMainFrame.h"
+#include "shell/CReceivedDataList.h"
+#include "shell/UiPrompts.h"
+
+namespace halyard::test {
+
+inline std::unique_ptr<CHalyardApp> StartApp(const AppOptions& options = {})
+{
+    CUiPrompts::Reset();
+    CUiPrompts::SetTestMode(true);
+    auto pApp = std::make_unique<CHalyardApp>();
+    if (!pApp->InitInstance(options))
+        qFatal("the program did not start: %s", qPrintable(pApp->ErrorText()));
+    // Let the start-up message (WM_INIT_EVENT) arrive, as the event loop would.
+    QCoreApplication::sendPostedEvents();
+    return pApp;
+}
+
+template <class T>
+T* Find(QWidget* pRoot, const char* szName)
+{
+    T* pWidget = pRoot->findChild<T*>(QString::fromLatin1(szName));
+    if (pWidget == nullptr)
+        qFatal("no widget named %s", szName);
+    return pWidget;
+}
+
+inline bool ListContains(CHalyardView& view, const QString& strLine)
+{
+    return view.DataList().Lines().contains(strLine);
+}
+
+// The colour at the centre of the lamp as drawn.
+inline QColor LampCentre(CDynamicLED* pLed)
+{
+    const QImage image = pLed->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+// Saves a picture of pWidget under HALYARD_SHOTS_DIR (when set).
+inline void SaveShot(QWidget* pWidget, const char* szName)
+{
+    const QByteArray dir = qgetenv("HALYARD_SHOTS_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    pWidget->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(szName));
+}
+
+// Saves pMain with pDialog drawn over its centre, as a person sees them.
+inline void SaveShotWithDialog(QWidget* pMain, QWidget* pDialog, const char* szName)
+{
+    const QByteArray dir = qgetenv("HALYARD_SHOTS_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    QPixmap picture = pMain->grab();
+    const QPixmap dialog = pDialog->grab();
+    QPainter painter(&picture);
+    const QPoint topLeft((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2);
+    painter.drawPixmap(topLeft, dialog);
+    painter.setPen(Qt::darkGray);
+    painter.drawRect(QRect(topLeft, dialog.size()).adjusted(0, 0, -1, -1));
+    painter.end();
+    picture.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(szName));
+}
+
+} // namespace halyard::test
