@@ -108,11 +108,15 @@ void CHalyardDoc::CommsDataReceived(bool bChanged) {
     if (!bChanged || !m_bConnected) return;
     m_bCommsTimedOut = false;
     int nTaken = 0;
+    bool bMoreWaiting = true;
     // Every call counts against the limit, so that a port that keeps handing
     // out empty packets cannot hold the UI thread here.
     for (int nCalls = 0; nCalls < MAX_PACKETS_PER_EVENT; ++nCalls) {
         m_byRxData.fill(0);
-        if (m_Serial.ReceiveData(m_byRxData.data(), &m_dwRxLength, CMD_SLOT_SIZE) == 0) break;
+        if (m_Serial.ReceiveData(m_byRxData.data(), &m_dwRxLength, CMD_SLOT_SIZE) == 0) {
+            bMoreWaiting = false;
+            break;
+        }
         if (m_dwRxLength == 0) continue;
         m_dwRxLength = std::min(m_dwRxLength, CMD_SLOT_SIZE - 1);
         ++nTaken;
@@ -126,6 +130,10 @@ void CHalyardDoc::CommsDataReceived(bool bChanged) {
     }
     if (nTaken == 0) return;
     PostToViews(WM_COMMS_DATA, m_dwRxLength, 0);
+    // The port signals once for a burst of lines: the rest of a burst longer
+    // than one helping is fetched on the frame's next turn instead of waiting
+    // for the sensor's next line, which may be minutes away.
+    if (bMoreWaiting) PostToFrame(WM_COMMS_EVENT, 1, 0);
     // The next queued command goes out once the one in flight was collected.
     if (m_nCmdRead != m_nCmdWrite && !m_bSending) SendNextMessage();
 }

@@ -187,12 +187,16 @@ TEST_F(DocComms, DataNoticeCarriesTheLastLengthAndElevenPacketsAtMost) {
     ASSERT_EQ(data.size(), 1u);
     EXPECT_EQ(data[0].wParam, 8u);  // "line10\r\n"
     EXPECT_EQ(CollectLines().size(), 11u);
+    // The port signalled once for the whole burst: the frame is asked to come
+    // back for the rest rather than leave it until the sensor's next line.
+    EXPECT_EQ(m_host.FrameMessages().Messages(), (std::vector<PostedMessage>{{WM_COMMS_EVENT, 1, 0}}));
 
     Doc().CommsDataReceived(false);
     EXPECT_EQ(m_pPort->PacketsWaiting(), 3u);
     Doc().CommsDataReceived(true);
     EXPECT_EQ(ViewMessagesOf(WM_COMMS_DATA).back().wParam, 11u);
     EXPECT_EQ(CollectLines(), (std::vector<std::string>{"line11", "line12", "last12345"}));
+    EXPECT_EQ(m_host.FrameCount(WM_COMMS_EVENT), 1u);  // all taken: no second call-back
 
     Doc().CommsDataReceived(true);  // nothing waiting: no notice
     EXPECT_EQ(ViewMessagesOf(WM_COMMS_DATA).size(), 2u);
