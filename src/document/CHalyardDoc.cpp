@@ -1,9 +1,11 @@
 #include "document/CHalyardDoc.h"
 
 #include <cstdio>
+#include <system_error>
 
 #include "document/CConnectLogic.h"
 #include "platform/Clock.h"
+#include "platform/SysError.h"
 #include "platform/WaitSet.h"
 
 namespace halyard {
@@ -203,7 +205,14 @@ bool CHalyardDoc::StartWatcherThread() {
         }
     }
     std::shared_ptr<CommsThreadData> pShared = m_pCommsThreadData;
-    m_pCommsCheckThread = std::make_unique<std::thread>([pShared] { CommsCheckThreadProc(pShared.get()); });
+    try {
+        m_pCommsCheckThread = std::make_unique<std::thread>([pShared] { CommsCheckThreadProc(pShared.get()); });
+    } catch (const std::system_error& e) {
+        // Without the watcher no data or time-out reaches the views: say so.
+        m_host.MessageBox("Error creating comms thread: " + SystemErrorText(static_cast<uint32_t>(e.code().value())),
+                          MB_OK | MB_ICONERROR);
+        return false;
+    }
     data.bRun = true;
     if (data.hRunEvent) data.hRunEvent->Set();
     return true;
