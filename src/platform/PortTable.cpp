@@ -33,9 +33,16 @@ std::string DescribeDevice(const fs::path& ttyDir)
             return maker.empty() ? product : maker + " " + product;
         }
     }
-    std::error_code ec;
-    const fs::path driver = fs::read_symlink(device / "driver", ec);
-    return ec ? std::string() : driver.filename().string();
+    // Newer kernels put generic "port" and "ctrl" drivers between the tty and
+    // the hardware's own driver: walk up past them.
+    fs::path dir = device;
+    for (int nLevel = 0; nLevel < 4; ++nLevel, dir /= "..") {
+        std::error_code ec;
+        const std::string driver = fs::read_symlink(dir / "driver", ec).filename().string();
+        if (!ec && driver != "port" && driver != "ctrl")
+            return driver;
+    }
+    return {};
 }
 
 // A serial port that is really there: it has a driver, and a legacy 8250 port

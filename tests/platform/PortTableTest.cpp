@@ -53,6 +53,17 @@ TEST(PortName, NumberIsReadAfterCom)
     EXPECT_EQ(PortNumberFromName("COM"), 0);
 }
 
+TEST_F(PortTableTest, DescriptionNamesTheHardwareDriverNotTheGenericPort)
+{
+    const fs::path dir = m_root / "ttyS1";
+    fs::create_directories(dir / "device");
+    fs::create_directory_symlink("/bus/serial-base/drivers/port", dir / "device" / "driver");
+    fs::create_directory_symlink("/bus/platform/drivers/serial8250", dir / "driver");
+    CPortTable::Instance().Scan(m_root.string());
+    ASSERT_TRUE(CPortTable::Instance().Find(2).has_value());
+    EXPECT_EQ(CPortTable::Instance().Find(2)->strDescription, "serial8250");
+}
+
 TEST_F(PortTableTest, PinsAreCheckedAndResolveBothNameForms)
 {
     CPortTable& table = CPortTable::Instance();
