@@ -5,10 +5,13 @@
 #include <QPushButton>
 
 #include "document/CConnectLogic.h"
+#include "document/IDocHost.h"
 #include "platform/AppMessages.h"
+#include "platform/SysError.h"
 #include "resources/Resource.h"
 #include "shell/DialogUnits.h"
 #include "shell/TextConvert.h"
+#include "shell/UiPrompts.h"
 
 namespace halyard {
 
@@ -45,12 +48,33 @@ CConnectDlg::CConnectDlg(CConnectLogic& logic, QWidget* pParent)
     setFixedSize(CDialogUnits(font()).Size(238, 96));
 }
 
+namespace {
+
+int g_nTickPeriodForTests = 0;
+
+} // namespace
+
+void CConnectDlg::SetTickPeriodForTests(int nMs)
+{
+    g_nTickPeriodForTests = nMs;
+}
+
 int CConnectDlg::DoModal()
 {
     OnInitDialog();
-    if (m_logic.IsFinished())
-        return QDialog::Rejected;
-    return exec();
+    const int nResult = m_logic.IsFinished() ? int(QDialog::Rejected) : exec();
+    ReportPortFailure();
+    return nResult;
+}
+
+void CConnectDlg::ReportPortFailure()
+{
+    if (!m_logic.PortFailed() || m_logic.PortError() == 0)
+        return;
+    const QString strText = QStringLiteral("COM%1 could not be opened.\n%2")
+                                .arg(m_logic.Port())
+                                .arg(FromDocText(SystemErrorText(m_logic.PortError())));
+    CUiPrompts::MessageBox(parentWidget(), strText, MB_OK | MB_ICONERROR);
 }
 
 void CConnectDlg::OnInitDialog()
@@ -58,7 +82,8 @@ void CConnectDlg::OnInitDialog()
     m_logic.OnInitDialog();
     if (m_nTimerID != 0)
         m_timers.KillTimer(m_nTimerID);
-    m_nTimerID = m_timers.SetTimer(TIMER_CONNECT_DLG, m_logic.TimerPeriod());
+    const int nPeriod = g_nTickPeriodForTests > 0 ? g_nTickPeriodForTests : m_logic.TimerPeriod();
+    m_nTimerID = m_timers.SetTimer(TIMER_CONNECT_DLG, nPeriod);
     ShowMembers();
 }
 

@@ -25,8 +25,14 @@ public:
     CConnectDlg(CConnectLogic& logic, QWidget* pParent = nullptr);
 
     // Opens the logic's port, starts the timer and runs modally until the logic
-    // has finished.
+    // has finished. A port that could not be opened is then reported with the
+    // system's reason (busy, missing, no permission), which the status line
+    // "Port Not Connected" does not give.
     int DoModal();
+
+    // Tests only: tick every nMs milliseconds instead of the logic's period
+    // (0 restores it). The steps and the countdown stay the same.
+    static void SetTickPeriodForTests(int nMs);
 
 protected:
     void reject() override;        // Cancel button and Escape
@@ -38,6 +44,7 @@ private:
     void OnBnClickedCancel();
     void ShowMembers();
     void EndWhenFinished();
+    void ReportPortFailure();
 
     CConnectLogic& m_logic;
     QLabel* m_pTimeout;

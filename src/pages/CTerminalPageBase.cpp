@@ -5,9 +5,11 @@
 #include <QPushButton>
 
 #include "document/CHalyardDoc.h"
+#include "document/IDocHost.h"
 #include "resources/Resource.h"
 #include "shell/DialogUnits.h"
 #include "shell/TextConvert.h"
+#include "shell/UiPrompts.h"
 
 namespace halyard {
 
@@ -71,12 +73,21 @@ void CTerminalPageBase::DoDataExchange(bool bSaveAndValidate)
         m_pCommandEdit->setText(m_strCommand);
 }
 
+void CTerminalPageBase::SendCommandLine()
+{
+    if (Doc() == nullptr)
+        return;
+    // The page stays on screen when the line drops under it; a command that
+    // cannot go out says why instead of vanishing.
+    if (!Doc()->SendCommand(ToDocText(m_strCommand), true) && !Doc()->m_bConnected)
+        CUiPrompts::MessageBox(this, QStringLiteral("Sensor Not Connected"), MB_OK | MB_ICONWARNING);
+}
+
 void CTerminalPageBase::OnCommandButton(const QString& strCommand)
 {
     m_strCommand = strCommand;
     UpdateData(false);
-    if (Doc() != nullptr)
-        Doc()->SendCommand(ToDocText(m_strCommand), true);
+    SendCommandLine();
 }
 
 void CTerminalPageBase::OnBnClickedSendCommand()
@@ -84,8 +95,7 @@ void CTerminalPageBase::OnBnClickedSendCommand()
     UpdateData(true);
     m_strCommand = m_strCommand.toUpper();
     if (!m_strCommand.isEmpty()) {
-        if (Doc() != nullptr)
-            Doc()->SendCommand(ToDocText(m_strCommand), true);
+        SendCommandLine();
         m_strCommand.clear();
     }
     UpdateData(false);

@@ -43,6 +43,8 @@ protected:
     void AddGroup(const char* szTitle, int x, int y, int cx, int cy);
     // The right-hand column: diagnostics, command line, parameter update.
     void AddCommonControls();
+    // Asks the document to send m_strCommand with CR LF.
+    void SendCommandLine();
 
     QLineEdit* m_pCommandEdit = nullptr;
     QPushButton* m_pSend = nullptr;

@@ -1,6 +1,6 @@
 #include "CTerminalWindow.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -8,6 +8,7 @@
 
 #include "document/CHalyardDoc.h"
 #include "resources/Resource.h"
+#include "shell/FocusChange.h"
 
 namespace halyard {
 namespace {
@@ -77,7 +78,8 @@ CTerminalWindow::CTerminalWindow(QWidget* pParent)
 
 bool CTerminalWindow::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pCommandEdit && pEvent->type() == QEvent::FocusIn)
+    if (pWatched == m_pCommandEdit && pEvent->type() == QEvent::FocusIn
+        && IsRealFocusChange(static_cast<const QFocusEvent&>(*pEvent)))
         OnEnSetfocusCommandEdit1();
     return CTerminalPageBase::eventFilter(pWatched, pEvent);
 }

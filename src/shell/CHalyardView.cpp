@@ -14,6 +14,7 @@
 #include "CDynamicTabCtrl.h"
 #include "CReceivedDataList.h"
 #include "DialogUnits.h"
+#include "FocusChange.h"
 #include "TextConvert.h"
 #include "UiPrompts.h"
 #include "document/CHalyardDoc.h"
@@ -157,7 +158,8 @@ bool CHalyardView::event(QEvent* pEvent)
 
 bool CHalyardView::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pSensorAddress && pEvent->type() == QEvent::FocusOut)
+    if (pWatched == m_pSensorAddress && pEvent->type() == QEvent::FocusOut
+        && IsRealFocusChange(static_cast<const QFocusEvent&>(*pEvent)))
         OnEnKillfocusSensorAddress();
     return QWidget::eventFilter(pWatched, pEvent);
 }

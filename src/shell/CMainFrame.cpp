@@ -32,6 +32,13 @@ constexpr PaneDef kPanes[4] = {
     {ID_INDICATOR_TIME, "timePane", "Time:"},
 };
 
+// The status-bar prompt of a command: its string up to the first line feed
+// (the rest is the command's tooltip).
+QString Prompt(int nCommandId)
+{
+    return LoadString(nCommandId).section(QLatin1Char('\n'), 0, 0);
+}
+
 QString AppTitle()
 {
     // The first field of the document template string: the window title.
@@ -70,6 +77,7 @@ void CMainFrame::CreateMenus()
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
     QAction* pExit = pFile->addAction(QStringLiteral("E&xit"));
     pExit->setObjectName(QStringLiteral("exitAction"));
+    pExit->setStatusTip(Prompt(ID_APP_EXIT));
     connect(pExit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
@@ -82,23 +90,28 @@ void CMainFrame::CreateMenus()
     });
     QAction* pStatus = pView->addAction(QStringLiteral("&Status Bar"));
     pStatus->setObjectName(QStringLiteral("statusBarAction"));
+    pStatus->setStatusTip(Prompt(ID_VIEW_STATUS_BAR));
     pStatus->setCheckable(true);
     pStatus->setChecked(true);
     connect(pStatus, &QAction::toggled, this, [this](bool bOn) { statusBar()->setVisible(bOn); });
 
     m_pOptionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
     m_pOptionsMenu->setObjectName(QStringLiteral("optionsMenu"));
-    auto addOption = [this](const char* szText, const char* szName, auto handler) {
+    auto addOption = [this](const char* szText, const char* szName, int nId, auto handler) {
         QAction* pAction = m_pOptionsMenu->addAction(QString::fromLatin1(szText));
         pAction->setObjectName(QString::fromLatin1(szName));
+        pAction->setStatusTip(Prompt(nId));
         pAction->setCheckable(true);
         connect(pAction, &QAction::triggered, this, handler);
         return pAction;
     };
-    m_pTestAction = addOption("&Test Option", "testOptionAction", [this] { m_pView->OnOptionsTestoption(); });
-    m_pALSAction = addOption("&ALS Option", "alsOptionAction", [this] { m_pView->OnOptionsALSoption(); });
-    m_pRS485Action = addOption("&RS485 Option", "rs485OptionAction", [this] { m_pView->OnOptionsRs485option(); });
-    m_pTempCalAction = addOption("PQD Temperature &Cal Option", "tempCalOptionAction",
+    m_pTestAction = addOption("&Test Option", "testOptionAction", ID_OPTIONS_TESTOPTION,
+                              [this] { m_pView->OnOptionsTestoption(); });
+    m_pALSAction = addOption("&ALS Option", "alsOptionAction", ID_OPTIONS_ALSOPTION,
+                             [this] { m_pView->OnOptionsALSoption(); });
+    m_pRS485Action = addOption("&RS485 Option", "rs485OptionAction", ID_OPTIONS_RS485OPTION,
+                               [this] { m_pView->OnOptionsRs485option(); });
+    m_pTempCalAction = addOption("PQD Temperature &Cal Option", "tempCalOptionAction", ID_OPTIONS_TEMPCALOPTION,
                                  [this] { m_pView->OnOptionsTempcaloption(); });
     connect(m_pOptionsMenu, &QMenu::aboutToShow, this, &CMainFrame::OnShowOptionsMenu);
     OnShowOptionsMenu();
@@ -106,6 +119,7 @@ void CMainFrame::CreateMenus()
     QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* pAbout = pHelp->addAction(QStringLiteral("&About Halyard..."));
     pAbout->setObjectName(QStringLiteral("aboutAction"));
+    pAbout->setStatusTip(Prompt(ID_APP_ABOUT));
     connect(pAbout, &QAction::triggered, this, &CMainFrame::aboutRequested);
 }
 
@@ -134,6 +148,7 @@ void CMainFrame::CreateToolBar()
                                               QStringLiteral("About"));
     pAbout->setObjectName(QStringLiteral("toolBarAboutAction"));
     pAbout->setToolTip(LoadString(ID_APP_ABOUT).section(QLatin1Char('\n'), 1, 1));
+    pAbout->setStatusTip(Prompt(ID_APP_ABOUT));
     connect(pAbout, &QAction::triggered, this, &CMainFrame::aboutRequested);
 }
 

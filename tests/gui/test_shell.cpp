@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -92,6 +93,15 @@ private slots:
         QVERIFY(pAddress->isVisible() && pAddress->isEnabled());
         QVERIFY(Find<QCheckBox>(&View(), "rs485Check")->isVisible());
         QVERIFY(!m_pApp->Doc().m_bRS485);
+
+        // Menu commands carry their prompts for the status bar.
+        QCOMPARE(Find<QAction>(&Frame(), "exitAction")->statusTip(),
+                 QString("Quit the application; prompts to save documents"));
+        QCOMPARE(Find<QAction>(&Frame(), "statusBarAction")->statusTip(), QString("Show or hide the status bar"));
+        QCOMPARE(Find<QAction>(&Frame(), "testOptionAction")->statusTip(), QString("Display Test Tab"));
+        QCOMPARE(Find<QAction>(&Frame(), "alsOptionAction")->statusTip(), QString("Display ALS Tab"));
+        QCOMPARE(Find<QAction>(&Frame(), "rs485OptionAction")->statusTip(), QString("Display RS485 settings"));
+        QCOMPARE(Frame().TempCalAction()->statusTip(), QString("Display PQD Temperature Calibration Tab"));
     }
 
     void recordAndSettingsPanesFollowTheirMessages()
@@ -340,6 +350,39 @@ private slots:
         QCOMPARE(Find<QPushButton>(&View(), "alsResetButton")->toolTip(), QString("Reset Sensor"));
         QCOMPARE(Find<QWidget>(&View(), "listData")->toolTip(),
                  QString("Data Display, Double click to clear display"));
+    }
+
+    void openingAMenuIsNotAFocusChange()
+    {
+        // Qt moves the focus away and back for a context menu or the menu bar;
+        // the command line must keep what was typed (or pasted), and the
+        // address field must not be checked half-typed.
+        PretendConnected(true);
+        ClickTab(1);
+        auto* pEdit = Find<QLineEdit>(Find<CTerminalWindow>(&View(), "terminalPage"), "commandEdit");
+        pEdit->setText("sn?");
+        for (const Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::MenuBarFocusReason}) {
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QFocusEvent in(QEvent::FocusIn, reason);
+            QCoreApplication::sendEvent(pEdit, &out);
+            QCoreApplication::sendEvent(pEdit, &in);
+            QCOMPARE(pEdit->text(), QString("sn?"));
+        }
+        QFocusEvent click(QEvent::FocusIn, Qt::MouseFocusReason);
+        QCoreApplication::sendEvent(pEdit, &click);
+        QCOMPARE(pEdit->text(), QString());
+
+        Find<QAction>(&Frame(), "rs485OptionAction")->trigger();
+        auto* pAddress = Find<QLineEdit>(&View(), "sensorAddress");
+        pAddress->setText("123");
+        QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+        QCoreApplication::sendEvent(pAddress, &popup);
+        QVERIFY(CUiPrompts::MessagesShown().isEmpty());
+        QCOMPARE(pAddress->text(), QString("123"));
+        QFocusEvent tab(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(pAddress, &tab);
+        QCOMPARE(CUiPrompts::MessagesShown(), QStringList{"Please enter an integer between 0 and 99."});
+        QCOMPARE(pAddress->text(), QString("0"));
     }
 
     void enterAndEscapeNeverClosePage()
