@@ -141,6 +141,16 @@ void CPortSettings::CheckAvailablePorts()
     UpdateData(false);
 }
 
+bool CPortSettings::SelectPort(int nPort)
+{
+    const int nIndex = m_PortCombo->findData(nPort);
+    if (nIndex < 0)
+        return false;
+    m_PortCombo->setCurrentIndex(nIndex);
+    OnCbnSelchangePortcombo1();
+    return true;
+}
+
 void CPortSettings::OnCbnSelchangePortcombo1()
 {
     const int nIndex = m_PortCombo->currentIndex();

@@ -31,6 +31,8 @@ public:
     void OnCommsClosed() override;
 
     void CheckAvailablePorts();
+    // Selects the entry of port nPort, if listed (the simulated sensor at start).
+    bool SelectPort(int nPort);
     void OnCbnSelchangePortcombo1();
     void OnBnClickedCheckportsButton1();
     void OnBnClickedConnect();

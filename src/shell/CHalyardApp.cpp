@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 
 #include "CAboutDlg.h"
+#include "CDynamicTabCtrl.h"
 #include "CHalyardView.h"
 #include "CMainFrame.h"
 #include "TextConvert.h"
+#include "pages/CPortSettings.h"
 #include "document/CHalyardDoc.h"
 #include "platform/PortTable.h"
 #include "sim/SimSensor.h"
@@ -75,6 +77,11 @@ bool CHalyardApp::InitInstance(const AppOptions& options)
         return false;
     }
     m_pFrame->View().OnInitialUpdate();
+    // Started with a simulated sensor: that is the port the user came for.
+    if (m_nSimPort != 0) {
+        if (auto* pPorts = dynamic_cast<CPortSettings*>(View().TabCtrl().Page(0)))
+            pPorts->SelectPort(m_nSimPort);
+    }
     m_pFrame->show();
     return true;
 }

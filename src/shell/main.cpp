@@ -1,12 +1,12 @@
 // halyard: the service and configuration tool's main window.
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 
 #include "CHalyardApp.h"
 #include "CommandLine.h"
 #include "TextConvert.h"
+#include "UiPrompts.h"
 
 int main(int argc, char* argv[])
 {
@@ -28,12 +28,15 @@ int main(int argc, char* argv[])
 
     QApplication application(argc, argv);
     halyard::CHalyardApp app;
-    if (!app.InitInstance(options)) {
+    // Started from a desktop there is no terminal to read: problems are shown too.
+    const bool bStarted = app.InitInstance(options);
+    if (!app.ErrorText().isEmpty()) {
         std::fprintf(stderr, "halyard: %s\n", app.ErrorText().toLocal8Bit().constData());
-        return 1;
+        halyard::CUiPrompts::MessageBox(nullptr, app.ErrorText(),
+                                        halyard::MB_OK | (bStarted ? halyard::MB_ICONWARNING : halyard::MB_ICONERROR));
     }
-    if (!app.ErrorText().isEmpty())
-        std::fprintf(stderr, "halyard: %s\n", app.ErrorText().toLocal8Bit().constData());
+    if (!bStarted)
+        return 1;
     if (app.SimulatedPort() != 0)
         std::fprintf(stderr, "halyard: simulated sensor on COM%d\n", app.SimulatedPort());
     return QApplication::exec();

@@ -108,6 +108,8 @@ private slots:
         Start("ZRT-630");
         const int nPort = m_pApp->SimulatedPort();
         QVERIFY(nPort > 0);
+        // Started with a simulated sensor, its port is the one selected.
+        QCOMPARE(Find<QComboBox>(&View(), "portCombo")->currentData().toInt(), nPort);
         QCOMPARE(LampCentre(Lamp()), QColor(250, 0, 0));
         QCOMPARE(ConnectButton()->text(), QString("Connect"));
         QVERIFY(Find<QRadioButton>(&View(), "baud9600Radio")->isChecked());
