@@ -16,4 +16,4 @@ inline std::string DataMessage(int n)
     return szLine;
 }
 
-} // namespace halyard::bench
+}  // namespace halyard::bench

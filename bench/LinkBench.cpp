@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "BenchLines.h"
 #include "TestPty.h"
 #include "platform/WaitSet.h"
-#include "BenchLines.h"
 #include "serial/CSerial_IF.h"
 #include "serial/CommsCheckThread.h"
 
@@ -146,7 +146,7 @@ void BM_IdleCpuFloorTwoTimerThreads(benchmark::State& state)
     state.counters["cpu_pct_of_core"] = dCpuPercent;
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_LineLatencyOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IdleCpuOpenSilentPort)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -44,6 +44,6 @@ void BM_ParseLines(benchmark::State& state)
     state.counters["lines/s"] = benchmark::Counter(static_cast<double>(nLines), benchmark::Counter::kIsRate);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_ParseLines);

@@ -40,4 +40,4 @@ QIcon AppIcon()
     return icon;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -10,4 +10,4 @@ namespace halyard {
 QPixmap AppIconPixmap(int nSize);
 QIcon AppIcon();
 
-} // namespace halyard
+}  // namespace halyard

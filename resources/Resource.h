@@ -120,4 +120,4 @@ enum ResourceId : int {
 // Window timers of the dialogs (the view's and the pages' are in AppMessages.h).
 constexpr unsigned TIMER_TIMEOUT_MSG = 1004;
 
-} // namespace halyard
+}  // namespace halyard

@@ -10,7 +10,8 @@ namespace {
 const std::unordered_map<int, const char*>& Table()
 {
     static const std::unordered_map<int, const char*> table = {
-        {IDP_OLE_INIT_FAILED, "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
+        {IDP_OLE_INIT_FAILED,
+         "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
         {IDS_TOOLBAR_STANDARD, "Standard"},
         {IDS_TOOLBAR_CUSTOMIZE, "Customize..."},
         {IDS_EDIT_MENU, "Edit"},
@@ -71,7 +72,7 @@ const std::unordered_map<int, const char*>& Table()
     return table;
 }
 
-} // namespace
+}  // namespace
 
 QString LoadString(int nId)
 {
@@ -85,4 +86,4 @@ bool HasString(int nId)
     return Table().count(nId) != 0;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -11,4 +11,4 @@ QString LoadString(int nId);
 // Whether the table holds an entry with nId.
 bool HasString(int nId);
 
-} // namespace halyard
+}  // namespace halyard

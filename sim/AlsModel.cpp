@@ -43,7 +43,8 @@ std::span<const CAlsModel::Entry> CAlsModel::Table()
         {"S?", [](CAlsModel&, const CommandArgs&) { return Replies{"ALS Serial Number L20417"}; }},
         {"SN?", [](CAlsModel&, const CommandArgs&) { return Replies{"ALS Serial Number L20417"}; }},
         {"ADR?", [](CAlsModel& als, const CommandArgs&) { return Replies{AddressText(als.m_nAddress)}; }},
-        {"OS?", [](CAlsModel& als, const CommandArgs&) { return Replies{RegisterReplyText(als.m_wOpState)}; }},
+        {"OS?",
+         [](CAlsModel& als, const CommandArgs&) { return Replies{RegisterReplyText(als.m_wOpState)}; }},
         {"OS%b",
          [](CAlsModel& als, const CommandArgs& args) {
              als.m_wOpState = ParseRegisterCommandText(args[0]).value_or(als.m_wOpState);
@@ -61,7 +62,8 @@ std::span<const CAlsModel::Entry> CAlsModel::Table()
          }},
         {"C?", [](CAlsModel&, const CommandArgs&) { return Replies{"ALS CAL 1.0250,0.0000,0.9975"}; }},
         {"XF?", [](CAlsModel&, const CommandArgs&) { return Replies{"ALS XF 0.0120,0.0000"}; }},
-        {"RST", [](CAlsModel&, const CommandArgs&) { return Replies{"ALS Restarted, Program Version 1.07"}; }},
+        {"RST",
+         [](CAlsModel&, const CommandArgs&) { return Replies{"ALS Restarted, Program Version 1.07"}; }},
         {"V%d?",
          [](CAlsModel& als, const CommandArgs& args) {
              int nIndex = -1;
@@ -119,8 +121,8 @@ std::vector<std::string> CAlsModel::WriteFloatVariable(const CommandArgs& args)
 std::string CAlsModel::DataText() const
 {
     char szText[96];
-    std::snprintf(szText, sizeof szText, "ALS-DATA %02d,%08.1f,%05.1f,%03d,0,%04X", m_nAddress % 100, m_dIlluminance,
-                  m_dIlluminance / 100.0, m_anVariables[3] % 1000, m_wOpState);
+    std::snprintf(szText, sizeof szText, "ALS-DATA %02d,%08.1f,%05.1f,%03d,0,%04X", m_nAddress % 100,
+                  m_dIlluminance, m_dIlluminance / 100.0, m_anVariables[3] % 1000, m_wOpState);
     return szText;
 }
 

@@ -16,8 +16,8 @@ namespace halyard::sim {
 
 class CAlsModel {
 public:
-    static constexpr int kVariables = 42;       // ALS-V0 .. ALS-V41
-    static constexpr int kFloatVariables = 8;   // ALS-VF0 .. ALS-VF7
+    static constexpr int kVariables = 42;      // ALS-V0 .. ALS-V41
+    static constexpr int kFloatVariables = 8;  // ALS-VF0 .. ALS-VF7
 
     explicit CAlsModel(int nAddress);
 
@@ -25,7 +25,7 @@ public:
     // ALS does not know or refuses.
     std::vector<std::string> Execute(const std::string& strCommand);
 
-    int GetVariable(int nIndex) const;          // 0 outside the range
+    int GetVariable(int nIndex) const;  // 0 outside the range
     bool NvramWriteEnabled() const { return m_bNvramWrite; }
     double Illuminance() const { return m_dIlluminance; }
 

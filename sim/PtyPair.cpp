@@ -14,7 +14,8 @@ namespace {
 bool SetFlags(int nFd)
 {
     const int nFlags = fcntl(nFd, F_GETFL);
-    return nFlags >= 0 && fcntl(nFd, F_SETFL, nFlags | O_NONBLOCK) == 0 && fcntl(nFd, F_SETFD, FD_CLOEXEC) == 0;
+    return nFlags >= 0 && fcntl(nFd, F_SETFL, nFlags | O_NONBLOCK) == 0 &&
+           fcntl(nFd, F_SETFD, FD_CLOEXEC) == 0;
 }
 
 }  // namespace

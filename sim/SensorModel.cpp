@@ -111,7 +111,8 @@ std::span<const CSensorModel::Entry> CSensorModel::Table()
         {"TR?",
          [](CSensorModel& s, const CommandArgs&) {
              char szText[48];
-             std::snprintf(szText, sizeof szText, "TR %+06.1f,%+06.1f", s.m_dRawTemperature, s.m_dRawTemperature + 0.3);
+             std::snprintf(szText, sizeof szText, "TR %+06.1f,%+06.1f", s.m_dRawTemperature,
+                           s.m_dRawTemperature + 0.3);
              return Replies{szText};
          }},
         {"SN?", nullptr, "Serial Number Z24117"},
@@ -147,7 +148,8 @@ std::span<const CSensorModel::Entry> CSensorModel::Table()
          }},
         {"CE", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("EXCO CALIBRATED"); }},
         {"CT", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("TEMPERATURE CALIBRATED"); }},
-        {"CA", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("AMOUNT ADJUSTMENT CALIBRATED"); }},
+        {"CA",
+         [](CSensorModel& s, const CommandArgs&) { return s.Calibration("AMOUNT ADJUSTMENT CALIBRATED"); }},
         {"CX",
          [](CSensorModel& s, const CommandArgs&) {
              s.m_bCalibrating = false;

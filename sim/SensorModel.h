@@ -22,8 +22,8 @@ class CSensorModel {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
     static constexpr int kNvramVariables = 150;
-    static constexpr int kOpStateVariable = 9;        // V9 is the operating state
-    static constexpr int kTempOffsetVariable = 63;    // tenths of a degree
+    static constexpr int kOpStateVariable = 9;      // V9 is the operating state
+    static constexpr int kTempOffsetVariable = 63;  // tenths of a degree
     static constexpr uint16_t kWriteEnableMask = 0xE000;
     static constexpr uint16_t kWriteEnableBits = 0xA000;  // bits 15-13 = 101
     static constexpr uint16_t kAutoSendBit = 0x0001;

@@ -54,11 +54,12 @@ std::string DataMessageText(const DataFields& fields)
 std::string MaintenanceText(const MaintenanceFields& fields)
 {
     // Fixed-width fields so that the temperature lands at its position.
-    std::string strLine = Format("REM %02d,%04.1f,%05.3f,%05.3f,%04d,%05d,%s,+12.02,-12.01,+05.00,%06d,",
-                                 fields.nAddress % 100, Clamp(fields.dSupplyVolts, 0.0, 99.9),
-                                 Clamp(fields.dWindowForward, 0.0, 9.999), Clamp(fields.dWindowBack, 0.0, 9.999),
-                                 std::clamp(fields.nHeaterMa, 0, 9999), std::clamp(fields.nSignalCounts, 0, 99999),
-                                 fields.bFault ? "FLT" : "OK ", std::clamp(fields.nSignalCounts / 3, 0, 999999));
+    std::string strLine =
+        Format("REM %02d,%04.1f,%05.3f,%05.3f,%04d,%05d,%s,+12.02,-12.01,+05.00,%06d,", fields.nAddress % 100,
+               Clamp(fields.dSupplyVolts, 0.0, 99.9), Clamp(fields.dWindowForward, 0.0, 9.999),
+               Clamp(fields.dWindowBack, 0.0, 9.999), std::clamp(fields.nHeaterMa, 0, 9999),
+               std::clamp(fields.nSignalCounts, 0, 99999), fields.bFault ? "FLT" : "OK ",
+               std::clamp(fields.nSignalCounts / 3, 0, 999999));
     strLine.resize(kRemTemperatureAt, ' ');
     strLine += Format("%6.1f", Clamp(fields.dTemperature, -99.9, 999.9));
     strLine += ",1013.2,045,0000,00000,00000,0";

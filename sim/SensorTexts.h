@@ -14,18 +14,18 @@ struct DataFields {
     std::string strCode;
     int nAddress = 0;
     int nPeriodS = 60;
-    int nVisibilityM = 15000;       // one-minute visibility
-    int nVisibility10M = 15000;     // ten-minute visibility
-    int nWeatherCode = 0;           // WMO present weather
-    double dTemperature = 20.0;     // degrees Celsius, as reported
-    double dRate = 0.0;             // precipitation rate, mm/h
-    double dAccumulation = 0.0;     // mm
-    int nFault = 0;                 // 0 none, 1 fault
-    int nContamination = 0;         // 0 none, 1 warning, 2 fault
-    double dExcoForward = 1.023;    // present forward and backscatter EXCO
+    int nVisibilityM = 15000;     // one-minute visibility
+    int nVisibility10M = 15000;   // ten-minute visibility
+    int nWeatherCode = 0;         // WMO present weather
+    double dTemperature = 20.0;   // degrees Celsius, as reported
+    double dRate = 0.0;           // precipitation rate, mm/h
+    double dAccumulation = 0.0;   // mm
+    int nFault = 0;               // 0 none, 1 fault
+    int nContamination = 0;       // 0 none, 1 warning, 2 fault
+    double dExcoForward = 1.023;  // present forward and backscatter EXCO
     double dExcoBack = 0.988;
-    std::string strDateTime;        // "dd/mm/yyyy hh:mm:ss" or empty
-    bool bChecksum = false;         // append a byte-sum checksum
+    std::string strDateTime;  // "dd/mm/yyyy hh:mm:ss" or empty
+    bool bChecksum = false;   // append a byte-sum checksum
 };
 std::string DataMessageText(const DataFields& fields);
 
@@ -36,9 +36,9 @@ constexpr int kRemTemperatureAt = 3 + 64;
 
 struct MaintenanceFields {
     int nAddress = 0;
-    double dTemperature = 20.0;     // as reported (raw minus the offset)
+    double dTemperature = 20.0;  // as reported (raw minus the offset)
     double dSupplyVolts = 24.1;
-    double dWindowForward = 0.02;   // window contamination
+    double dWindowForward = 0.02;  // window contamination
     double dWindowBack = 0.03;
     int nHeaterMa = 310;
     int nSignalCounts = 1450;

@@ -18,7 +18,7 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr auto kSplitPause = 15ms;          // between the pieces of a split line
+constexpr auto kSplitPause = 15ms;  // between the pieces of a split line
 constexpr size_t kOverlongBytes = 5000;
 
 }  // namespace
@@ -182,14 +182,16 @@ void CSimEngine::HandleLine(const std::string& strLine, TimePoint now)
                              strCommand.compare(0, m_strBadCmdFor.size(), m_strBadCmdFor) == 0;
         replies = bRefuse ? std::vector<std::string>{"BAD CMD"} : m_model.Execute(strCommand, now);
     }
-    const TimePoint due = now + (Faulty(Fault::LateAnswer) ? std::chrono::milliseconds(m_nLateMs.load()) : 0ms);
+    const TimePoint due =
+        now + (Faulty(Fault::LateAnswer) ? std::chrono::milliseconds(m_nLateMs.load()) : 0ms);
     for (const std::string& strReply : replies)
         QueueLine(strReply, bFramed, due);
 }
 
 void CSimEngine::ScheduleData(TimePoint now)
 {
-    const auto period = std::chrono::milliseconds(m_options.nDataPeriodMs > 0 ? m_options.nDataPeriodMs : 10000);
+    const auto period =
+        std::chrono::milliseconds(m_options.nDataPeriodMs > 0 ? m_options.nDataPeriodMs : 10000);
     std::string strData;
     bool bFramed = false;
     {

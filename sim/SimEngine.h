@@ -73,7 +73,7 @@ private:
     static constexpr size_t kFaultCount = static_cast<size_t>(Fault::HangUp) + 1;
     struct Outgoing {
         std::string strBytes;
-        bool bRaw = false;      // raw bytes: no framing, no line end, no shaping
+        bool bRaw = false;  // raw bytes: no framing, no line end, no shaping
     };
     struct Chunk {
         TimePoint due;
@@ -95,17 +95,17 @@ private:
     const SimOptions m_options;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_cvCommands;
-    CSensorModel m_model;                       // guarded by m_mutex
-    std::vector<std::string> m_commands;        // guarded by m_mutex
-    size_t m_nRejected = 0;                     // guarded by m_mutex
-    std::string m_strBadCmdFor;                 // guarded by m_mutex
-    std::deque<Outgoing> m_outbox;              // guarded by m_mutex
+    CSensorModel m_model;                 // guarded by m_mutex
+    std::vector<std::string> m_commands;  // guarded by m_mutex
+    size_t m_nRejected = 0;               // guarded by m_mutex
+    std::string m_strBadCmdFor;           // guarded by m_mutex
+    std::deque<Outgoing> m_outbox;        // guarded by m_mutex
     std::array<std::atomic<bool>, kFaultCount> m_abFaults{};
     std::atomic<int> m_nLateMs{2000};
-    std::string m_strDevicePath;                // set by Start() before the thread runs
+    std::string m_strDevicePath;  // set by Start() before the thread runs
 
     CPtyPair m_pty;
-    mutable std::mutex m_wakeMutex;             // guards the pipe's descriptors against Stop()
+    mutable std::mutex m_wakeMutex;  // guards the pipe's descriptors against Stop()
     std::array<int, 2> m_anWakePipe{-1, -1};
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};

@@ -8,7 +8,8 @@ namespace {
 // C1 controls and 0xFF, which the receiving side never takes as printable.
 char NoiseByte(std::minstd_rand& rng)
 {
-    static constexpr unsigned char kNoise[] = {0x00, 0x01, 0x07, 0x08, 0x11, 0x13, 0x1B, 0x7F, 0x81, 0x9F, 0xFF};
+    static constexpr unsigned char kNoise[] = {0x00, 0x01, 0x07, 0x08, 0x11, 0x13,
+                                               0x1B, 0x7F, 0x81, 0x9F, 0xFF};
     return static_cast<char>(kNoise[rng() % sizeof kNoise]);
 }
 
@@ -20,7 +21,8 @@ std::vector<std::string> ShapeLine(const std::string& strText, const LineShape& 
     if (shape.bNoise) {
         const unsigned nCount = 1 + rng() % 3;
         for (unsigned n = 0; n < nCount; ++n)
-            strLine.insert(strLine.begin() + static_cast<std::ptrdiff_t>(rng() % (strLine.size() + 1)), NoiseByte(rng));
+            strLine.insert(strLine.begin() + static_cast<std::ptrdiff_t>(rng() % (strLine.size() + 1)),
+                           NoiseByte(rng));
         strLine.insert(strLine.begin() + static_cast<std::ptrdiff_t>(rng() % (strLine.size() + 1)), '\xFF');
     }
     strLine += shape.bCrOnly ? "\r" : "\r\n";

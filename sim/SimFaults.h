@@ -11,9 +11,9 @@
 namespace halyard::sim {
 
 struct LineShape {
-    bool bCrOnly = false;   // end with CR alone
-    bool bNoise = false;    // insert non-printable bytes and 0xFF into the text
-    bool bSplit = false;    // hand the line over in two or three pieces
+    bool bCrOnly = false;  // end with CR alone
+    bool bNoise = false;   // insert non-printable bytes and 0xFF into the text
+    bool bSplit = false;   // hand the line over in two or three pieces
 };
 
 // The pieces to write, in order, for `strText` (a line without its end, framed

@@ -26,8 +26,8 @@ constexpr std::array<ModelEntry, 9> kModels{{
     {"ZRT-650", 650, "ZRT650"},
 }};
 
-constexpr std::array<const char*, 10> kDataCodes{
-    "CP", "PW", "VS", "PQD015", "PQD025", "PQD035", "PQD045", "ZRT650", "QRM310", "LMW-40"};
+constexpr std::array<const char*, 10> kDataCodes{"CP",     "PW",     "VS",     "PQD015", "PQD025",
+                                                 "PQD035", "PQD045", "ZRT650", "QRM310", "LMW-40"};
 
 int HexValue(char ch)
 {

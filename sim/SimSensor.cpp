@@ -6,8 +6,7 @@ namespace halyard::sim {
 
 CSimSensor::CSimSensor(SimOptions options)
     : m_pEngine(std::make_unique<CSimEngine>(std::move(options)))
-{
-}
+{}
 
 CSimSensor::~CSimSensor() = default;
 
@@ -145,7 +144,8 @@ void CSimSensor::SetDecimalOpState(bool bDecimal)
 
 int CSimSensor::AlsVariable(int nIndex) const
 {
-    return m_pEngine->WithModel([nIndex](const CSensorModel& model) { return model.Als().GetVariable(nIndex); });
+    return m_pEngine->WithModel(
+        [nIndex](const CSensorModel& model) { return model.Als().GetVariable(nIndex); });
 }
 
 }  // namespace halyard::sim

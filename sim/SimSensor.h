@@ -16,16 +16,29 @@
 
 namespace halyard::sim {
 
-enum class Fault { Silent, LateAnswer, SplitLines, CrOnly, Noise, OverlongLine, BadLrc, LowerCaseLrc, WrongAddress, BadCmdFor, HangUp };
+enum class Fault {
+    Silent,
+    LateAnswer,
+    SplitLines,
+    CrOnly,
+    Noise,
+    OverlongLine,
+    BadLrc,
+    LowerCaseLrc,
+    WrongAddress,
+    BadCmdFor,
+    HangUp
+};
 
 struct SimOptions {
-    std::string strModel = "ZRT-630";   // a model name of the model table, or "NOT SET" (refuses "JM?")
-    int nAddress = 0;                   // RS485 address 0-99
-    bool bRS485 = false;                // answer only addressed lines for its own address (options bit 7)
-    int nDataPeriodMs = 0;              // automatic data messages every n ms while bit 0 of the operating state is set; 0 = use 10000
-    bool bStartupMessage = false;       // send "Sensor Startup" when started
-    uint16_t wOpState = 0;              // operating state at construction (0: polled, NVRAM write protected)
-    bool bDecimalOpState = false;       // "V9?" answers with 5 decimal digits instead of the binary form
+    std::string strModel = "ZRT-630";  // a model name of the model table, or "NOT SET" (refuses "JM?")
+    int nAddress = 0;                  // RS485 address 0-99
+    bool bRS485 = false;               // answer only addressed lines for its own address (options bit 7)
+    int nDataPeriodMs =
+        0;  // automatic data messages every n ms while bit 0 of the operating state is set; 0 = use 10000
+    bool bStartupMessage = false;  // send "Sensor Startup" when started
+    uint16_t wOpState = 0;         // operating state at construction (0: polled, NVRAM write protected)
+    bool bDecimalOpState = false;  // "V9?" answers with 5 decimal digits instead of the binary form
 };
 
 class CSimEngine;
@@ -33,12 +46,12 @@ class CSimEngine;
 class CSimSensor {
 public:
     explicit CSimSensor(SimOptions options = {});
-    ~CSimSensor();                      // stops the thread, closes the pty
+    ~CSimSensor();  // stops the thread, closes the pty
     CSimSensor(const CSimSensor&) = delete;
     CSimSensor& operator=(const CSimSensor&) = delete;
 
-    bool Start();                       // false on failure (unknown model, no pty)
-    void Stop();                        // joins the thread and closes the pty; Start() may follow
+    bool Start();  // false on failure (unknown model, no pty)
+    void Stop();   // joins the thread and closes the pty; Start() may follow
     bool IsRunning() const;
     const std::string& DevicePath() const;  // the slave, e.g. /dev/pts/7
 
@@ -48,26 +61,27 @@ public:
     // starts with the text gets "BAD CMD".
     void SetFault(Fault fault, bool bOn);
     bool GetFault(Fault fault) const;
-    void SetLateAnswerMs(int nMs);      // delay of LateAnswer (default 2000 ms)
-    void SetBadCmdFor(const std::string& strCommand); // "BAD CMD" for this command
-    void SendLine(const std::string& strLine);        // unsolicited line (CR LF added; framed in RS485 mode; sent even when Silent)
+    void SetLateAnswerMs(int nMs);                     // delay of LateAnswer (default 2000 ms)
+    void SetBadCmdFor(const std::string& strCommand);  // "BAD CMD" for this command
+    void SendLine(const std::string& strLine);  // unsolicited line (CR LF added; framed in RS485 mode; sent
+                                                // even when Silent)
     std::vector<std::string> ReceivedCommands() const;  // commands received, unframed, in order
     void ClearReceivedCommands();
-    bool WaitForCommands(size_t nCount, std::chrono::milliseconds timeout) const; // condition-variable wait
-    size_t RejectedLines() const;       // addressed lines dropped for a bad LRC or a bad frame
-    void HangUp();                      // closes the master (and the kept slave fd): clients see a hang-up
+    bool WaitForCommands(size_t nCount, std::chrono::milliseconds timeout) const;  // condition-variable wait
+    size_t RejectedLines() const;  // addressed lines dropped for a bad LRC or a bad frame
+    void HangUp();                 // closes the master (and the kept slave fd): clients see a hang-up
 
     // Register, NVRAM and measurement access for tests (no write protection).
     uint16_t GetOpState() const;
     void SetOpState(uint16_t wState);
-    uint16_t GetOptions() const;        // bit 7 on = RS485 addressing
+    uint16_t GetOptions() const;  // bit 7 on = RS485 addressing
     void SetOptions(uint16_t wOptions);
-    int GetNvram(int nIndex) const;     // V0..V149 (V9 is the operating state); 0 outside
+    int GetNvram(int nIndex) const;  // V0..V149 (V9 is the operating state); 0 outside
     bool SetNvram(int nIndex, int nValue);
-    double GetTemperature() const;      // as "R?" reports it: raw less the offset in V63
+    double GetTemperature() const;  // as "R?" reports it: raw less the offset in V63
     void SetRawTemperature(double dTemperature);
     bool InTestMode() const;
-    bool NvramWriteEnabled() const;     // bits 15-13 of the operating state are 101
+    bool NvramWriteEnabled() const;  // bits 15-13 of the operating state are 101
     void SetDecimalOpState(bool bDecimal);
     int AlsVariable(int nIndex) const;
 

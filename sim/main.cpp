@@ -73,7 +73,8 @@ ParseResult ParseArguments(int argc, char** argv, halyard::sim::SimOptions& opti
             }
         } else if (OptionValue(strArg, "--data-period", n, argc, argv, strValue)) {
             if (!ParseInt(strValue, options.nDataPeriodMs) || options.nDataPeriodMs < 1) {
-                std::fprintf(stderr, "halyard-sim: the data period must be a positive number of milliseconds\n");
+                std::fprintf(stderr,
+                             "halyard-sim: the data period must be a positive number of milliseconds\n");
                 return ParseResult::Error;
             }
         } else {

@@ -35,16 +35,19 @@ constexpr std::array<ModelRow, 9> kModels{{
     {650, "ZRT-650", false},
 }};
 
-} // namespace
+}  // namespace
 
-SensorModel LookUpSensorModel(int nModelNumber) {
+SensorModel LookUpSensorModel(int nModelNumber)
+{
     const auto it = std::find_if(kModels.begin(), kModels.end(),
                                  [nModelNumber](const ModelRow& row) { return row.nCode == nModelNumber; });
-    if (it == kModels.end()) return {"NOT SET", false};
+    if (it == kModels.end())
+        return {"NOT SET", false};
     return {it->szName, it->bPQDSensor};
 }
 
-std::string ComPortName(int nPort) {
+std::string ComPortName(int nPort)
+{
     char sz[20];
     if (nPort >= 10)
         std::snprintf(sz, sizeof sz, "\\\\.\\COM%d", nPort);
@@ -54,43 +57,53 @@ std::string ComPortName(int nPort) {
 }
 
 CConnectLogic::CConnectLogic(std::unique_ptr<CSerial_IF> pSerial)
-    : m_pSerial(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>()) {}
+    : m_pSerial(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>())
+{}
 
-void CConnectLogic::UseSerial(std::unique_ptr<CSerial_IF> pSerial) {
-    if (!pSerial) return;
+void CConnectLogic::UseSerial(std::unique_ptr<CSerial_IF> pSerial)
+{
+    if (!pSerial)
+        return;
     ClosePort();
     m_pSerial = std::move(pSerial);
 }
 
-CConnectLogic::~CConnectLogic() {
+CConnectLogic::~CConnectLogic()
+{
     ClosePort();
 }
 
-void CConnectLogic::SetUp(int nPort, uint32_t dwBaudRate, bool bRS485, uint16_t wRS485Address) {
+void CConnectLogic::SetUp(int nPort, uint32_t dwBaudRate, bool bRS485, uint16_t wRS485Address)
+{
     m_nPort = nPort;
     m_dwBaudRate = dwBaudRate;
     m_nRS485Mode = bRS485 ? 1 : 0;
     m_wRS485Address = wRS485Address;
 }
 
-void CConnectLogic::BuildCommandLine(const char* szCommand) {
+void CConnectLogic::BuildCommandLine(const char* szCommand)
+{
     char szLine[16];
     if (m_nRS485Mode == 1)
-        std::snprintf(szLine, sizeof szLine, ":%02u%sFF", static_cast<unsigned>(m_wRS485Address % 100), szCommand);
+        std::snprintf(szLine, sizeof szLine, ":%02u%sFF", static_cast<unsigned>(m_wRS485Address % 100),
+                      szCommand);
     else
         std::snprintf(szLine, sizeof szLine, "%s", szCommand);
     m_abyTxBuffer.fill(0);
     m_nTxLength = 0;
-    for (const char* p = szLine; *p != '\0'; ++p) m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = static_cast<uint8_t>(*p);
+    for (const char* p = szLine; *p != '\0'; ++p)
+        m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = static_cast<uint8_t>(*p);
     m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = 13;
     m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = 10;
 }
 
-void CConnectLogic::SendCommandLine() {
+void CConnectLogic::SendCommandLine()
+{
     Serial().SendData(m_abyTxBuffer.data(), static_cast<uint32_t>(m_nTxLength));
 }
 
-bool CConnectLogic::OnInitDialog() {
+bool CConnectLogic::OnInitDialog()
+{
     BuildCommandLine("OK");
     Serial().SetBaudRate(m_dwBaudRate);
     if (Serial().Initialise(ComPortName(m_nPort), m_nPort, kDataInEventBase, kLineEnd)) {
@@ -108,8 +121,10 @@ bool CConnectLogic::OnInitDialog() {
     return true;
 }
 
-void CConnectLogic::OnTimer(uint32_t nIDEvent) {
-    if (nIDEvent != TIMER_CONNECT_DLG || m_bFinished) return;
+void CConnectLogic::OnTimer(uint32_t nIDEvent)
+{
+    if (nIDEvent != TIMER_CONNECT_DLG || m_bFinished)
+        return;
     BuildCommandLine("JM?");
     if (--m_nTimeout < 0) {
         m_nTimeout = 0;
@@ -126,12 +141,15 @@ void CConnectLogic::OnTimer(uint32_t nIDEvent) {
     }
 }
 
-void CConnectLogic::DrainReplies() {
+void CConnectLogic::DrainReplies()
+{
     for (int nReads = 0; nReads < kMaxReadsPerTick; ++nReads) {
         m_abyRxBuffer.fill(0);
         uint32_t dwCount = 0;
-        if (Serial().ReceiveData(m_abyRxBuffer.data(), &dwCount, SERIAL_CHUNK_SIZE) == 0) break;
-        if (dwCount == 0) continue;
+        if (Serial().ReceiveData(m_abyRxBuffer.data(), &dwCount, SERIAL_CHUNK_SIZE) == 0)
+            break;
+        if (dwCount == 0)
+            continue;
         TakeReply(PrintableText(m_abyRxBuffer.data(), std::min<size_t>(dwCount, m_abyRxBuffer.size())));
     }
     ++m_nReplyStage;
@@ -146,7 +164,8 @@ void CConnectLogic::DrainReplies() {
     --m_nTriesLeft;
 }
 
-void CConnectLogic::TakeReply(const std::string& strText) {
+void CConnectLogic::TakeReply(const std::string& strText)
+{
     if (m_nReplyStage == 0) {
         // Replies to the wake-up; in addressed mode any reply will do.
         if (strText.find("BAD CMD") != std::string::npos || strText.find("Orvan") != std::string::npos ||
@@ -170,24 +189,29 @@ void CConnectLogic::TakeReply(const std::string& strText) {
     }
 }
 
-void CConnectLogic::ClosePort() {
-    if (!m_bPortOpen) return;
+void CConnectLogic::ClosePort()
+{
+    if (!m_bPortOpen)
+        return;
     Serial().EnableCommThread(false);
     Serial().Close();
     m_bPortOpen = false;
 }
 
-void CConnectLogic::Finish() {
+void CConnectLogic::Finish()
+{
     ClosePort();
     m_bFinished = true;
 }
 
-void CConnectLogic::OnCancel() {
+void CConnectLogic::OnCancel()
+{
     Finish();
 }
 
-void CConnectLogic::OnClose() {
+void CConnectLogic::OnClose()
+{
     Finish();
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -101,4 +101,4 @@ private:
     uint32_t m_dwPortError = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -17,24 +17,28 @@ constexpr std::chrono::milliseconds kPauseInDestructor{5000};
 constexpr uint8_t kLineEnd = 10;
 constexpr const char* kDataInEventBase = "QRM_EVENT_COMMS_DATA_IN";
 
-std::string PortStatusText(int nPort, uint32_t dwBaudRate) {
+std::string PortStatusText(int nPort, uint32_t dwBaudRate)
+{
     char sz[64];
     std::snprintf(sz, sizeof sz, " COM%d %u,n,8,1", nPort, static_cast<unsigned>(dwBaudRate));
     return sz;
 }
 
-std::string PortTitle(int nPort) {
+std::string PortTitle(int nPort)
+{
     return "COM" + std::to_string(nPort);
 }
 
-} // namespace
+}  // namespace
 
 CHalyardDoc::CHalyardDoc(IDocHost& host, std::unique_ptr<CSerial_IF> pSerial)
-    : m_host(host),
-      m_pSerialOwned(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>()),
-      m_Serial(*m_pSerialOwned) {}
+    : m_host(host)
+    , m_pSerialOwned(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>())
+    , m_Serial(*m_pSerialOwned)
+{}
 
-CHalyardDoc::~CHalyardDoc() {
+CHalyardDoc::~CHalyardDoc()
+{
     if (m_bConnected) {
         CloseConnection(true);
         Clock().Sleep(kPauseInDestructor);
@@ -52,33 +56,40 @@ CHalyardDoc::~CHalyardDoc() {
     m_pRxPackets.reset();
 }
 
-bool CHalyardDoc::OnNewDocument() {
+bool CHalyardDoc::OnNewDocument()
+{
     SetTitle("");
     auto pPackets = std::make_unique<CPacketBuffer>();
-    if (!pPackets->Initialise(DOC_PACKET_SLOTS)) return false;
+    if (!pPackets->Initialise(DOC_PACKET_SLOTS))
+        return false;
     m_pRxPackets = std::move(pPackets);
     return true;
 }
 
-void CHalyardDoc::PostToViews(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
+void CHalyardDoc::PostToViews(uint32_t nMsg, uintptr_t wParam, intptr_t lParam)
+{
     m_host.Views().PostMessage(nMsg, wParam, lParam);
 }
 
-void CHalyardDoc::PostToFrame(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
+void CHalyardDoc::PostToFrame(uint32_t nMsg, uintptr_t wParam, intptr_t lParam)
+{
     m_host.MainWindow().PostMessage(nMsg, wParam, lParam);
 }
 
-void CHalyardDoc::SetTitle(const std::string& strTitle) {
+void CHalyardDoc::SetTitle(const std::string& strTitle)
+{
     m_strTitle = strTitle;
     m_host.SetTitle(strTitle);
 }
 
-void CHalyardDoc::SetUpPortAndBaudRate(int nPort, uint32_t dwBaud) {
+void CHalyardDoc::SetUpPortAndBaudRate(int nPort, uint32_t dwBaud)
+{
     m_nPort = nPort;
     m_dwBaudRate = dwBaud;
 }
 
-void CHalyardDoc::ResetRegisterState() {
+void CHalyardDoc::ResetRegisterState()
+{
     m_bDumpAll = false;
     m_bALSDump = false;
     m_bOpStateValid = false;
@@ -90,10 +101,12 @@ void CHalyardDoc::ResetRegisterState() {
     m_bBadCmd = false;
 }
 
-bool CHalyardDoc::ConnectToSensor() {
+bool CHalyardDoc::ConnectToSensor()
+{
     // A second connect first ends the connection that is open, so that the
     // identification can open the port and no queue is dropped under it.
-    if (m_bConnected) CloseConnection(false);
+    if (m_bConnected)
+        CloseConnection(false);
 
     std::string strTitle;
     const std::string strPortName = ComPortName(m_nPort);
@@ -141,7 +154,8 @@ bool CHalyardDoc::ConnectToSensor() {
     return m_bConnected;
 }
 
-void CHalyardDoc::CloseConnection(bool bInDtor) {
+void CHalyardDoc::CloseConnection(bool bInDtor)
+{
     m_Serial.EnableCommThread(false);
     m_Serial.Close();
     m_bConnected = false;
@@ -167,7 +181,8 @@ void CHalyardDoc::CloseConnection(bool bInDtor) {
     Clock().Sleep(kPauseAfterClose);
 }
 
-void CHalyardDoc::StartStopAllThreads(bool bStart) {
+void CHalyardDoc::StartStopAllThreads(bool bStart)
+{
     if (bStart) {
         StartWatcherThread();
     } else if (m_pCommsThreadData) {
@@ -175,8 +190,10 @@ void CHalyardDoc::StartStopAllThreads(bool bStart) {
     }
 }
 
-bool CHalyardDoc::StartWatcherThread() {
-    if (m_pCommsCheckThread) return true;  // already watching
+bool CHalyardDoc::StartWatcherThread()
+{
+    if (m_pCommsCheckThread)
+        return true;  // already watching
     if (!m_pCommsThreadData) {
         try {
             m_pCommsThreadData = std::make_shared<CommsThreadData>();
@@ -191,37 +208,47 @@ bool CHalyardDoc::StartWatcherThread() {
     data.nTicks = 0;
     data.bTimedOut = false;
     data.hWnd = &m_host.MainWindow();
-    if (!data.hExitEvent) data.hExitEvent = CreateAutoResetEvent();
-    if (!data.hKillEvent) data.hKillEvent = CreateAutoResetEvent();
-    if (!data.hRunEvent) data.hRunEvent = CreateAutoResetEvent();
-    if (!data.hDataEvent) data.hDataEvent = CreateAutoResetEvent(DataInEventName(m_nPort));
+    if (!data.hExitEvent)
+        data.hExitEvent = CreateAutoResetEvent();
+    if (!data.hKillEvent)
+        data.hKillEvent = CreateAutoResetEvent();
+    if (!data.hRunEvent)
+        data.hRunEvent = CreateAutoResetEvent();
+    if (!data.hDataEvent)
+        data.hDataEvent = CreateAutoResetEvent(DataInEventName(m_nPort));
     if (!data.hHangUpEvent) {
         // The serial object's hang-up event, opened by name. A signal left over
         // from an earlier port is dropped; one for this port is kept.
         data.hHangUpEvent = CreateAutoResetEvent(HangUpEventName(m_nPort));
         if (data.hHangUpEvent) {
             data.hHangUpEvent->Reset();
-            if (m_Serial.IsHungUp()) data.hHangUpEvent->Set();
+            if (m_Serial.IsHungUp())
+                data.hHangUpEvent->Set();
         }
     }
     std::shared_ptr<CommsThreadData> pShared = m_pCommsThreadData;
     try {
-        m_pCommsCheckThread = std::make_unique<std::thread>([pShared] { CommsCheckThreadProc(pShared.get()); });
+        m_pCommsCheckThread =
+            std::make_unique<std::thread>([pShared] { CommsCheckThreadProc(pShared.get()); });
     } catch (const std::system_error& e) {
         // Without the watcher no data or time-out reaches the views: say so.
-        m_host.MessageBox("Error creating comms thread: " + SystemErrorText(static_cast<uint32_t>(e.code().value())),
+        m_host.MessageBox("Error creating comms thread: " +
+                              SystemErrorText(static_cast<uint32_t>(e.code().value())),
                           MB_OK | MB_ICONERROR);
         return false;
     }
     data.bRun = true;
-    if (data.hRunEvent) data.hRunEvent->Set();
+    if (data.hRunEvent)
+        data.hRunEvent->Set();
     return true;
 }
 
-void CHalyardDoc::StopWatcherThread() {
+void CHalyardDoc::StopWatcherThread()
+{
     CommsThreadData& data = *m_pCommsThreadData;
     if (m_pCommsCheckThread) {
-        if (data.hKillEvent) data.hKillEvent->Set();
+        if (data.hKillEvent)
+            data.hKillEvent->Set();
         const bool bEnded = data.hExitEvent && WaitForEvent(*data.hExitEvent, THREAD_STOP_WAIT_MS);
         data.bRun = false;
         if (bEnded) {
@@ -243,15 +270,18 @@ void CHalyardDoc::StopWatcherThread() {
     data.hRunEvent.reset();
 }
 
-void CHalyardDoc::CommsTimeout() {
+void CHalyardDoc::CommsTimeout()
+{
     if (m_bConnected && !m_bCommsTimedOut) {
         m_bCommsTimedOut = true;
         PostToViews(WM_COMMS_TIMEOUT);
     }
 }
 
-void CHalyardDoc::CommsThreadFinished() {
-    if (m_bConnected) CloseConnection(false);
+void CHalyardDoc::CommsThreadFinished()
+{
+    if (m_bConnected)
+        CloseConnection(false);
 }
 
-} // namespace halyard
+}  // namespace halyard

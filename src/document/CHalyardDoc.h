@@ -194,8 +194,8 @@ private:
     void ResetRegisterState();
     void ResetCommandRing();
     bool CommandRingFull() const;
-    void HandleLine(std::string& strText, const uint8_t* pbyPacket, uint32_t nLFIndex,
-                    bool bAddressed, std::vector<std::string>& szDataList);
+    void HandleLine(std::string& strText, const uint8_t* pbyPacket, uint32_t nLFIndex, bool bAddressed,
+                    std::vector<std::string>& szDataList);
     void OfferRegisterReply(const std::string& strText);
     void OnClockTick();
     void OnSequenceTick();
@@ -213,4 +213,4 @@ public:
     std::shared_ptr<CommsThreadData> m_pCommsThreadData;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -8,17 +8,20 @@ namespace halyard {
 
 namespace {
 
-bool Contains(const std::string& strText, const char* szWhat) {
+bool Contains(const std::string& strText, const char* szWhat)
+{
     return strText.find(szWhat) != std::string::npos;
 }
 
-int NextSlot(int nSlot) {
+int NextSlot(int nSlot)
+{
     return (nSlot + 1) % CMD_QUEUE_SLOTS;
 }
 
-} // namespace
+}  // namespace
 
-void CHalyardDoc::ResetCommandRing() {
+void CHalyardDoc::ResetCommandRing()
+{
     for (CommandSlot& slot : m_CmdQueue) {
         slot.dwLength = 0;
         slot.byData.fill(0);
@@ -30,19 +33,24 @@ void CHalyardDoc::ResetCommandRing() {
     m_bAwaitOP = false;
 }
 
-int CHalyardDoc::PendingCommands() const {
+int CHalyardDoc::PendingCommands() const
+{
     return (m_nCmdWrite - m_nCmdRead + CMD_QUEUE_SLOTS) % CMD_QUEUE_SLOTS;
 }
 
-bool CHalyardDoc::CommandRingFull() const {
+bool CHalyardDoc::CommandRingFull() const
+{
     return NextSlot(m_nCmdWrite) == m_nCmdRead;
 }
 
-bool CHalyardDoc::SendCommand(const std::string& szCommand, bool bAddCRLF) {
-    if (szCommand.empty() || !m_bConnected) return false;
+bool CHalyardDoc::SendCommand(const std::string& szCommand, bool bAddCRLF)
+{
+    if (szCommand.empty() || !m_bConnected)
+        return false;
     // Refused rather than overwriting a command that has not gone out, or
     // overflowing the slot.
-    if (szCommand.size() > MAX_COMMAND_TEXT || CommandRingFull()) return false;
+    if (szCommand.size() > MAX_COMMAND_TEXT || CommandRingFull())
+        return false;
 
     CommandSlot& slot = m_CmdQueue[static_cast<size_t>(m_nCmdWrite)];
     slot.byData.fill(0);
@@ -51,17 +59,23 @@ bool CHalyardDoc::SendCommand(const std::string& szCommand, bool bAddCRLF) {
     slot.dwLength = static_cast<uint32_t>(strFrame.size());
     m_nCmdWrite = NextSlot(m_nCmdWrite);
 
-    if (Contains(szCommand, "OS?") || Contains(szCommand, "V9?")) m_bAwaitOS = true;
-    if (Contains(szCommand, "OP?")) m_bAwaitOP = true;
-    if (Contains(szCommand, "ADR?")) m_bAwaitADR = true;
+    if (Contains(szCommand, "OS?") || Contains(szCommand, "V9?"))
+        m_bAwaitOS = true;
+    if (Contains(szCommand, "OP?"))
+        m_bAwaitOP = true;
+    if (Contains(szCommand, "ADR?"))
+        m_bAwaitADR = true;
 
-    if (!m_bSending) SendNextMessage();
+    if (!m_bSending)
+        SendNextMessage();
     return true;
 }
 
-void CHalyardDoc::SendNextMessage() {
+void CHalyardDoc::SendNextMessage()
+{
     const CommandSlot& slot = m_CmdQueue[static_cast<size_t>(m_nCmdRead)];
-    if (slot.dwLength == 0) return;
+    if (slot.dwLength == 0)
+        return;
     m_Serial.SendData(slot.byData.data(), slot.dwLength);
     m_bSending = true;
     m_bReplyReceived = false;
@@ -69,10 +83,12 @@ void CHalyardDoc::SendNextMessage() {
     PostToViews(WM_COMMS_COMMAND, slot.dwLength, m_nCmdRead);
 }
 
-void CHalyardDoc::GetCommsCommand(std::string& szData, uint32_t dwNumBytes) {
+void CHalyardDoc::GetCommsCommand(std::string& szData, uint32_t dwNumBytes)
+{
     // Only the command in flight is collected, once; a stale notice after the
     // ring was reset leaves it alone.
-    if (dwNumBytes <= 2 || !m_bSending) return;
+    if (dwNumBytes <= 2 || !m_bSending)
+        return;
     const CommandSlot& slot = m_CmdQueue[static_cast<size_t>(m_nCmdRead)];
     const uint32_t dwLength = std::min(dwNumBytes, CMD_SLOT_SIZE) - 2;
     szData.assign(reinterpret_cast<const char*>(slot.byData.data()), dwLength);
@@ -80,32 +96,40 @@ void CHalyardDoc::GetCommsCommand(std::string& szData, uint32_t dwNumBytes) {
     m_nCmdRead = NextSlot(m_nCmdRead);
     // The answer may have come before the view collected the echo (the port
     // signalled twice for one reply, say): the next command goes now.
-    if (m_bReplyReceived && m_nCmdRead != m_nCmdWrite) SendNextMessage();
+    if (m_bReplyReceived && m_nCmdRead != m_nCmdWrite)
+        SendNextMessage();
 }
 
-void CHalyardDoc::CalculateLRCChecksum(uint32_t dwBytes, uint8_t& byCkSum) {
+void CHalyardDoc::CalculateLRCChecksum(uint32_t dwBytes, uint8_t& byCkSum)
+{
     const CommandSlot& slot = m_CmdQueue[static_cast<size_t>(m_nCmdWrite)];
     const uint32_t dwEnd = std::min(dwBytes, CMD_SLOT_SIZE);
     byCkSum = dwEnd > 1 ? LRCOf(slot.byData.data() + 1, dwEnd - 1) : 0;
 }
 
-bool CHalyardDoc::CheckLRCChecksum(const uint8_t* pbyData, uint32_t dwNumBytes) {
+bool CHalyardDoc::CheckLRCChecksum(const uint8_t* pbyData, uint32_t dwNumBytes)
+{
     return CheckLRC(pbyData, dwNumBytes);
 }
 
-bool CHalyardDoc::IsDataMessage(const std::string& szData) {
+bool CHalyardDoc::IsDataMessage(const std::string& szData)
+{
     const DataMessageClass cls = ClassifyDataMessage(szData);
-    if (cls.bDataMessage && cls.bPQDSensor) m_bPQDSensor = *cls.bPQDSensor;
+    if (cls.bDataMessage && cls.bPQDSensor)
+        m_bPQDSensor = *cls.bPQDSensor;
     return cls.bDataMessage;
 }
 
-void CHalyardDoc::EnableRS485(int bEnable) {
+void CHalyardDoc::EnableRS485(int bEnable)
+{
     m_bRS485 = bEnable ? 1 : 0;
     PostToViews(WM_RS485_ENABLE, static_cast<uintptr_t>(m_bRS485), m_wAddress);
 }
 
-void CHalyardDoc::CommsDataReceived(bool bChanged) {
-    if (!bChanged || !m_bConnected) return;
+void CHalyardDoc::CommsDataReceived(bool bChanged)
+{
+    if (!bChanged || !m_bConnected)
+        return;
     m_bCommsTimedOut = false;
     int nTaken = 0;
     bool bMoreWaiting = true;
@@ -117,7 +141,8 @@ void CHalyardDoc::CommsDataReceived(bool bChanged) {
             bMoreWaiting = false;
             break;
         }
-        if (m_dwRxLength == 0) continue;
+        if (m_dwRxLength == 0)
+            continue;
         m_dwRxLength = std::min(m_dwRxLength, CMD_SLOT_SIZE - 1);
         ++nTaken;
         m_bReplyReceived = true;
@@ -128,21 +153,27 @@ void CHalyardDoc::CommsDataReceived(bool bChanged) {
                 m_pRxPackets->ClearInputPacket();
         }
     }
-    if (nTaken == 0) return;
+    if (nTaken == 0)
+        return;
     PostToViews(WM_COMMS_DATA, m_dwRxLength, 0);
     // The port signals once for a burst of lines: the rest of a burst longer
     // than one helping is fetched on the frame's next turn instead of waiting
     // for the sensor's next line, which may be minutes away.
-    if (bMoreWaiting) PostToFrame(WM_COMMS_EVENT, 1, 0);
+    if (bMoreWaiting)
+        PostToFrame(WM_COMMS_EVENT, 1, 0);
     // The next queued command goes out once the one in flight was collected.
-    if (m_nCmdRead != m_nCmdWrite && !m_bSending) SendNextMessage();
+    if (m_nCmdRead != m_nCmdWrite && !m_bSending)
+        SendNextMessage();
 }
 
-bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& dwNumBytes) {
-    if (!m_pRxPackets) return false;
+bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& dwNumBytes)
+{
+    if (!m_pRxPackets)
+        return false;
     std::array<uint8_t, CMD_SLOT_SIZE> byPacket{};
     uint32_t dwLength = 0;
-    if (!m_pRxPackets->GetData(byPacket.data(), &dwLength)) return false;
+    if (!m_pRxPackets->GetData(byPacket.data(), &dwLength))
+        return false;
     dwNumBytes = std::min(dwLength, CMD_SLOT_SIZE);
 
     const bool bAddressed = m_bRS485 != 0 || byPacket[0] == ':';
@@ -151,9 +182,11 @@ bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& d
     uint32_t dwLineStart = 0;
     for (uint32_t i = 0; i < dwNumBytes; ++i) {
         const uint8_t by = byPacket[i];
-        if (by == '\r') continue;
+        if (by == '\r')
+            continue;
         if (by != '\n') {
-            if (IsPrintableByte(by)) strText += static_cast<char>(by);
+            if (IsPrintableByte(by))
+                strText += static_cast<char>(by);
             continue;
         }
         HandleLine(strText, byPacket.data() + dwLineStart, i - dwLineStart, bAddressed, szDataList);
@@ -166,20 +199,24 @@ bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& d
         strLast = std::move(strText);
     }
 
-    if (m_bDumpAll || m_bALSDump) CaptureDumpLine(strLast, m_bDataMessage, m_bSensorStartup);
-    if (m_bNVRAMLoad && Contains(strLast, "BAD CMD")) m_bBadCmd = true;
+    if (m_bDumpAll || m_bALSDump)
+        CaptureDumpLine(strLast, m_bDataMessage, m_bSensorStartup);
+    if (m_bNVRAMLoad && Contains(strLast, "BAD CMD"))
+        m_bBadCmd = true;
     return true;
 }
 
-void CHalyardDoc::HandleLine(std::string& strText, const uint8_t* pbyLine, uint32_t nLFIndex,
-                             bool bAddressed, std::vector<std::string>& szDataList) {
+void CHalyardDoc::HandleLine(std::string& strText, const uint8_t* pbyLine, uint32_t nLFIndex, bool bAddressed,
+                             std::vector<std::string>& szDataList)
+{
     szDataList.push_back(strText);
     if (bAddressed) {
         AddressedLine line = StripAddressedLine(strText, nLFIndex);
         if (line.bWellFormed) {
             m_bRS485 = 1;
             m_wAddress = line.wAddress;
-            if (!CheckLRCChecksum(pbyLine, nLFIndex)) szDataList.emplace_back("Bad Checksum\n");
+            if (!CheckLRCChecksum(pbyLine, nLFIndex))
+                szDataList.emplace_back("Bad Checksum\n");
             strText = std::move(line.strPayload);
             PostToViews(WM_RS485_ENABLE, static_cast<uintptr_t>(m_bRS485), m_wAddress);
         } else {
@@ -200,13 +237,15 @@ void CHalyardDoc::HandleLine(std::string& strText, const uint8_t* pbyLine, uint3
             OfferRegisterReply(strText);
         } else if (m_bAwaitADR) {
             m_bAwaitADR = false;
-            m_wAddress = static_cast<uint16_t>(std::max(0, LeadingDecimal(std::string_view(strText).substr(0, 2))));
+            m_wAddress =
+                static_cast<uint16_t>(std::max(0, LeadingDecimal(std::string_view(strText).substr(0, 2))));
             PostToViews(WM_RS485_ENABLE, static_cast<uintptr_t>(m_bRS485), m_wAddress);
         }
     }
 }
 
-void CHalyardDoc::OfferRegisterReply(const std::string& strText) {
+void CHalyardDoc::OfferRegisterReply(const std::string& strText)
+{
     if (m_bAwaitOP) {
         if (const auto reply = RegisterReplyText(strText)) {
             halyard::ConvertBinaryStringtoData(*reply, &m_wOptions);
@@ -216,7 +255,8 @@ void CHalyardDoc::OfferRegisterReply(const std::string& strText) {
         return;
     }
     const OpStateReply reply = RecogniseOpStateReply(strText);
-    if (!reply.bRecognised) return;
+    if (!reply.bRecognised)
+        return;
     if (reply.bBinary) {
         halyard::ConvertBinaryStringtoData(reply.strText, &m_wOpState);
     } else if (m_bOSDecimal) {
@@ -226,30 +266,40 @@ void CHalyardDoc::OfferRegisterReply(const std::string& strText) {
     m_bAwaitOS = false;
 }
 
-bool CHalyardDoc::GetOperatingState(uint16_t* punState, bool bForce) {
-    if (punState != nullptr) *punState = m_wOpState;
-    if (m_bAwaitOS) return false;
-    if (!bForce && m_bOpStateValid) return true;
+bool CHalyardDoc::GetOperatingState(uint16_t* punState, bool bForce)
+{
+    if (punState != nullptr)
+        *punState = m_wOpState;
+    if (m_bAwaitOS)
+        return false;
+    if (!bForce && m_bOpStateValid)
+        return true;
     SendCommand("V9?", true);
     m_bAwaitOS = true;
     return false;
 }
 
-bool CHalyardDoc::GetOptionsWord(uint16_t* punValue, bool bForce) {
-    if (punValue != nullptr) *punValue = m_wOptions;
-    if (m_bAwaitOP) return false;
-    if (!bForce && m_bOptionsValid) return true;
+bool CHalyardDoc::GetOptionsWord(uint16_t* punValue, bool bForce)
+{
+    if (punValue != nullptr)
+        *punValue = m_wOptions;
+    if (m_bAwaitOP)
+        return false;
+    if (!bForce && m_bOptionsValid)
+        return true;
     SendCommand("OP?", true);
     m_bAwaitOP = true;
     return false;
 }
 
-bool CHalyardDoc::ConvertBinaryStringtoData(const std::string& szData, uint16_t* punValue) {
+bool CHalyardDoc::ConvertBinaryStringtoData(const std::string& szData, uint16_t* punValue)
+{
     return halyard::ConvertBinaryStringtoData(szData, punValue);
 }
 
-void CHalyardDoc::ConvertDatatoBinaryString(std::string& szData, uint16_t unValue) {
+void CHalyardDoc::ConvertDatatoBinaryString(std::string& szData, uint16_t unValue)
+{
     halyard::ConvertDatatoBinaryString(szData, unValue);
 }
 
-} // namespace halyard
+}  // namespace halyard

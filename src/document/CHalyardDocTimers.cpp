@@ -8,22 +8,25 @@ namespace halyard {
 
 namespace {
 
-std::string ElapsedText(int nHours, int nMinutes, int nSeconds) {
+std::string ElapsedText(int nHours, int nMinutes, int nSeconds)
+{
     char sz[32];
     std::snprintf(sz, sizeof sz, " %02d:%02d:%02d", nHours, nMinutes, nSeconds);
     return sz;
 }
 
-} // namespace
+}  // namespace
 
-const std::vector<CHalyardDoc::SequenceBlock>& CHalyardDoc::SequenceBlocks() {
+const std::vector<CHalyardDoc::SequenceBlock>& CHalyardDoc::SequenceBlocks()
+{
     // One row per sequence, in the order the blocks run on each tick; only one
     // sequence runs at a time, and a row acts only while its flag is set.
     static const std::vector<SequenceBlock> blocks{};
     return blocks;
 }
 
-void CHalyardDoc::OnTimer(uint32_t nIDEvent) {
+void CHalyardDoc::OnTimer(uint32_t nIDEvent)
+{
     switch (nIDEvent) {
     case TIMER_CLOCK:
         OnClockTick();
@@ -48,7 +51,8 @@ void CHalyardDoc::OnTimer(uint32_t nIDEvent) {
     }
 }
 
-void CHalyardDoc::OnClockTick() {
+void CHalyardDoc::OnClockTick()
+{
     if (m_bLogging) {
         if (++m_nLogSeconds >= 60) {
             m_nLogSeconds = 0;
@@ -64,12 +68,15 @@ void CHalyardDoc::OnClockTick() {
     PostToFrame(WM_TIME_UPDATE);
 }
 
-void CHalyardDoc::OnSequenceTick() {
+void CHalyardDoc::OnSequenceTick()
+{
     for (const SequenceBlock& block : SequenceBlocks())
-        if (this->*block.pbFlag) (this->*block.pfnStep)();
+        if (this->*block.pbFlag)
+            (this->*block.pfnStep)();
 }
 
-void CHalyardDoc::StopLogging() {
+void CHalyardDoc::StopLogging()
+{
     if (m_bLogging) {
         try {
             m_File.Flush();
@@ -85,25 +92,30 @@ void CHalyardDoc::StopLogging() {
         PostToViews(WM_AUTO_R_START, 0);
         PostToViews(WM_AUTO_M_START, 0);
         PostToViews(WM_AUTO_XW_START, 0);
-        if (m_bCaptureA) SendCommand("A?", true);
+        if (m_bCaptureA)
+            SendCommand("A?", true);
     }
     m_bLogging = false;
 }
 
-void CHalyardDoc::StartPolling(const std::string& szPollText, int16_t nPollTime) {
+void CHalyardDoc::StartPolling(const std::string& szPollText, int16_t nPollTime)
+{
     // A period below one second would make the view's timer spin.
-    if (szPollText.empty() || nPollTime < 1) return;
+    if (szPollText.empty() || nPollTime < 1)
+        return;
     m_strPollText = szPollText;
     SendCommand(szPollText, true);
     PostToViews(WM_POLL_START, static_cast<uintptr_t>(nPollTime), 0);
 }
 
-void CHalyardDoc::StopPolling() {
+void CHalyardDoc::StopPolling()
+{
     PostToViews(WM_POLL_STOP);
 }
 
-void CHalyardDoc::CaptureDumpLine(const std::string&, bool, bool) {
+void CHalyardDoc::CaptureDumpLine(const std::string&, bool, bool)
+{
     // The dump sequences record their replies here; no dump can run yet.
 }
 
-} // namespace halyard
+}  // namespace halyard

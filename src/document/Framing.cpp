@@ -29,25 +29,30 @@ constexpr std::array<DataCode, 10> kDataCodes{{
     {"LMW-40", "TLMW-40", true},
 }};
 
-std::string HexByte(uint8_t by) {
+std::string HexByte(uint8_t by)
+{
     char sz[3];
     std::snprintf(sz, sizeof sz, "%02X", static_cast<unsigned>(by));
     return sz;
 }
 
-} // namespace
+}  // namespace
 
-uint8_t LRCOf(const uint8_t* pbyData, size_t nLength) {
+uint8_t LRCOf(const uint8_t* pbyData, size_t nLength)
+{
     unsigned nSum = 0;
-    for (size_t i = 0; i < nLength; ++i) nSum += pbyData[i];
+    for (size_t i = 0; i < nLength; ++i)
+        nSum += pbyData[i];
     return static_cast<uint8_t>((256u - (nSum & 0xFFu)) & 0xFFu);
 }
 
-uint8_t LRCOf(std::string_view bytes) {
+uint8_t LRCOf(std::string_view bytes)
+{
     return LRCOf(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
-std::string FrameCommand(std::string_view text, bool bRS485, uint16_t wAddress, bool bAddCRLF) {
+std::string FrameCommand(std::string_view text, bool bRS485, uint16_t wAddress, bool bAddCRLF)
+{
     std::string strFrame;
     strFrame.reserve(text.size() + 7);
     if (bRS485) {
@@ -56,43 +61,56 @@ std::string FrameCommand(std::string_view text, bool bRS485, uint16_t wAddress, 
         strFrame = szPrefix;
     }
     strFrame.append(text);
-    if (bRS485) strFrame += HexByte(LRCOf(std::string_view(strFrame).substr(1)));
-    if (bAddCRLF) strFrame += "\r\n";
+    if (bRS485)
+        strFrame += HexByte(LRCOf(std::string_view(strFrame).substr(1)));
+    if (bAddCRLF)
+        strFrame += "\r\n";
     return strFrame;
 }
 
-bool CheckLRC(const uint8_t* pbyData, uint32_t dwLFIndex) {
-    if (pbyData == nullptr || dwLFIndex < 3) return false;
+bool CheckLRC(const uint8_t* pbyData, uint32_t dwLFIndex)
+{
+    if (pbyData == nullptr || dwLFIndex < 3)
+        return false;
     const uint32_t dwLRCAt = dwLFIndex - 3;
     uint32_t dwColon = 0;
-    while (dwColon < dwLRCAt && pbyData[dwColon] != ':') ++dwColon;
-    if (dwColon >= dwLRCAt) return false;
+    while (dwColon < dwLRCAt && pbyData[dwColon] != ':')
+        ++dwColon;
+    if (dwColon >= dwLRCAt)
+        return false;
     const std::string strExpected = HexByte(LRCOf(pbyData + dwColon + 1, dwLRCAt - dwColon - 1));
     return pbyData[dwLRCAt] == static_cast<uint8_t>(strExpected[0]) &&
            pbyData[dwLRCAt + 1] == static_cast<uint8_t>(strExpected[1]);
 }
 
-bool IsPrintableByte(uint8_t by) {
+bool IsPrintableByte(uint8_t by)
+{
     return (by >= 0x20 && by <= 0x7E) || (by >= 0xA0 && by <= 0xFE);
 }
 
-std::string PrintableText(const uint8_t* pbyData, size_t nLength) {
+std::string PrintableText(const uint8_t* pbyData, size_t nLength)
+{
     std::string strText;
     for (size_t i = 0; i < nLength; ++i)
-        if (IsPrintableByte(pbyData[i])) strText += static_cast<char>(pbyData[i]);
+        if (IsPrintableByte(pbyData[i]))
+            strText += static_cast<char>(pbyData[i]);
     return strText;
 }
 
-DataMessageClass ClassifyDataMessage(std::string_view text) {
+DataMessageClass ClassifyDataMessage(std::string_view text)
+{
     for (const DataCode& code : kDataCodes) {
-        if (text.find(code.szCode) == std::string_view::npos) continue;
-        if (text.find(code.szTestForm) != std::string_view::npos) return {};
+        if (text.find(code.szCode) == std::string_view::npos)
+            continue;
+        if (text.find(code.szTestForm) != std::string_view::npos)
+            return {};
         return {true, code.bPQDSensor};
     }
     return {};
 }
 
-AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex) {
+AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex)
+{
     AddressedLine line;
     const size_t nColon = text.find(':');
     if (nColon == std::string::npos || nLFIndex < 8) {
@@ -101,27 +119,37 @@ AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex) {
     }
     line.bWellFormed = true;
     std::string strRest = text.substr(nColon + 1);
-    line.wAddress = static_cast<uint16_t>(std::max(0, LeadingDecimal(std::string_view(strRest).substr(0, 2))));
+    line.wAddress =
+        static_cast<uint16_t>(std::max(0, LeadingDecimal(std::string_view(strRest).substr(0, 2))));
     strRest.erase(0, std::min<size_t>(2, strRest.size()));
     strRest.erase(strRest.size() - std::min<size_t>(2, strRest.size()));
     line.strPayload = std::move(strRest);
     return line;
 }
 
-int LeadingDecimal(std::string_view text) {
+int LeadingDecimal(std::string_view text)
+{
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool bNegative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) bNegative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        bNegative = text[i++] == '-';
     long long nValue = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         nValue = nValue * 10 + (text[i] - '0');
-        if (nValue > INT_MAX) { nValue = static_cast<long long>(INT_MAX) + 1; break; }
+        if (nValue > INT_MAX) {
+            nValue = static_cast<long long>(INT_MAX) + 1;
+            break;
+        }
     }
-    if (bNegative) nValue = -nValue;
-    if (nValue > INT_MAX) return INT_MAX;
-    if (nValue < INT_MIN) return INT_MIN;
+    if (bNegative)
+        nValue = -nValue;
+    if (nValue > INT_MAX)
+        return INT_MAX;
+    if (nValue < INT_MIN)
+        return INT_MIN;
     return static_cast<int>(nValue);
 }
 
-} // namespace halyard
+}  // namespace halyard

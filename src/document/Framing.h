@@ -67,4 +67,4 @@ AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex);
 // reads them (0 when there are none; clamped to the int range).
 int LeadingDecimal(std::string_view text);
 
-} // namespace halyard
+}  // namespace halyard

@@ -42,4 +42,4 @@ public:
     virtual void RunConnectDialog(CConnectLogic& logic) = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -5,56 +5,72 @@ namespace halyard {
 namespace {
 
 // One leading blank off, then 18 or more characters cut to 17.
-std::string_view TrimRegisterText(std::string_view line) {
-    if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
-    if (line.size() > REGISTER_REPLY_LENGTH) line = line.substr(0, REGISTER_REPLY_LENGTH);
+std::string_view TrimRegisterText(std::string_view line)
+{
+    if (!line.empty() && line.front() == ' ')
+        line.remove_prefix(1);
+    if (line.size() > REGISTER_REPLY_LENGTH)
+        line = line.substr(0, REGISTER_REPLY_LENGTH);
     return line;
 }
 
-} // namespace
+}  // namespace
 
-bool ConvertBinaryStringtoData(const std::string& szData, uint16_t* punValue) {
+bool ConvertBinaryStringtoData(const std::string& szData, uint16_t* punValue)
+{
     uint16_t unValue = 0;
     const bool bOk = szData.size() == REGISTER_REPLY_LENGTH;
     if (bOk) {
         unsigned nMask = 0x8000;
         for (char c : szData) {
-            if (c == ',') continue;
-            if (c == '1') unValue = static_cast<uint16_t>(unValue | nMask);
+            if (c == ',')
+                continue;
+            if (c == '1')
+                unValue = static_cast<uint16_t>(unValue | nMask);
             nMask >>= 1;
         }
     }
-    if (punValue != nullptr) *punValue = unValue;
+    if (punValue != nullptr)
+        *punValue = unValue;
     return bOk;
 }
 
-std::string BinaryCommandForm(uint16_t unValue) {
+std::string BinaryCommandForm(uint16_t unValue)
+{
     std::string strText;
     strText.reserve(16);
-    for (unsigned nMask = 0x8000; nMask != 0; nMask >>= 1) strText += (unValue & nMask) ? '1' : '0';
+    for (unsigned nMask = 0x8000; nMask != 0; nMask >>= 1)
+        strText += (unValue & nMask) ? '1' : '0';
     return strText;
 }
 
-void ConvertDatatoBinaryString(std::string& szData, uint16_t unValue) {
+void ConvertDatatoBinaryString(std::string& szData, uint16_t unValue)
+{
     szData = BinaryCommandForm(unValue);
 }
 
-std::string BinaryDisplayForm(uint16_t unValue) {
+std::string BinaryDisplayForm(uint16_t unValue)
+{
     std::string strText = BinaryCommandForm(unValue);
     strText.insert(8, 1, ',');
     return strText;
 }
 
-std::optional<std::string> RegisterReplyText(std::string_view line) {
-    if (line.size() > REGISTER_REPLY_MAX) return std::nullopt;
+std::optional<std::string> RegisterReplyText(std::string_view line)
+{
+    if (line.size() > REGISTER_REPLY_MAX)
+        return std::nullopt;
     line = TrimRegisterText(line);
-    if (line.size() != REGISTER_REPLY_LENGTH) return std::nullopt;
+    if (line.size() != REGISTER_REPLY_LENGTH)
+        return std::nullopt;
     return std::string(line);
 }
 
-OpStateReply RecogniseOpStateReply(std::string_view line) {
+OpStateReply RecogniseOpStateReply(std::string_view line)
+{
     OpStateReply reply;
-    if (line.size() > REGISTER_REPLY_MAX) return reply;
+    if (line.size() > REGISTER_REPLY_MAX)
+        return reply;
     line = TrimRegisterText(line);
     if (line.size() == REGISTER_REPLY_LENGTH) {
         reply.bRecognised = true;
@@ -63,8 +79,10 @@ OpStateReply RecogniseOpStateReply(std::string_view line) {
         return reply;
     }
     // The five-digit decimal form, possibly with a second leading blank.
-    if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
-    if (line.size() > OPSTATE_DECIMAL_LENGTH) line = line.substr(0, OPSTATE_DECIMAL_LENGTH);
+    if (!line.empty() && line.front() == ' ')
+        line.remove_prefix(1);
+    if (line.size() > OPSTATE_DECIMAL_LENGTH)
+        line = line.substr(0, OPSTATE_DECIMAL_LENGTH);
     if (line.size() == OPSTATE_DECIMAL_LENGTH) {
         reply.bRecognised = true;
         reply.strText = line;
@@ -72,4 +90,4 @@ OpStateReply RecogniseOpStateReply(std::string_view line) {
     return reply;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -19,15 +19,15 @@ union tuOperatingState {
     uint16_t wValue;
     uint8_t byBytes[2];  // [0] low byte, [1] high byte
     struct {
-        uint16_t bAutoSend : 1;        // 0: send the data message when calculated
-        uint16_t bCalcOnDemand : 1;    // 1: calculate when "D?" is received
+        uint16_t bAutoSend : 1;      // 0: send the data message when calculated
+        uint16_t bCalcOnDemand : 1;  // 1: calculate when "D?" is received
         uint16_t bReserved2 : 1;
         uint16_t bHoodHeatersOff : 1;  // 3
         uint16_t bReserved4 : 1;
-        uint16_t bCompressed : 1;      // 5: compressed data message
-        uint16_t nWindowHeaters : 2;   // 6-7: 0 on, 3 off, 1 (and 2) power save
-        uint16_t nReserved8 : 5;       // 8-12
-        uint16_t nNVRAMWrite : 3;      // 13-15: 5 enables NVRAM writes
+        uint16_t bCompressed : 1;     // 5: compressed data message
+        uint16_t nWindowHeaters : 2;  // 6-7: 0 on, 3 off, 1 (and 2) power save
+        uint16_t nReserved8 : 5;      // 8-12
+        uint16_t nNVRAMWrite : 3;     // 13-15: 5 enables NVRAM writes
     } bits;
 };
 static_assert(sizeof(tuOperatingState) == 2);
@@ -39,9 +39,9 @@ constexpr uint16_t OPT_CHECKSUM = 0x0020;
 constexpr uint16_t OPT_NO_EXCO_ADJUST = 0x0040;
 constexpr uint16_t OPT_RS485 = 0x0080;
 
-constexpr size_t REGISTER_REPLY_LENGTH = 17;   // "hhhhhhhh,llllllll"
-constexpr size_t REGISTER_REPLY_MAX = 25;      // longer lines are never a register reply
-constexpr size_t OPSTATE_DECIMAL_LENGTH = 5;   // "nnnnn"
+constexpr size_t REGISTER_REPLY_LENGTH = 17;  // "hhhhhhhh,llllllll"
+constexpr size_t REGISTER_REPLY_MAX = 25;     // longer lines are never a register reply
+constexpr size_t OPSTATE_DECIMAL_LENGTH = 5;  // "nnnnn"
 
 // Reply form to value: 0 and false unless the text is exactly 17 characters.
 // A mask starting at 0x8000 walks the characters; a comma is skipped without
@@ -61,10 +61,10 @@ std::optional<std::string> RegisterReplyText(std::string_view line);
 
 // The operating state's reply, which may also be 5 decimal digits.
 struct OpStateReply {
-    bool bRecognised = false;        // the request is answered
-    bool bBinary = false;            // 17-character binary form
-    std::string strText;             // the 17 or 5 characters taken
+    bool bRecognised = false;  // the request is answered
+    bool bBinary = false;      // 17-character binary form
+    std::string strText;       // the 17 or 5 characters taken
 };
 OpStateReply RecogniseOpStateReply(std::string_view line);
 
-} // namespace halyard
+}  // namespace halyard

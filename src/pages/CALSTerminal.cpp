@@ -18,16 +18,17 @@ constexpr std::array<CommandButtonDef, 6> kALSCommands = {{
     {IDC_RESET, "alsResetButton", "ALS-RST"},
 }};
 
-} // namespace
+}  // namespace
 
-CALSTerminal::CALSTerminal(QWidget* pParent) : CTerminalPageBase(IDD_ALS_TERMINAL, QString(), pParent)
+CALSTerminal::CALSTerminal(QWidget* pParent)
+    : CTerminalPageBase(IDD_ALS_TERMINAL, QString(), pParent)
 {
     setObjectName(QStringLiteral("alsTerminalPage"));
     AddGroup("ALS Commands", 7, 4, 170, 106);
     for (size_t i = 0; i < kALSCommands.size(); ++i)
-        AddCommandButton(kALSCommands[i], 16 + static_cast<int>(i % 2) * 80, 18 + static_cast<int>(i / 2) * 26,
-                         70, 16);
+        AddCommandButton(kALSCommands[i], 16 + static_cast<int>(i % 2) * 80,
+                         18 + static_cast<int>(i / 2) * 26, 70, 16);
     AddCommonControls();
 }
 
-} // namespace halyard
+}  // namespace halyard

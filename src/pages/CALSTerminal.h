@@ -13,4 +13,4 @@ public:
     explicit CALSTerminal(QWidget* pParent = nullptr);
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -16,12 +16,12 @@
 namespace halyard {
 
 CConnectDlg::CConnectDlg(CConnectLogic& logic, QWidget* pParent)
-    : QDialog(pParent),
-      m_logic(logic),
-      m_pTimeout(new QLabel(this)),
-      m_pStatus(new QLabel(this)),
-      m_pCancel(new QPushButton(QStringLiteral("Cancel"), this)),
-      m_timers([this](uint32_t nID) { OnTimer(nID); })
+    : QDialog(pParent)
+    , m_logic(logic)
+    , m_pTimeout(new QLabel(this))
+    , m_pStatus(new QLabel(this))
+    , m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , m_timers([this](uint32_t nID) { OnTimer(nID); })
 {
     setObjectName(QStringLiteral("connectDlg"));
     setWindowTitle(QStringLiteral("Connect to Sensor"));
@@ -52,7 +52,7 @@ namespace {
 
 int g_nTickPeriodForTests = 0;
 
-} // namespace
+}  // namespace
 
 void CConnectDlg::SetTickPeriodForTests(int nMs)
 {
@@ -131,4 +131,4 @@ void CConnectDlg::closeEvent(QCloseEvent* pEvent)
     pEvent->accept();
 }
 
-} // namespace halyard
+}  // namespace halyard

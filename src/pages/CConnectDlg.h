@@ -35,7 +35,7 @@ public:
     static void SetTickPeriodForTests(int nMs);
 
 protected:
-    void reject() override;        // Cancel button and Escape
+    void reject() override;  // Cancel button and Escape
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
@@ -54,4 +54,4 @@ private:
     uint32_t m_nTimerID = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -4,9 +4,10 @@
 
 namespace halyard {
 
-CDataCapture::CDataCapture(QWidget* pParent) : CDocDialog(IDD_DATA_CAPTURE, pParent)
+CDataCapture::CDataCapture(QWidget* pParent)
+    : CDocDialog(IDD_DATA_CAPTURE, pParent)
 {
     setObjectName(QStringLiteral("CDataCapturePage"));
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -13,4 +13,4 @@ public:
     explicit CDataCapture(QWidget* pParent = nullptr);
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -6,33 +6,44 @@
 namespace halyard {
 
 CDynamicLED::CDynamicLED(QWidget* pParent)
-    : QWidget(pParent), m_timers([this](uint32_t nID) { OnTimer(nID); })
-{
-}
+    : QWidget(pParent)
+    , m_timers([this](uint32_t nID) { OnTimer(nID); })
+{}
 
 QColor CDynamicLED::BrightColour(uint32_t nColour)
 {
     switch (nColour) {
-    case ID_LED_RED: return {250, 0, 0};
-    case ID_LED_GREEN: return {0, 250, 0};
-    case ID_LED_YELLOW: return {250, 250, 0};
-    case ID_LED_ORANGE: return {255, 128, 0};
-    default: return {0, 0, 250};
+    case ID_LED_RED:
+        return {250, 0, 0};
+    case ID_LED_GREEN:
+        return {0, 250, 0};
+    case ID_LED_YELLOW:
+        return {250, 250, 0};
+    case ID_LED_ORANGE:
+        return {255, 128, 0};
+    default:
+        return {0, 0, 250};
     }
 }
 
 QColor CDynamicLED::DarkColour(uint32_t nColour)
 {
     switch (nColour) {
-    case ID_LED_RED: return {150, 0, 0};
-    case ID_LED_GREEN: return {0, 150, 0};
-    case ID_LED_YELLOW: return {200, 200, 0};
-    case ID_LED_ORANGE: return {128, 64, 0};
-    default: return {0, 0, 150};
+    case ID_LED_RED:
+        return {150, 0, 0};
+    case ID_LED_GREEN:
+        return {0, 150, 0};
+    case ID_LED_YELLOW:
+        return {200, 200, 0};
+    case ID_LED_ORANGE:
+        return {128, 64, 0};
+    default:
+        return {0, 0, 150};
     }
 }
 
-void CDynamicLED::Store(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval, bool bFlash, bool bInitiallyOn)
+void CDynamicLED::Store(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval, bool bFlash,
+                        bool bInitiallyOn)
 {
     m_nColour = nIDColor;
     m_nShape = nIDShape;
@@ -42,14 +53,16 @@ void CDynamicLED::Store(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval
     m_timers.KillTimer(TIMER_ID);
 }
 
-void CDynamicLED::SetLED(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval, bool bFlash, bool bInitiallyOn)
+void CDynamicLED::SetLED(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval, bool bFlash,
+                         bool bInitiallyOn)
 {
     Store(nIDColor, nIDShape, nTimerInterval, bFlash, bInitiallyOn);
     if (m_bFlash || !m_bDrawn)
         m_timers.SetTimer(TIMER_ID, m_nTimerInterval);
 }
 
-void CDynamicLED::ResetLED(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval, bool bFlash, bool bInitiallyOn)
+void CDynamicLED::ResetLED(uint32_t nIDColor, uint32_t nIDShape, int nTimerInterval, bool bFlash,
+                           bool bInitiallyOn)
 {
     Store(nIDColor, nIDShape, nTimerInterval, bFlash, bInitiallyOn);
     m_bDrawn = false;
@@ -86,7 +99,7 @@ void CDynamicLED::paintEvent(QPaintEvent* /*pEvent*/)
 
     const QColor colour = m_bOn ? BrightColour(m_nColour) : DarkColour(m_nColour);
     if (m_bFlash)
-        m_bOn = !m_bOn;   // every drawing advances the blinking
+        m_bOn = !m_bOn;  // every drawing advances the blinking
 
     QPainter painter(this);
     const QRect rc = rect();
@@ -121,4 +134,4 @@ void CDynamicLED::paintEvent(QPaintEvent* /*pEvent*/)
     painter.drawEllipse(QRectF(rc.left() + 4, rc.top() + 4, 2, 2));
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -53,4 +53,4 @@ private:
     CWindowTimers m_timers;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -44,7 +44,7 @@ QGroupBox* AddGroup(QWidget* pPage, const char* szTitle, int x, int y, int cx, i
     return pGroup;
 }
 
-} // namespace
+}  // namespace
 
 QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription)
 {
@@ -55,12 +55,12 @@ QString PortListEntry(int nPort, const QString& strDevice, const QString& strDes
 }
 
 CPortSettings::CPortSettings(QWidget* pParent)
-    : CDocDialog(IDD_PORT_SETTINGS, pParent),
-      m_ConnectLED(new CDynamicLED(this)),
-      m_PortCombo(new QComboBox(this)),
-      m_pBaudGroup(new QButtonGroup(this)),
-      m_pCheckPorts(new QPushButton(QStringLiteral("Check For Ports"), this)),
-      m_pConnect(new QPushButton(QStringLiteral("Connect"), this))
+    : CDocDialog(IDD_PORT_SETTINGS, pParent)
+    , m_ConnectLED(new CDynamicLED(this))
+    , m_PortCombo(new QComboBox(this))
+    , m_pBaudGroup(new QButtonGroup(this))
+    , m_pCheckPorts(new QPushButton(QStringLiteral("Check For Ports"), this))
+    , m_pConnect(new QPushButton(QStringLiteral("Connect"), this))
 {
     setObjectName(QStringLiteral("portSettingsPage"));
     m_anPortPresent.fill(1);
@@ -131,9 +131,9 @@ void CPortSettings::CheckAvailablePorts()
         if (entry.nPort < 0 || entry.nPort >= static_cast<int>(m_anPortPresent.size()))
             continue;
         m_anPortPresent[static_cast<size_t>(entry.nPort)] = 1;
-        m_PortCombo->addItem(PortListEntry(entry.nPort, FromDocText(entry.strDevice),
-                                           FromDocText(entry.strDescription)),
-                             entry.nPort);
+        m_PortCombo->addItem(
+            PortListEntry(entry.nPort, FromDocText(entry.strDevice), FromDocText(entry.strDescription)),
+            entry.nPort);
     }
     if (m_nPortIndex < 0 || m_nPortIndex >= m_PortCombo->count())
         m_nPortIndex = 0;
@@ -179,8 +179,9 @@ void CPortSettings::OnBnClickedConnect()
     } else {
         if (m_PortCombo->currentIndex() < 0) {
             // Nothing to connect to: say so rather than try a port that is not there.
-            CUiPrompts::MessageBox(this, QStringLiteral("No Com Port selected. Connect the adapter and press Check For Ports."),
-                                   MB_OK | MB_ICONWARNING);
+            CUiPrompts::MessageBox(
+                this, QStringLiteral("No Com Port selected. Connect the adapter and press Check For Ports."),
+                MB_OK | MB_ICONWARNING);
             return;
         }
         OnCbnSelchangePortcombo1();
@@ -214,4 +215,4 @@ void CPortSettings::OnCommsClosed()
         ShowConnected(false);
 }
 
-} // namespace halyard
+}  // namespace halyard

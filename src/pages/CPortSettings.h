@@ -63,4 +63,4 @@ private:
 // The list entry of a port: "COMn" followed by its device and description.
 QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription);
 
-} // namespace halyard
+}  // namespace halyard

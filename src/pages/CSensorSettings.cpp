@@ -4,9 +4,10 @@
 
 namespace halyard {
 
-CSensorSettings::CSensorSettings(QWidget* pParent) : CDocDialog(IDD_SENSOR_SETTINGS, pParent)
+CSensorSettings::CSensorSettings(QWidget* pParent)
+    : CDocDialog(IDD_SENSOR_SETTINGS, pParent)
 {
     setObjectName(QStringLiteral("CSensorSettingsPage"));
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -13,4 +13,4 @@ public:
     explicit CSensorSettings(QWidget* pParent = nullptr);
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -4,9 +4,10 @@
 
 namespace halyard {
 
-CTempCalibPage::CTempCalibPage(QWidget* pParent) : CDocDialog(IDD_TEMP_CALIB, pParent)
+CTempCalibPage::CTempCalibPage(QWidget* pParent)
+    : CDocDialog(IDD_TEMP_CALIB, pParent)
 {
     setObjectName(QStringLiteral("CTempCalibPagePage"));
 }
 
-} // namespace halyard
+}  // namespace halyard

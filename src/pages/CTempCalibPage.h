@@ -13,4 +13,4 @@ public:
     explicit CTempCalibPage(QWidget* pParent = nullptr);
 };
 
-} // namespace halyard
+}  // namespace halyard

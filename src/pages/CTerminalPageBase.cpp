@@ -14,9 +14,9 @@
 namespace halyard {
 
 CTerminalPageBase::CTerminalPageBase(int nIDTemplate, const QString& strInitialCommand, QWidget* pParent)
-    : CDocDialog(nIDTemplate, pParent), m_strCommand(strInitialCommand)
-{
-}
+    : CDocDialog(nIDTemplate, pParent)
+    , m_strCommand(strInitialCommand)
+{}
 
 void CTerminalPageBase::AddGroup(const char* szTitle, int x, int y, int cx, int cy)
 {
@@ -101,4 +101,4 @@ void CTerminalPageBase::OnBnClickedSendCommand()
     UpdateData(false);
 }
 
-} // namespace halyard
+}  // namespace halyard

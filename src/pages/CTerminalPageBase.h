@@ -52,4 +52,4 @@ protected:
     QPushButton* m_pLoadParams = nullptr;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -51,7 +51,7 @@ constexpr int kButtonHeight = 14;
 constexpr int kColumnStep = 40;
 constexpr int kRowStep = 18;
 
-} // namespace
+}  // namespace
 
 CTerminalWindow::CTerminalWindow(QWidget* pParent)
     : CTerminalPageBase(IDD_TERMINAL, QStringLiteral("Type Command to send here"), pParent)
@@ -78,8 +78,8 @@ CTerminalWindow::CTerminalWindow(QWidget* pParent)
 
 bool CTerminalWindow::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pCommandEdit && pEvent->type() == QEvent::FocusIn
-        && IsRealFocusChange(static_cast<const QFocusEvent&>(*pEvent)))
+    if (pWatched == m_pCommandEdit && pEvent->type() == QEvent::FocusIn &&
+        IsRealFocusChange(static_cast<const QFocusEvent&>(*pEvent)))
         OnEnSetfocusCommandEdit1();
     return CTerminalPageBase::eventFilter(pWatched, pEvent);
 }
@@ -105,4 +105,4 @@ void CTerminalWindow::UpdateDataFromDoc()
     UpdateData(false);
 }
 
-} // namespace halyard
+}  // namespace halyard

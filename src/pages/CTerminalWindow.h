@@ -27,4 +27,4 @@ private:
     QPushButton* m_pCT = nullptr;
 };
 
-} // namespace halyard
+}  // namespace halyard

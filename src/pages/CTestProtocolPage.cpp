@@ -4,9 +4,10 @@
 
 namespace halyard {
 
-CTestProtocolPage::CTestProtocolPage(QWidget* pParent) : CDocDialog(IDD_TEST_PROTOCOL, pParent)
+CTestProtocolPage::CTestProtocolPage(QWidget* pParent)
+    : CDocDialog(IDD_TEST_PROTOCOL, pParent)
 {
     setObjectName(QStringLiteral("CTestProtocolPagePage"));
 }
 
-} // namespace halyard
+}  // namespace halyard

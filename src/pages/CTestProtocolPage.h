@@ -13,4 +13,4 @@ public:
     explicit CTestProtocolPage(QWidget* pParent = nullptr);
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -35,13 +35,13 @@ constexpr uint32_t WM_PARAM_LOAD = WM_APP + 0x1A;
 constexpr uint32_t WM_COMMS_NO_CONNECT = WM_APP + 0x1B;
 
 // The view's timers; the document's OnTimer takes the same ids.
-constexpr uint32_t TIMER_CLOCK = 2;        // 1000 ms, always running
-constexpr uint32_t TIMER_POLL = 3;         // poll interval
-constexpr uint32_t TIMER_DAILY_LOG = 4;    // 5000 ms, one-shot
-constexpr uint32_t TIMER_AUTO_R = 5;       // 500 ms, one-shot
-constexpr uint32_t TIMER_AUTO_M = 6;       // 1250 ms, one-shot
-constexpr uint32_t TIMER_AUTO_XW = 7;      // 750 ms, one-shot
-constexpr uint32_t TIMER_SEQUENCE = 8;     // 500 ms while a sequence runs
+constexpr uint32_t TIMER_CLOCK = 2;      // 1000 ms, always running
+constexpr uint32_t TIMER_POLL = 3;       // poll interval
+constexpr uint32_t TIMER_DAILY_LOG = 4;  // 5000 ms, one-shot
+constexpr uint32_t TIMER_AUTO_R = 5;     // 500 ms, one-shot
+constexpr uint32_t TIMER_AUTO_M = 6;     // 1250 ms, one-shot
+constexpr uint32_t TIMER_AUTO_XW = 7;    // 750 ms, one-shot
+constexpr uint32_t TIMER_SEQUENCE = 8;   // 500 ms while a sequence runs
 // Timers of pages and controls.
 constexpr uint32_t TIMER_SENSOR_SETTINGS = 9;
 constexpr uint32_t TIMER_TEMP_CAL = 10;
@@ -56,4 +56,4 @@ public:
     virtual void PostMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -9,7 +9,9 @@
 
 namespace halyard {
 
-CAutoResetEvent::CAutoResetEvent() : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+CAutoResetEvent::CAutoResetEvent()
+    : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+{}
 
 CAutoResetEvent::~CAutoResetEvent()
 {
@@ -57,7 +59,7 @@ EventHandle MakeEvent()
     return event;
 }
 
-} // namespace
+}  // namespace
 
 EventHandle CreateAutoResetEvent(const std::string& strName)
 {
@@ -75,4 +77,4 @@ EventHandle CreateAutoResetEvent(const std::string& strName)
     return event;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -40,4 +40,4 @@ using EventHandle = std::shared_ptr<CAutoResetEvent>;
 // system refuses an eventfd (its errno is then left as the system set it).
 EventHandle CreateAutoResetEvent(const std::string& strName = {});
 
-} // namespace halyard
+}  // namespace halyard

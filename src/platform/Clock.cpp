@@ -16,7 +16,7 @@ public:
 CSystemClock g_systemClock;
 std::atomic<IClock*> g_pClock{&g_systemClock};
 
-} // namespace
+}  // namespace
 
 IClock& Clock()
 {
@@ -58,7 +58,9 @@ TimePoint MakeLocalTime(int nYear, int nMonth, int nDay, int nHour, int nMinute,
     return std::chrono::system_clock::from_time_t(std::mktime(&local));
 }
 
-CManualClock::CManualClock(TimePoint start) : m_now(start) {}
+CManualClock::CManualClock(TimePoint start)
+    : m_now(start)
+{}
 
 TimePoint CManualClock::Now()
 {
@@ -91,4 +93,4 @@ std::chrono::milliseconds CManualClock::Slept()
     return m_slept;
 }
 
-} // namespace halyard
+}  // namespace halyard

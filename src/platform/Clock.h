@@ -51,4 +51,4 @@ private:
 // Local time from calendar fields (for tests and daily changes): year, month 1-12, ...
 TimePoint MakeLocalTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond);
 
-} // namespace halyard
+}  // namespace halyard

@@ -67,7 +67,7 @@ int LegacyIndex(const std::string& strName)
     return std::atoi(strName.c_str() + 4);
 }
 
-} // namespace
+}  // namespace
 
 int PortNumberFromName(const std::string& strName)
 {
@@ -75,7 +75,8 @@ int PortNumberFromName(const std::string& strName)
     if (pos == std::string::npos)
         return 0;
     int nPort = 0;
-    for (size_t i = pos + 3; i < strName.size() && std::isdigit(static_cast<unsigned char>(strName[i])); ++i) {
+    for (size_t i = pos + 3; i < strName.size() && std::isdigit(static_cast<unsigned char>(strName[i]));
+         ++i) {
         nPort = nPort * 10 + (strName[i] - '0');
         if (nPort > 1000000)
             return 0;
@@ -109,7 +110,8 @@ bool CPortTable::PinFromText(const std::string& strEntry)
 
 void CPortTable::Pin(int nPort, const std::string& strDevice)
 {
-    const std::string strDescription = DescribeDevice(fs::path("/sys/class/tty") / fs::path(strDevice).filename());
+    const std::string strDescription =
+        DescribeDevice(fs::path("/sys/class/tty") / fs::path(strDevice).filename());
     std::lock_guard lock(m_mutex);
     std::erase_if(m_pinned, [&](const PortEntry& e) { return e.nPort == nPort; });
     m_pinned.push_back({nPort, strDevice, strDescription});
@@ -139,7 +141,8 @@ int CPortTable::LowestFree() const
 {
     for (int nPort = 1;; ++nPort) {
         auto taken = [nPort](const std::vector<PortEntry>& list) {
-            return std::any_of(list.begin(), list.end(), [nPort](const PortEntry& e) { return e.nPort == nPort; });
+            return std::any_of(list.begin(), list.end(),
+                               [nPort](const PortEntry& e) { return e.nPort == nPort; });
         };
         if (!taken(m_pinned) && !taken(m_scanned) && !taken(m_simulated))
             return nPort;
@@ -170,9 +173,11 @@ void CPortTable::Scan(const std::string& strSysRoot)
             continue;
         const int nIndex = LegacyIndex(name);
         const int nWanted = nIndex + 1;
-        const bool bFree = nIndex >= 0 && std::none_of(m_pinned.begin(), m_pinned.end(), [&](const PortEntry& e) {
-            return e.nPort == nWanted;
-        }) && std::none_of(m_simulated.begin(), m_simulated.end(), [&](const PortEntry& e) { return e.nPort == nWanted; });
+        const bool bFree = nIndex >= 0 &&
+                           std::none_of(m_pinned.begin(), m_pinned.end(),
+                                        [&](const PortEntry& e) { return e.nPort == nWanted; }) &&
+                           std::none_of(m_simulated.begin(), m_simulated.end(),
+                                        [&](const PortEntry& e) { return e.nPort == nWanted; });
         if (bFree)
             m_scanned.push_back({nWanted, device, DescribeDevice(fs::path(strSysRoot) / name)});
         else
@@ -213,7 +218,8 @@ std::vector<PortEntry> CPortTable::Ports() const
     std::vector<PortEntry> all = m_pinned;
     all.insert(all.end(), m_simulated.begin(), m_simulated.end());
     all.insert(all.end(), m_scanned.begin(), m_scanned.end());
-    std::sort(all.begin(), all.end(), [](const PortEntry& a, const PortEntry& b) { return a.nPort < b.nPort; });
+    std::sort(all.begin(), all.end(),
+              [](const PortEntry& a, const PortEntry& b) { return a.nPort < b.nPort; });
     return all;
 }
 
@@ -238,4 +244,4 @@ std::optional<std::string> CPortTable::Resolve(const std::string& strPortName) c
     return std::nullopt;
 }
 
-} // namespace halyard
+}  // namespace halyard

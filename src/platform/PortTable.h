@@ -58,4 +58,4 @@ private:
 // digits after "COM"; 0 when there are none.
 int PortNumberFromName(const std::string& strName);
 
-} // namespace halyard
+}  // namespace halyard

@@ -39,10 +39,14 @@ bool SpeedFor(uint32_t dwBaudRate, speed_t& speed)
 tcflag_t CharSize(uint8_t byByteSize)
 {
     switch (byByteSize) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
     }
 }
 
@@ -57,7 +61,7 @@ bool IsHangUpErrno(int nErrno)
     return nErrno == EIO || nErrno == ENXIO || nErrno == ENODEV;
 }
 
-} // namespace
+}  // namespace
 
 CSerialDevice::~CSerialDevice()
 {
@@ -254,4 +258,4 @@ bool CSerialDevice::Write(const uint8_t* pData, size_t nLength, size_t& nWritten
     return true;
 }
 
-} // namespace halyard
+}  // namespace halyard

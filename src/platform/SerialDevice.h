@@ -30,8 +30,8 @@ public:
 
     // Opens strPath and sets the line: dwBaudRate, byByteSize (5-8), byParity and
     // byStopBits as DCB codes. Unsupported baud rates fail with EINVAL.
-    bool Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize,
-              uint8_t byParity, uint8_t byStopBits);
+    bool Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize, uint8_t byParity,
+              uint8_t byStopBits);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }
@@ -47,8 +47,7 @@ public:
     // Writes all of the block within nTimeoutMs, waiting while the driver is
     // full; a partial write goes on with the rest. Returns early (false, with
     // ECANCELED) when nAbortFd becomes readable. nWritten tells how far it got.
-    bool Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs,
-               int nAbortFd = -1);
+    bool Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs, int nAbortFd = -1);
     // True once the other end has hung up (see Read); cleared by Open.
     bool HungUp() const { return m_bHungUp; }
     // Checks the descriptor for POLLHUP/POLLERR without reading; sets HungUp().
@@ -67,4 +66,4 @@ private:
     uint32_t m_dwLastError = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -15,4 +15,4 @@ std::string SystemErrorText(uint32_t dwError)
     return text;
 }
 
-} // namespace halyard
+}  // namespace halyard

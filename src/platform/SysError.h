@@ -10,4 +10,4 @@ namespace halyard {
 // (the dialout group).
 std::string SystemErrorText(uint32_t dwError);
 
-} // namespace halyard
+}  // namespace halyard

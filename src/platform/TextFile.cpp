@@ -13,26 +13,37 @@ namespace halyard {
 int CFileException::CauseFromErrno(int nErrno)
 {
     switch (nErrno) {
-    case 0: return none;
-    case ENOENT: return fileNotFound;
+    case 0:
+        return none;
+    case ENOENT:
+        return fileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP: return badPath;
+    case ELOOP:
+        return badPath;
     case EMFILE:
-    case ENFILE: return tooManyOpenFiles;
+    case ENFILE:
+        return tooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return accessDenied;
-    case EBADF: return invalidFile;
-    case EBUSY: return sharingViolation;
+    case EISDIR:
+        return accessDenied;
+    case EBADF:
+        return invalidFile;
+    case EBUSY:
+        return sharingViolation;
     case ESPIPE:
-    case EINVAL: return badSeek;
-    case EIO: return hardIO;
+    case EINVAL:
+        return badSeek;
+    case EIO:
+        return hardIO;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return diskFull;
-    default: return genericException;
+    case EFBIG:
+        return diskFull;
+    default:
+        return genericException;
     }
 }
 
@@ -180,4 +191,4 @@ uint64_t CTextFile::GetLength() const
     return static_cast<uint64_t>(st.st_size);
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -16,15 +16,29 @@ namespace halyard {
 class CFileException {
 public:
     enum Cause {
-        none = 0, genericException = 1, fileNotFound = 2, badPath = 3, tooManyOpenFiles = 4,
-        accessDenied = 5, invalidFile = 6, removeCurrentDir = 7, directoryFull = 8,
-        badSeek = 9, hardIO = 10, sharingViolation = 11, lockViolation = 12,
-        diskFull = 13, endOfFile = 14
+        none = 0,
+        genericException = 1,
+        fileNotFound = 2,
+        badPath = 3,
+        tooManyOpenFiles = 4,
+        accessDenied = 5,
+        invalidFile = 6,
+        removeCurrentDir = 7,
+        directoryFull = 8,
+        badSeek = 9,
+        hardIO = 10,
+        sharingViolation = 11,
+        lockViolation = 12,
+        diskFull = 13,
+        endOfFile = 14
     };
 
     CFileException() = default;
     CFileException(int nCause, int nOsError, std::string strFileName = {})
-        : m_cause(nCause), m_lOsError(nOsError), m_strFileName(std::move(strFileName)) {}
+        : m_cause(nCause)
+        , m_lOsError(nOsError)
+        , m_strFileName(std::move(strFileName))
+    {}
 
     // Cause from an errno value.
     static int CauseFromErrno(int nErrno);
@@ -39,8 +53,11 @@ public:
 class CTextFile {
 public:
     enum OpenFlags : unsigned {
-        modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
-        modeCreate = 0x1000, modeNoTruncate = 0x2000
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000
     };
 
     CTextFile() = default;
@@ -70,4 +87,4 @@ private:
     bool m_bEof = false;
 };
 
-} // namespace halyard
+}  // namespace halyard

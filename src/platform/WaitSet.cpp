@@ -47,4 +47,4 @@ bool WaitForEvent(CAutoResetEvent& event, int nTimeoutMs)
     return WaitForAny(one, nTimeoutMs) == 0;
 }
 
-} // namespace halyard
+}  // namespace halyard

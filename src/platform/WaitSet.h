@@ -22,4 +22,4 @@ int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, int fd 
 // One event alone: true when it was signalled within nTimeoutMs (and taken).
 bool WaitForEvent(CAutoResetEvent& event, int nTimeoutMs);
 
-} // namespace halyard
+}  // namespace halyard

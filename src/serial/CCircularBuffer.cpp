@@ -74,4 +74,4 @@ void CCircularBuffer::GetBuffSize(uint32_t* pdwBuffSize)
         *pdwBuffSize = m_dwCount;
 }
 
-} // namespace halyard
+}  // namespace halyard

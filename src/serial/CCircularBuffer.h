@@ -36,4 +36,4 @@ private:
     uint32_t m_dwCount = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -116,4 +116,4 @@ bool CPacketBuffer::IsBufferFull()
     return m_dwSlots == 0 || m_dwPackets == m_dwSlots;
 }
 
-} // namespace halyard
+}  // namespace halyard

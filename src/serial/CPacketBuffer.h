@@ -54,4 +54,4 @@ private:
     uint32_t m_dwPackets = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

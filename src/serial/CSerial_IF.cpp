@@ -16,7 +16,7 @@ namespace {
 // What woke the comm watch thread: the lowest signalled index of its wait set.
 enum WatchWake { WAKE_KILL = 0, WAKE_WRITE = 1, WAKE_READ = 2, WAKE_PORT = 3 };
 
-} // namespace
+}  // namespace
 
 std::string SerialEventName(const char* szBase, int nPort)
 {
@@ -125,7 +125,8 @@ bool CSerial_IF::ConfigPort(const std::string& lpszPortName, uint32_t dwBaudRate
     return true;
 }
 
-bool CSerial_IF::SetCommunicationTimeouts(uint32_t dwReadIntervalTimeout, uint32_t dwReadTotalTimeoutMultiplier,
+bool CSerial_IF::SetCommunicationTimeouts(uint32_t dwReadIntervalTimeout,
+                                          uint32_t dwReadTotalTimeoutMultiplier,
                                           uint32_t dwReadTotalTimeoutConstant,
                                           uint32_t dwWriteTotalTimeoutMultiplier,
                                           uint32_t dwWriteTotalTimeoutConstant)
@@ -428,4 +429,4 @@ void CSerial_IF::ParseData()
     }
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -141,4 +141,4 @@ std::string SerialEventName(const char* szBase, int nPort);
 std::string DataInEventName(int nPort);
 std::string HangUpEventName(int nPort);
 
-} // namespace halyard
+}  // namespace halyard

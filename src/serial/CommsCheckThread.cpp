@@ -71,7 +71,7 @@ void CountSilence(CommsThreadData& data, int nWaitedMs)
     }
 }
 
-} // namespace
+}  // namespace
 
 uint32_t CommsCheckThreadProc(CommsThreadData* lpParam)
 {
@@ -103,4 +103,4 @@ uint32_t CommsCheckThreadProc(CommsThreadData* lpParam)
     }
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -33,4 +33,4 @@ struct CommsThreadData {
 // Thread body; returns 1 at once for a null block, 0 when it ends.
 uint32_t CommsCheckThreadProc(CommsThreadData* lpParam);
 
-} // namespace halyard
+}  // namespace halyard

@@ -107,7 +107,7 @@ void Assembly::TakeLoneByte()
     Append(by);
 }
 
-} // namespace
+}  // namespace
 
 bool ParseLines(CCircularBuffer& rx, CPacketBuffer& packets, uint8_t byEndChar)
 {
@@ -128,4 +128,4 @@ bool ParseLines(CCircularBuffer& rx, CPacketBuffer& packets, uint8_t byEndChar)
     return assembly.bLineDone;
 }
 
-} // namespace halyard
+}  // namespace halyard

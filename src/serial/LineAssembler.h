@@ -24,4 +24,4 @@ constexpr int MAX_LINES_PER_PARSE = 20;
 // the packet buffer is full.
 bool ParseLines(CCircularBuffer& rx, CPacketBuffer& packets, uint8_t byEndChar);
 
-} // namespace halyard
+}  // namespace halyard

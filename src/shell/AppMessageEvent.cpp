@@ -3,9 +3,11 @@
 namespace halyard {
 
 CAppMessageEvent::CAppMessageEvent(uint32_t nMsg, uintptr_t wParam, intptr_t lParam)
-    : QEvent(EventType()), m_nMsg(nMsg), m_wParam(wParam), m_lParam(lParam)
-{
-}
+    : QEvent(EventType())
+    , m_nMsg(nMsg)
+    , m_wParam(wParam)
+    , m_lParam(lParam)
+{}
 
 QEvent::Type CAppMessageEvent::EventType()
 {
@@ -19,4 +21,4 @@ void CPostTarget::PostMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam)
         QCoreApplication::postEvent(m_pReceiver, new CAppMessageEvent(nMsg, wParam, lParam));
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -29,7 +29,9 @@ public:
 // before the windows go).
 class CPostTarget : public IMessageTarget {
 public:
-    explicit CPostTarget(QObject* pReceiver = nullptr) : m_pReceiver(pReceiver) {}
+    explicit CPostTarget(QObject* pReceiver = nullptr)
+        : m_pReceiver(pReceiver)
+    {}
     void SetReceiver(QObject* pReceiver) { m_pReceiver = pReceiver; }
     void PostMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) override;
 
@@ -37,4 +39,4 @@ private:
     QObject* m_pReceiver;
 };
 
-} // namespace halyard
+}  // namespace halyard

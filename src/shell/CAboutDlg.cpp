@@ -10,16 +10,16 @@
 
 namespace halyard {
 
-QString VersionLine(const QString& strAppName, unsigned short w1, unsigned short w2,
-                    unsigned short w3, unsigned short w4)
+QString VersionLine(const QString& strAppName, unsigned short w1, unsigned short w2, unsigned short w3,
+                    unsigned short w4)
 {
     return QStringLiteral("%1, Version: %2.%3.%4.%5").arg(strAppName).arg(w1).arg(w2).arg(w3).arg(w4);
 }
 
 CAboutDlg::CAboutDlg(QWidget* pParent)
-    : QDialog(pParent),
-      m_pVersion(new QLabel(this)),
-      m_pProductVersion(new QLabel(this))
+    : QDialog(pParent)
+    , m_pVersion(new QLabel(this))
+    , m_pProductVersion(new QLabel(this))
 {
     setObjectName(QStringLiteral("aboutDlg"));
     setWindowTitle(QStringLiteral("About Halyard"));
@@ -54,4 +54,4 @@ int CAboutDlg::DoModal()
     return exec();
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -29,7 +29,7 @@ private:
 };
 
 // "%s, Version: %hu.%hu.%hu.%hu" with the name and the four numbers.
-QString VersionLine(const QString& strAppName, unsigned short w1, unsigned short w2,
-                    unsigned short w3, unsigned short w4);
+QString VersionLine(const QString& strAppName, unsigned short w1, unsigned short w2, unsigned short w3,
+                    unsigned short w4);
 
-} // namespace halyard
+}  // namespace halyard

@@ -11,10 +11,10 @@
 namespace halyard {
 
 CDiagDialog::CDiagDialog(IDiagDlgOwner* pOwner, QWidget* pParent)
-    : QDialog(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_pView(pOwner),
-      m_ctrlProgress(new QProgressBar(this)),
-      m_pMessageLabel(new QLabel(QStringLiteral("Getting Diagnostic Data from Sensor"), this))
+    : QDialog(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_pView(pOwner)
+    , m_ctrlProgress(new QProgressBar(this))
+    , m_pMessageLabel(new QLabel(QStringLiteral("Getting Diagnostic Data from Sensor"), this))
 {
     setModal(false);
     setObjectName(QStringLiteral("diagDialog"));
@@ -67,7 +67,13 @@ void CDiagDialog::Finished()
     deleteLater();
 }
 
-int CDiagDialog::Progress() const { return m_ctrlProgress->value(); }
-int CDiagDialog::ProgressLimit() const { return m_ctrlProgress->maximum(); }
+int CDiagDialog::Progress() const
+{
+    return m_ctrlProgress->value();
+}
+int CDiagDialog::ProgressLimit() const
+{
+    return m_ctrlProgress->maximum();
+}
 
-} // namespace halyard
+}  // namespace halyard

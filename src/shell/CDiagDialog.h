@@ -38,7 +38,7 @@ public:
     QString Message() const { return m_strMessage; }
 
 protected:
-    void reject() override {}   // no close box, and Escape does not end a sequence's dialog
+    void reject() override {}  // no close box, and Escape does not end a sequence's dialog
 
 private:
     IDiagDlgOwner* m_pView;
@@ -48,4 +48,4 @@ private:
     QString m_strMessage = QStringLiteral("Downloading Diagnostic Data");
 };
 
-} // namespace halyard
+}  // namespace halyard

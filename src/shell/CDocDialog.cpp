@@ -8,7 +8,9 @@
 
 namespace halyard {
 
-CDocDialog::CDocDialog(int nIDTemplate, QWidget* pParent) : QWidget(pParent), m_nIDTemplate(nIDTemplate)
+CDocDialog::CDocDialog(int nIDTemplate, QWidget* pParent)
+    : QWidget(pParent)
+    , m_nIDTemplate(nIDTemplate)
 {
     // Every page is 461 x 114 dialog units, created hidden.
     ResizeDlu(this, 461, 114);
@@ -32,8 +34,14 @@ bool CDocDialog::UpdateData(bool bSaveAndValidate)
     return !m_bExchangeFailed;
 }
 
-void CDocDialog::OnOK() { UpdateData(true); }
-void CDocDialog::OnCancel() { UpdateData(true); }
+void CDocDialog::OnOK()
+{
+    UpdateData(true);
+}
+void CDocDialog::OnCancel()
+{
+    UpdateData(true);
+}
 
 void CDocDialog::keyPressEvent(QKeyEvent* pEvent)
 {
@@ -55,4 +63,4 @@ void CDocDialog::keyPressEvent(QKeyEvent* pEvent)
     }
 }
 
-} // namespace halyard
+}  // namespace halyard

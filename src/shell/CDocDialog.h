@@ -58,4 +58,4 @@ private:
     QPushButton* m_pDefaultButton = nullptr;
 };
 
-} // namespace halyard
+}  // namespace halyard

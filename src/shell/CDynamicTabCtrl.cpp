@@ -19,10 +19,10 @@
 namespace halyard {
 
 CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
-    : QWidget(pParent),
-      m_pTabBar(new QTabBar(this)),
-      m_pDisplay(new QFrame(this)),
-      m_nDlgIDs{IDD_PORT_SETTINGS, IDD_TERMINAL, IDD_DATA_CAPTURE, IDD_SENSOR_SETTINGS,
+    : QWidget(pParent)
+    , m_pTabBar(new QTabBar(this))
+    , m_pDisplay(new QFrame(this))
+    , m_nDlgIDs{IDD_PORT_SETTINGS, IDD_TERMINAL,     IDD_DATA_CAPTURE, IDD_SENSOR_SETTINGS,
                 IDD_TEST_PROTOCOL, IDD_ALS_TERMINAL, IDD_TEMP_CALIB}
 {
     SetControlId(this, IDC_TAB1, "tabCtrl");
@@ -136,9 +136,18 @@ void CDynamicTabCtrl::DeleteItem(int nPos)
     m_pTabBar->removeTab(nPos);
 }
 
-int CDynamicTabCtrl::GetItemCount() const { return m_pTabBar->count(); }
-QString CDynamicTabCtrl::GetItemText(int nPos) const { return m_pTabBar->tabText(nPos); }
-int CDynamicTabCtrl::GetCurSel() const { return m_pTabBar->currentIndex(); }
+int CDynamicTabCtrl::GetItemCount() const
+{
+    return m_pTabBar->count();
+}
+QString CDynamicTabCtrl::GetItemText(int nPos) const
+{
+    return m_pTabBar->tabText(nPos);
+}
+int CDynamicTabCtrl::GetCurSel() const
+{
+    return m_pTabBar->currentIndex();
+}
 
 void CDynamicTabCtrl::SetCurSel(int nPos)
 {
@@ -159,4 +168,4 @@ int CDynamicTabCtrl::VisiblePage() const
     return -1;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -71,4 +71,4 @@ private:
     bool m_bProgrammatic = false;
 };
 
-} // namespace halyard
+}  // namespace halyard

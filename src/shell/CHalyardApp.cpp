@@ -7,8 +7,8 @@
 #include "CHalyardView.h"
 #include "CMainFrame.h"
 #include "TextConvert.h"
-#include "pages/CPortSettings.h"
 #include "document/CHalyardDoc.h"
+#include "pages/CPortSettings.h"
 #include "platform/PortTable.h"
 #include "sim/SimSensor.h"
 
@@ -36,7 +36,8 @@ bool CHalyardApp::SetUpPorts(const AppOptions& options)
 {
     CPortTable& table = CPortTable::Instance();
     if (!table.PinFromEnvironment())
-        m_strError = QStringLiteral("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
+        m_strError =
+            QStringLiteral("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
     for (const std::string& strPin : options.pins) {
         if (!table.PinFromText(strPin)) {
             m_strError = QStringLiteral("--port %1: expected COMn=PATH").arg(FromDocText(strPin));
@@ -92,4 +93,4 @@ void CHalyardApp::OnAppAbout()
     dialog.DoModal();
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -12,8 +12,8 @@
 
 #include <memory>
 
-#include "CommandLine.h"
 #include "CQtDocHost.h"
+#include "CommandLine.h"
 
 namespace halyard {
 
@@ -54,4 +54,4 @@ private:
     std::unique_ptr<CHalyardDoc> m_pDoc;
 };
 
-} // namespace halyard
+}  // namespace halyard

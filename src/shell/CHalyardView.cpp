@@ -40,8 +40,8 @@ int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab)
 
 bool DataMessageReceived(const std::string& szData)
 {
-    static const std::array<const char*, 10> kMarks = {
-        "CP", "PW", "VS", "PQD015", "PQD025", "PQD035", "PQD045", "ZRT650", "ALS-DATA", "LMW-40"};
+    static const std::array<const char*, 10> kMarks = {"CP",     "PW",     "VS",     "PQD015",   "PQD025",
+                                                       "PQD035", "PQD045", "ZRT650", "ALS-DATA", "LMW-40"};
     for (const char* szMark : kMarks)
         if (szData.find(szMark) != std::string::npos)
             return true;
@@ -80,15 +80,15 @@ const CMessageMap<CHalyardView>& CHalyardView::MessageMap()
 // The form
 
 CHalyardView::CHalyardView(QWidget* pParent)
-    : QWidget(pParent),
-      m_timers([this](uint32_t nID) { OnTimer(nID); }),
-      m_tabCtrl(new CDynamicTabCtrl(this)),
-      m_listData(new CReceivedDataList(this)),
-      m_pAddressLabel(new QLabel(QStringLiteral("Sensor Address: "), this)),
-      m_pSensorAddress(new QLineEdit(this)),
-      m_pRS485Check(new QCheckBox(QStringLiteral("RS485 Enabled"), this)),
-      m_pSave(new QPushButton(QStringLiteral("Save"), this)),
-      m_pClear(new QPushButton(QStringLiteral("Clear"), this))
+    : QWidget(pParent)
+    , m_timers([this](uint32_t nID) { OnTimer(nID); })
+    , m_tabCtrl(new CDynamicTabCtrl(this))
+    , m_listData(new CReceivedDataList(this))
+    , m_pAddressLabel(new QLabel(QStringLiteral("Sensor Address: "), this))
+    , m_pSensorAddress(new QLineEdit(this))
+    , m_pRS485Check(new QCheckBox(QStringLiteral("RS485 Enabled"), this))
+    , m_pSave(new QPushButton(QStringLiteral("Save"), this))
+    , m_pClear(new QPushButton(QStringLiteral("Clear"), this))
 {
     setObjectName(QStringLiteral("halyardView"));
     BuildForm();
@@ -122,7 +122,8 @@ void CHalyardView::BuildForm()
     }
 
     connect(m_tabCtrl, &CDynamicTabCtrl::selChange, this, &CHalyardView::OnTcnSelchangeTab1);
-    connect(m_listData, &CReceivedDataList::lineDoubleClicked, this, &CHalyardView::OnBnClickedClearDataButton2);
+    connect(m_listData, &CReceivedDataList::lineDoubleClicked, this,
+            &CHalyardView::OnBnClickedClearDataButton2);
     connect(m_pSave, &QPushButton::clicked, this, &CHalyardView::OnBnClickedSaveDataButton1);
     connect(m_pClear, &QPushButton::clicked, this, &CHalyardView::OnBnClickedClearDataButton2);
     connect(m_pRS485Check, &QCheckBox::clicked, this, &CHalyardView::OnBnClickedCheck1);
@@ -158,8 +159,8 @@ bool CHalyardView::event(QEvent* pEvent)
 
 bool CHalyardView::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pSensorAddress && pEvent->type() == QEvent::FocusOut
-        && IsRealFocusChange(static_cast<const QFocusEvent&>(*pEvent)))
+    if (pWatched == m_pSensorAddress && pEvent->type() == QEvent::FocusOut &&
+        IsRealFocusChange(static_cast<const QFocusEvent&>(*pEvent)))
         OnEnKillfocusSensorAddress();
     return QWidget::eventFilter(pWatched, pEvent);
 }
@@ -174,8 +175,9 @@ bool CHalyardView::UpdateData(bool bSaveAndValidate)
     bool bOk = false;
     const int nAddress = m_pSensorAddress->text().trimmed().toInt(&bOk);
     if (!bOk || nAddress < 0 || nAddress > 99) {
-        CUiPrompts::MessageBox(this, bOk ? QStringLiteral("Please enter an integer between 0 and 99.")
-                                         : QStringLiteral("Please enter an integer."),
+        CUiPrompts::MessageBox(this,
+                               bOk ? QStringLiteral("Please enter an integer between 0 and 99.")
+                                   : QStringLiteral("Please enter an integer."),
                                MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -186,7 +188,8 @@ bool CHalyardView::UpdateData(bool bSaveAndValidate)
 
 void CHalyardView::ShowRS485Controls()
 {
-    for (QWidget* pControl : std::initializer_list<QWidget*>{m_pAddressLabel, m_pSensorAddress, m_pRS485Check}) {
+    for (QWidget* pControl :
+         std::initializer_list<QWidget*>{m_pAddressLabel, m_pSensorAddress, m_pRS485Check}) {
         pControl->setEnabled(m_bRS485Option);
         pControl->setVisible(m_bRS485Option);
     }
@@ -359,4 +362,4 @@ intptr_t CHalyardView::OnFirstDataMsg(uintptr_t wParam, intptr_t lParam)
     return 0;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -141,7 +141,7 @@ private:
     QCheckBox* m_pRS485Check;
     QPushButton* m_pSave;
     QPushButton* m_pClear;
-    CDiagDialog* m_pDiagDlg = nullptr;   // owned by the dialog itself
+    CDiagDialog* m_pDiagDlg = nullptr;  // owned by the dialog itself
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -113,4 +113,4 @@ void CHalyardView::OnEnKillfocusSensorAddress()
     UpdateData(false);
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -17,7 +17,7 @@ struct CHalyardView::ProgressSequence {
     const char* szTitle;
     int nLimit;
     const char* szFinished;
-    const char* szFailed;   // nullptr: every end is "finished"
+    const char* szFailed;  // nullptr: every end is "finished"
     bool bDeleteTempFile;
 };
 
@@ -25,14 +25,14 @@ namespace {
 
 constexpr const char* kDiagTitle = "Diagnostics";
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Progress of long sequences
 
 intptr_t CHalyardView::OnInitStart(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Starting Parameter Upload", "Parameter Upload", 50,
+    static const ProgressSequence seq = {"Starting Parameter Upload", "Parameter Upload",        50,
                                          "Parameter Upload Finished", "Parameter Upload Failed", false};
     OnSequenceProgress(seq, wParam);
     return 0;
@@ -41,23 +41,23 @@ intptr_t CHalyardView::OnInitStart(uintptr_t wParam, intptr_t)
 intptr_t CHalyardView::OnStartSeq(uintptr_t wParam, intptr_t)
 {
     static const ProgressSequence seq = {"Saving All Diagnostic Data", kDiagTitle, 915,
-                                         "Diagnostic Save Finished", nullptr, false};
+                                         "Diagnostic Save Finished",   nullptr,    false};
     OnSequenceProgress(seq, wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnALSDump(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Saving ALS Diagnostic Data", kDiagTitle, 51,
-                                         "ALS Diagnostic Save Finished", nullptr, false};
+    static const ProgressSequence seq = {"Saving ALS Diagnostic Data",   kDiagTitle, 51,
+                                         "ALS Diagnostic Save Finished", nullptr,    false};
     OnSequenceProgress(seq, wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnParamLoad(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Starting Param Load", "Param Load", 145, "Param Load Finished",
-                                         "Param Load Failed", true};
+    static const ProgressSequence seq = {"Starting Param Load", "Param Load",        145,
+                                         "Param Load Finished", "Param Load Failed", true};
     OnSequenceProgress(seq, wParam);
     return 0;
 }
@@ -66,7 +66,7 @@ void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wPa
 {
     if (wParam == 1) {
         if (m_pDiagDlg == nullptr) {
-            m_pDiagDlg = new CDiagDialog(this, this);   // deletes itself when it closes
+            m_pDiagDlg = new CDiagDialog(this, this);  // deletes itself when it closes
             m_pDiagDlg->Create();
         } else {
             m_pDiagDlg->raise();
@@ -81,7 +81,7 @@ void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wPa
     }
     const char* szEnd = (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
     if (m_pDiagDlg != nullptr)
-        m_pDiagDlg->Finished();   // clears m_pDiagDlg through DiagDlgDone
+        m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
     UpdateDataList(QString::fromLatin1(szEnd));
     StopTimer(m_nProgressTimer);
     if (seq.bDeleteTempFile)
@@ -143,4 +143,4 @@ void CHalyardView::OnTimer(uint32_t nIDEvent)
         m_pDoc->OnTimer(nIDEvent);
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -22,7 +22,7 @@ namespace {
 struct PaneDef {
     int nId;
     const char* szObjectName;
-    const char* szLabel;   // the indicator's label; 48 blanks follow to size the pane
+    const char* szLabel;  // the indicator's label; 48 blanks follow to size the pane
 };
 
 constexpr PaneDef kPanes[4] = {
@@ -45,23 +45,22 @@ QString AppTitle()
     return LoadString(IDR_MAINFRAME).section(QLatin1Char('\n'), 0, 0);
 }
 
-} // namespace
+}  // namespace
 
 const CMessageMap<CMainFrame>& CMainFrame::MessageMap()
 {
     static const CMessageMap<CMainFrame> map = {
-        {WM_COMMS_EVENT, &CMainFrame::OnCommsEvent},
-        {WM_COMMS_OPEN, &CMainFrame::OnCommsOpen},
-        {WM_RECORD_UPDATE, &CMainFrame::OnRecordUpdate},
-        {WM_LOGTIME_UPDATE, &CMainFrame::OnLogTimeUpdate},
-        {WM_TIME_UPDATE, &CMainFrame::OnTimeUpdate},
-        {WM_THREAD_END, &CMainFrame::OnThreadEnd},
+        {WM_COMMS_EVENT, &CMainFrame::OnCommsEvent},     {WM_COMMS_OPEN, &CMainFrame::OnCommsOpen},
+        {WM_RECORD_UPDATE, &CMainFrame::OnRecordUpdate}, {WM_LOGTIME_UPDATE, &CMainFrame::OnLogTimeUpdate},
+        {WM_TIME_UPDATE, &CMainFrame::OnTimeUpdate},     {WM_THREAD_END, &CMainFrame::OnThreadEnd},
         {WM_INIT_EVENT, &CMainFrame::OnInitEvent},
     };
     return map;
 }
 
-CMainFrame::CMainFrame(QWidget* pParent) : QMainWindow(pParent), m_pView(new CHalyardView(this))
+CMainFrame::CMainFrame(QWidget* pParent)
+    : QMainWindow(pParent)
+    , m_pView(new CHalyardView(this))
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(AppIcon());
@@ -111,8 +110,8 @@ void CMainFrame::CreateMenus()
                              [this] { m_pView->OnOptionsALSoption(); });
     m_pRS485Action = addOption("&RS485 Option", "rs485OptionAction", ID_OPTIONS_RS485OPTION,
                                [this] { m_pView->OnOptionsRs485option(); });
-    m_pTempCalAction = addOption("PQD Temperature &Cal Option", "tempCalOptionAction", ID_OPTIONS_TEMPCALOPTION,
-                                 [this] { m_pView->OnOptionsTempcaloption(); });
+    m_pTempCalAction = addOption("PQD Temperature &Cal Option", "tempCalOptionAction",
+                                 ID_OPTIONS_TEMPCALOPTION, [this] { m_pView->OnOptionsTempcaloption(); });
     connect(m_pOptionsMenu, &QMenu::aboutToShow, this, &CMainFrame::OnShowOptionsMenu);
     OnShowOptionsMenu();
 
@@ -266,4 +265,4 @@ intptr_t CMainFrame::OnInitEvent(uintptr_t, intptr_t)
     return 0;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -80,4 +80,4 @@ private:
     QAction* m_pTempCalAction = nullptr;
 };
 
-} // namespace halyard
+}  // namespace halyard

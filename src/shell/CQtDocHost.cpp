@@ -32,4 +32,4 @@ void CQtDocHost::RunConnectDialog(CConnectLogic& logic)
     dialog.DoModal();
 }
 
-} // namespace halyard
+}  // namespace halyard

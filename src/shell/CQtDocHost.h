@@ -31,4 +31,4 @@ private:
     CPostTarget m_mainWindow;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -16,9 +16,10 @@ const char* const kSampleLine =
     " 108,2.474,27.2,11.8,5.00,11.9,00.01,00.00,099,100,100,00,00,00,+023.5,4040,00000,03,"
     "09472,0000,1203,1232,-126.4,+023.5,01792";
 
-} // namespace
+}  // namespace
 
-CReceivedDataList::CReceivedDataList(QWidget* pParent) : QListWidget(pParent)
+CReceivedDataList::CReceivedDataList(QWidget* pParent)
+    : QListWidget(pParent)
 {
     SetControlId(this, IDC_LIST_DATA, "listData");
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -96,4 +97,4 @@ void CReceivedDataList::mouseDoubleClickEvent(QMouseEvent* pEvent)
     pEvent->accept();
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -39,4 +39,4 @@ private:
     int m_nHorizontalExtent = 0;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -4,19 +4,19 @@
 #include <QPushButton>
 
 #include "DialogUnits.h"
+#include "document/IDocHost.h"
 #include "resources/Resource.h"
 #include "resources/StringTable.h"
-#include "document/IDocHost.h"
 
 namespace halyard {
 
 CTimeoutMsgDlg::CTimeoutMsgDlg(QWidget* pParent)
-    : QDialog(pParent),
-      m_pMessage1(new QLabel(QStringLiteral("Message"), this)),
-      m_pMessage2(new QLabel(QStringLiteral("Message"), this)),
-      m_pYes(new QPushButton(QStringLiteral("Yes"), this)),
-      m_pNo(new QPushButton(QStringLiteral("No"), this)),
-      m_timers([this](uint32_t nID) { OnTimer(nID); })
+    : QDialog(pParent)
+    , m_pMessage1(new QLabel(QStringLiteral("Message"), this))
+    , m_pMessage2(new QLabel(QStringLiteral("Message"), this))
+    , m_pYes(new QPushButton(QStringLiteral("Yes"), this))
+    , m_pNo(new QPushButton(QStringLiteral("No"), this))
+    , m_timers([this](uint32_t nID) { OnTimer(nID); })
 {
     setWindowTitle(LoadString(IDS_APP_TITLE));
     setObjectName(QStringLiteral("timeoutMsgDlg"));
@@ -85,4 +85,4 @@ void CTimeoutMsgDlg::OnTimer(uint32_t nIDEvent)
         OnBnClickedNobutton2();
 }
 
-} // namespace halyard
+}  // namespace halyard

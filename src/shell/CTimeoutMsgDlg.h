@@ -47,4 +47,4 @@ private:
     CWindowTimers m_timers;
 };
 
-} // namespace halyard
+}  // namespace halyard

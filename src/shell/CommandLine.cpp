@@ -49,4 +49,4 @@ std::string UsageText()
            "  --version           show the program's version\n";
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -15,7 +15,7 @@ int MulDiv(int nValue, int nMul, int nDiv)
     return (nValue * nMul + nDiv / 2) / nDiv;
 }
 
-} // namespace
+}  // namespace
 
 CDialogUnits::CDialogUnits(const QFont& font)
 {
@@ -25,15 +25,24 @@ CDialogUnits::CDialogUnits(const QFont& font)
     m_nBaseY = std::max(1, metrics.height());
 }
 
-int CDialogUnits::X(int nDluX) const { return MulDiv(nDluX, m_nBaseX, 4); }
-int CDialogUnits::Y(int nDluY) const { return MulDiv(nDluY, m_nBaseY, 8); }
+int CDialogUnits::X(int nDluX) const
+{
+    return MulDiv(nDluX, m_nBaseX, 4);
+}
+int CDialogUnits::Y(int nDluY) const
+{
+    return MulDiv(nDluY, m_nBaseY, 8);
+}
 
 QRect CDialogUnits::Rect(int x, int y, int cx, int cy) const
 {
     return {X(x), Y(y), X(cx), Y(cy)};
 }
 
-QSize CDialogUnits::Size(int cx, int cy) const { return {X(cx), Y(cy)}; }
+QSize CDialogUnits::Size(int cx, int cy) const
+{
+    return {X(cx), Y(cy)};
+}
 
 void PlaceDlu(QWidget* pWidget, int x, int y, int cx, int cy)
 {
@@ -60,4 +69,4 @@ int ControlId(const QWidget* pWidget)
     return id.isValid() ? id.toInt() : 0;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -42,4 +42,4 @@ void SetControlId(QWidget* pWidget, int nId, const char* szObjectName);
 // The id given by SetControlId, 0 for none.
 int ControlId(const QWidget* pWidget);
 
-} // namespace halyard
+}  // namespace halyard

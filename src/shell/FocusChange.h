@@ -14,4 +14,4 @@ inline bool IsRealFocusChange(const QFocusEvent& event)
     return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::MenuBarFocusReason;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -18,7 +18,9 @@ class CMessageMap {
 public:
     using Handler = intptr_t (TWindow::*)(uintptr_t wParam, intptr_t lParam);
 
-    CMessageMap(std::initializer_list<std::pair<uint32_t, Handler>> entries) : m_entries(entries) {}
+    CMessageMap(std::initializer_list<std::pair<uint32_t, Handler>> entries)
+        : m_entries(entries)
+    {}
 
     // Runs the handler for pEvent when it is an application message of this map;
     // true when the event was one (handled or not), so the caller stops there.
@@ -44,4 +46,4 @@ private:
     std::vector<std::pair<uint32_t, Handler>> m_entries;
 };
 
-} // namespace halyard
+}  // namespace halyard

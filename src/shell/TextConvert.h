@@ -23,4 +23,4 @@ inline std::string ToDocText(const QString& strText)
     return result;
 }
 
-} // namespace halyard
+}  // namespace halyard

@@ -6,9 +6,9 @@
 
 #include <deque>
 
-#include "resources/StringTable.h"
-#include "resources/Resource.h"
 #include "document/IDocHost.h"
+#include "resources/Resource.h"
+#include "resources/StringTable.h"
 
 namespace halyard {
 namespace {
@@ -29,15 +29,20 @@ PromptState& State()
 QMessageBox::Icon IconFor(unsigned nType)
 {
     switch (nType & 0xF0) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
-} // namespace
+}  // namespace
 
 int CUiPrompts::MessageBox(QWidget* pParent, const QString& strText, unsigned nType)
 {
@@ -111,11 +116,26 @@ std::optional<QString> CUiPrompts::GetOpenFileName(QWidget* pParent, const QStri
     return answer.strPath;
 }
 
-void CUiPrompts::SetTestMode(bool bOn) { State().bTestMode = bOn; }
-void CUiPrompts::SetNextAnswer(int nAnswer) { State().answers.push_back(nAnswer); }
-void CUiPrompts::SetNextFileName(const QString& strPath) { State().files.emplace_back(strPath); }
-void CUiPrompts::SetNextCancel() { State().files.emplace_back(std::nullopt); }
-QStringList CUiPrompts::MessagesShown() { return State().shown; }
+void CUiPrompts::SetTestMode(bool bOn)
+{
+    State().bTestMode = bOn;
+}
+void CUiPrompts::SetNextAnswer(int nAnswer)
+{
+    State().answers.push_back(nAnswer);
+}
+void CUiPrompts::SetNextFileName(const QString& strPath)
+{
+    State().files.emplace_back(strPath);
+}
+void CUiPrompts::SetNextCancel()
+{
+    State().files.emplace_back(std::nullopt);
+}
+QStringList CUiPrompts::MessagesShown()
+{
+    return State().shown;
+}
 
 void CUiPrompts::Reset()
 {
@@ -132,4 +152,4 @@ QString WithDefaultExtension(const QString& strPath, const QString& strDefExt)
     return strPath + QLatin1Char('.') + strDefExt;
 }
 
-} // namespace halyard
+}  // namespace halyard

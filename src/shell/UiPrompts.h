@@ -41,8 +41,8 @@ public:
 
 private:
     struct FileAnswer {
-        bool bAnswered = false;   // by a test hook or test mode
-        bool bChosen = false;     // a file was chosen (not cancelled)
+        bool bAnswered = false;  // by a test hook or test mode
+        bool bChosen = false;    // a file was chosen (not cancelled)
         QString strPath;
     };
     static FileAnswer NextFile();
@@ -54,4 +54,4 @@ private:
 // extension (and strDefExt is not empty).
 QString WithDefaultExtension(const QString& strPath, const QString& strDefExt);
 
-} // namespace halyard
+}  // namespace halyard

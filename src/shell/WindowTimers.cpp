@@ -5,9 +5,9 @@
 namespace halyard {
 
 CWindowTimers::CWindowTimers(std::function<void(uint32_t)> onTimer, QObject* pParent)
-    : QObject(pParent), m_onTimer(std::move(onTimer))
-{
-}
+    : QObject(pParent)
+    , m_onTimer(std::move(onTimer))
+{}
 
 CWindowTimers::~CWindowTimers() = default;
 
@@ -47,4 +47,4 @@ int CWindowTimers::Interval(uint32_t nID) const
     return it == m_timers.end() ? -1 : it->second->interval();
 }
 
-} // namespace halyard
+}  // namespace halyard

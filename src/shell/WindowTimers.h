@@ -34,4 +34,4 @@ private:
     std::map<uint32_t, std::unique_ptr<QTimer>> m_timers;
 };
 
-} // namespace halyard
+}  // namespace halyard

@@ -33,7 +33,8 @@ int main(int argc, char* argv[])
     if (!app.ErrorText().isEmpty()) {
         std::fprintf(stderr, "halyard: %s\n", app.ErrorText().toLocal8Bit().constData());
         halyard::CUiPrompts::MessageBox(nullptr, app.ErrorText(),
-                                        halyard::MB_OK | (bStarted ? halyard::MB_ICONWARNING : halyard::MB_ICONERROR));
+                                        halyard::MB_OK |
+                                            (bStarted ? halyard::MB_ICONWARNING : halyard::MB_ICONERROR));
     }
     if (!bStarted)
         return 1;

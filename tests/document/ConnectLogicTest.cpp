@@ -12,13 +12,15 @@ protected:
     // A logic on a fake port that answers "JM?" with strReply (nothing when empty)
     // and "OK" with strOkReply.
     void Make(const std::string& strReply, const std::string& strOkReply = "", bool bRS485 = false,
-              uint16_t wAddress = 0) {
+              uint16_t wAddress = 0)
+    {
         auto pFake = std::make_unique<CFakeSerial>();
         m_pPort = pFake.get();
         pFake->m_responder = [strReply, strOkReply](const std::string& strLine) {
             std::vector<std::string> replies;
             const std::string& strAnswer = strLine.find("JM?") != std::string::npos ? strReply : strOkReply;
-            if (!strAnswer.empty()) replies.push_back(strAnswer + "\r\n");
+            if (!strAnswer.empty())
+                replies.push_back(strAnswer + "\r\n");
             return replies;
         };
         m_pLogic = std::make_unique<CConnectLogic>(std::move(pFake));
@@ -26,7 +28,8 @@ protected:
     }
 
     // Runs OnInitDialog and ticks until finished; returns the number of ticks.
-    int RunToEnd() {
+    int RunToEnd()
+    {
         m_pLogic->OnInitDialog();
         int nTicks = 0;
         while (!m_pLogic->IsFinished() && nTicks < 50) {
@@ -41,9 +44,10 @@ protected:
     std::unique_ptr<CConnectLogic> m_pLogic;
 };
 
-TEST(SensorModels, TableAndUnknownCodes) {
-    const std::pair<int, const char*> rows[] = {{40, "LMW-40"},  {15, "PQD-015"}, {25, "PQD-025"},
-                                                {35, "PQD-035"}, {45, "PQD-045"}, {310, "KV-310"},
+TEST(SensorModels, TableAndUnknownCodes)
+{
+    const std::pair<int, const char*> rows[] = {{40, "LMW-40"},   {15, "PQD-015"},  {25, "PQD-025"},
+                                                {35, "PQD-035"},  {45, "PQD-045"},  {310, "KV-310"},
                                                 {610, "ZRT-610"}, {630, "ZRT-630"}, {650, "ZRT-650"}};
     for (const auto& [nCode, szName] : rows) {
         const SensorModel model = LookUpSensorModel(nCode);
@@ -55,12 +59,14 @@ TEST(SensorModels, TableAndUnknownCodes) {
     EXPECT_FALSE(LookUpSensorModel(0).bPQDSensor);
 }
 
-TEST(SensorModels, PortNames) {
+TEST(SensorModels, PortNames)
+{
     EXPECT_EQ(ComPortName(9), "COM9:");
     EXPECT_EQ(ComPortName(10), "\\\\.\\COM10");
 }
 
-TEST_F(ConnectLogic, IdentifiesAndCountsDownThreeMoreTicks) {
+TEST_F(ConnectLogic, IdentifiesAndCountsDownThreeMoreTicks)
+{
     Make("00630", "OK");
     m_pLogic->OnInitDialog();
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"OK"}));
@@ -88,14 +94,16 @@ TEST_F(ConnectLogic, IdentifiesAndCountsDownThreeMoreTicks) {
     EXPECT_TRUE(m_pLogic->IsIdentified());
 }
 
-TEST_F(ConnectLogic, PqdCodeSetsTheFlag) {
+TEST_F(ConnectLogic, PqdCodeSetsTheFlag)
+{
     Make("00025");
     RunToEnd();
     EXPECT_EQ(m_pLogic->ModelName(), "PQD-025");
     EXPECT_TRUE(m_pLogic->IsPQDSensor());
 }
 
-TEST_F(ConnectLogic, UnknownCodeIsFoundAsNotSet) {
+TEST_F(ConnectLogic, UnknownCodeIsFoundAsNotSet)
+{
     Make("12345");
     RunToEnd();
     EXPECT_TRUE(m_pLogic->IsIdentified());
@@ -103,7 +111,8 @@ TEST_F(ConnectLogic, UnknownCodeIsFoundAsNotSet) {
     EXPECT_EQ(m_pLogic->Status(), "Found NOT SET");
 }
 
-TEST_F(ConnectLogic, BadCmdToOkIsNotTakenAsTheModelButBadCmdToJmIs) {
+TEST_F(ConnectLogic, BadCmdToOkIsNotTakenAsTheModelButBadCmdToJmIs)
+{
     Make("", "BAD CMD");
     RunToEnd();
     EXPECT_FALSE(m_pLogic->IsIdentified());
@@ -115,7 +124,8 @@ TEST_F(ConnectLogic, BadCmdToOkIsNotTakenAsTheModelButBadCmdToJmIs) {
     EXPECT_EQ(m_pLogic->Status(), "Found NOT SET");
 }
 
-TEST_F(ConnectLogic, AddressedReplyAndRS485Lines) {
+TEST_F(ConnectLogic, AddressedReplyAndRS485Lines)
+{
     Make(":0700630ab", "", true, 7);
     RunToEnd();
     EXPECT_EQ(m_pPort->SentLines().front(), ":07OKFF");
@@ -125,7 +135,8 @@ TEST_F(ConnectLogic, AddressedReplyAndRS485Lines) {
     EXPECT_EQ(m_pLogic->ModelName(), "ZRT-630");
 }
 
-TEST_F(ConnectLogic, ShortAddressedReplyIsIgnored) {
+TEST_F(ConnectLogic, ShortAddressedReplyIsIgnored)
+{
     Make(":07006");
     RunToEnd();
     // ":07006" is six characters: taken as a code by its length.
@@ -135,7 +146,8 @@ TEST_F(ConnectLogic, ShortAddressedReplyIsIgnored) {
     EXPECT_FALSE(m_pLogic->IsIdentified());
 }
 
-TEST_F(ConnectLogic, SilentSensorEndsOnTheSixthTickUnidentified) {
+TEST_F(ConnectLogic, SilentSensorEndsOnTheSixthTickUnidentified)
+{
     Make("");
     EXPECT_EQ(RunToEnd(), 6);
     EXPECT_FALSE(m_pLogic->IsIdentified());
@@ -144,7 +156,8 @@ TEST_F(ConnectLogic, SilentSensorEndsOnTheSixthTickUnidentified) {
     EXPECT_EQ(m_pPort->m_nCloseCalls, 1);
 }
 
-TEST_F(ConnectLogic, PortThatCannotOpen) {
+TEST_F(ConnectLogic, PortThatCannotOpen)
+{
     Make("00630");
     m_pPort->m_bOpenSucceeds = false;
     m_pLogic->OnInitDialog();
@@ -162,7 +175,8 @@ TEST_F(ConnectLogic, PortThatCannotOpen) {
     EXPECT_TRUE(m_pPort->SentLines().empty());
 }
 
-TEST_F(ConnectLogic, CancelKeepsTheResultAndClosesThePort) {
+TEST_F(ConnectLogic, CancelKeepsTheResultAndClosesThePort)
+{
     Make("00045");
     m_pLogic->OnInitDialog();
     m_pLogic->OnTimer(TIMER_CONNECT_DLG);
@@ -177,7 +191,8 @@ TEST_F(ConnectLogic, CancelKeepsTheResultAndClosesThePort) {
     EXPECT_EQ(m_pPort->m_nCloseCalls, 1);
 }
 
-TEST_F(ConnectLogic, OtherTimerIdsDoNothing) {
+TEST_F(ConnectLogic, OtherTimerIdsDoNothing)
+{
     Make("00630");
     m_pLogic->OnInitDialog();
     m_pLogic->OnTimer(TIMER_CLOCK);
@@ -186,5 +201,5 @@ TEST_F(ConnectLogic, OtherTimerIdsDoNothing) {
     EXPECT_EQ(m_pPort->SentLines().size(), 1u);
 }
 
-} // namespace
-} // namespace halyard::test
+}  // namespace
+}  // namespace halyard::test

@@ -7,7 +7,8 @@ namespace {
 
 using DocComms = DocFixture;
 
-TEST_F(DocComms, NothingIsQueuedWhileDisconnectedOrEmpty) {
+TEST_F(DocComms, NothingIsQueuedWhileDisconnectedOrEmpty)
+{
     EXPECT_FALSE(Doc().SendCommand("R?", true));
     Connect();
     EXPECT_FALSE(Doc().SendCommand("", true));
@@ -15,7 +16,8 @@ TEST_F(DocComms, NothingIsQueuedWhileDisconnectedOrEmpty) {
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_COMMAND), 0u);
 }
 
-TEST_F(DocComms, AddressedCommandOnTheWireAndItsEcho) {
+TEST_F(DocComms, AddressedCommandOnTheWireAndItsEcho)
+{
     Connect();
     Doc().m_wAddress = 7;
     Doc().EnableRS485(1);
@@ -34,7 +36,8 @@ TEST_F(DocComms, AddressedCommandOnTheWireAndItsEcho) {
     EXPECT_EQ(rs485[0], (PostedMessage{WM_RS485_ENABLE, 1, 7}));
 }
 
-TEST_F(DocComms, QueuedCommandsGoOutOnePerReply) {
+TEST_F(DocComms, QueuedCommandsGoOutOnePerReply)
+{
     Connect();
     ASSERT_TRUE(Doc().SendCommand("A1", true));
     ASSERT_TRUE(Doc().SendCommand("B2", true));
@@ -56,10 +59,12 @@ TEST_F(DocComms, QueuedCommandsGoOutOnePerReply) {
     // Slots carry their index in lParam.
     const auto commands = ViewMessagesOf(WM_COMMS_COMMAND);
     ASSERT_EQ(commands.size(), 3u);
-    for (size_t i = 0; i < commands.size(); ++i) EXPECT_EQ(commands[i].lParam, static_cast<intptr_t>(i));
+    for (size_t i = 0; i < commands.size(); ++i)
+        EXPECT_EQ(commands[i].lParam, static_cast<intptr_t>(i));
 }
 
-TEST_F(DocComms, AReplyBeforeTheEchoIsCollectedSendsNothingTwice) {
+TEST_F(DocComms, AReplyBeforeTheEchoIsCollectedSendsNothingTwice)
+{
     Connect();
     ASSERT_TRUE(Doc().SendCommand("A1", true));
     ASSERT_TRUE(Doc().SendCommand("B2", true));
@@ -74,10 +79,12 @@ TEST_F(DocComms, AReplyBeforeTheEchoIsCollectedSendsNothingTwice) {
     EXPECT_EQ(Doc().PendingCommands(), 0);
 }
 
-TEST_F(DocComms, TheRingRefusesA25thUnsentCommandAndOverlongText) {
+TEST_F(DocComms, TheRingRefusesA25thUnsentCommandAndOverlongText)
+{
     Connect();
     int nAccepted = 0;
-    for (int i = 0; i < 30; ++i) nAccepted += Doc().SendCommand("C" + std::to_string(i), true) ? 1 : 0;
+    for (int i = 0; i < 30; ++i)
+        nAccepted += Doc().SendCommand("C" + std::to_string(i), true) ? 1 : 0;
     EXPECT_EQ(nAccepted, CMD_QUEUE_SLOTS - 1);
     EXPECT_EQ(Doc().PendingCommands(), CMD_QUEUE_SLOTS - 1);
 
@@ -99,7 +106,8 @@ TEST_F(DocComms, TheRingRefusesA25thUnsentCommandAndOverlongText) {
     EXPECT_EQ(m_pPort->Sent().size(), CMD_SLOT_SIZE);
 }
 
-TEST_F(DocComms, ShortCollectDoesNotAdvance) {
+TEST_F(DocComms, ShortCollectDoesNotAdvance)
+{
     Connect();
     Doc().SendCommand("R?", true);
     std::string strEcho = "unchanged";
@@ -109,7 +117,8 @@ TEST_F(DocComms, ShortCollectDoesNotAdvance) {
     EXPECT_TRUE(Doc().m_bSending);
 }
 
-TEST_F(DocComms, AddressedReplySwitchesModeAndIsStripped) {
+TEST_F(DocComms, AddressedReplySwitchesModeAndIsStripped)
+{
     Connect();
     ASSERT_EQ(Doc().m_bRS485, 0);
     const std::string strReply = FrameCommand("PW 1234", true, 3, true);
@@ -124,7 +133,8 @@ TEST_F(DocComms, AddressedReplySwitchesModeAndIsStripped) {
     EXPECT_EQ(rs485[0], (PostedMessage{WM_RS485_ENABLE, 1, 3}));
 }
 
-TEST_F(DocComms, BadChecksumAndBadFormatAreListed) {
+TEST_F(DocComms, BadChecksumAndBadFormatAreListed)
+{
     Connect();
     std::string strReply = FrameCommand("PW 1234", true, 3, true);
     strReply[strReply.size() - 3] = static_cast<char>(std::tolower(strReply[strReply.size() - 3]));
@@ -146,7 +156,8 @@ TEST_F(DocComms, BadChecksumAndBadFormatAreListed) {
     EXPECT_EQ(lines[1], "Bad Data Format\n");
 }
 
-TEST_F(DocComms, TwoLinesInOnePacketAndControlBytes) {
+TEST_F(DocComms, TwoLinesInOnePacketAndControlBytes)
+{
     Connect();
     Doc().m_bNVRAMLoad = true;
     auto lines = Receive({"BAD CMD\r\nPW 1\x01\xff\r\n"});
@@ -162,7 +173,8 @@ TEST_F(DocComms, TwoLinesInOnePacketAndControlBytes) {
     EXPECT_EQ(lines, (std::vector<std::string>{"no end"}));
 }
 
-TEST_F(DocComms, FirstDataMessageIsAnnouncedOnceWithThePqdFlag) {
+TEST_F(DocComms, FirstDataMessageIsAnnouncedOnceWithThePqdFlag)
+{
     Connect();
     Receive({"TPQD015 1\r\n", "Orvan Sensor Startup\r\n"});
     EXPECT_EQ(m_host.ViewCount(WM_FIRST_DATA_MSG), 0u);
@@ -177,9 +189,11 @@ TEST_F(DocComms, FirstDataMessageIsAnnouncedOnceWithThePqdFlag) {
     EXPECT_TRUE(Doc().m_bPQDSensor);
 }
 
-TEST_F(DocComms, DataNoticeCarriesTheLastLengthAndElevenPacketsAtMost) {
+TEST_F(DocComms, DataNoticeCarriesTheLastLengthAndElevenPacketsAtMost)
+{
     Connect();
-    for (int i = 0; i < 13; ++i) m_pPort->SupplyLine("line" + std::to_string(i));
+    for (int i = 0; i < 13; ++i)
+        m_pPort->SupplyLine("line" + std::to_string(i));
     m_pPort->SupplyLine("last12345");
     Doc().CommsDataReceived(true);
     EXPECT_EQ(m_pPort->PacketsWaiting(), 3u);
@@ -202,7 +216,8 @@ TEST_F(DocComms, DataNoticeCarriesTheLastLengthAndElevenPacketsAtMost) {
     EXPECT_EQ(ViewMessagesOf(WM_COMMS_DATA).size(), 2u);
 }
 
-TEST_F(DocComms, AddressReplyOnlyWhenNoRegisterIsAwaited) {
+TEST_F(DocComms, AddressReplyOnlyWhenNoRegisterIsAwaited)
+{
     Connect();
     Doc().SendCommand("OS?", true);
     CollectEcho();
@@ -222,7 +237,8 @@ TEST_F(DocComms, AddressReplyOnlyWhenNoRegisterIsAwaited) {
     EXPECT_EQ(rs485[0], (PostedMessage{WM_RS485_ENABLE, 0, 42}));
 }
 
-TEST_F(DocComms, RegisterReplyLengthRules) {
+TEST_F(DocComms, RegisterReplyLengthRules)
+{
     Connect();
     Doc().SendCommand("OP?", true);
     CollectEcho();
@@ -248,7 +264,8 @@ TEST_F(DocComms, RegisterReplyLengthRules) {
     EXPECT_EQ(Doc().m_wOpState, 12345);  // decimal while connected
 }
 
-TEST_F(DocComms, DecimalOperatingStateOnlyWhileDecimalIsOn) {
+TEST_F(DocComms, DecimalOperatingStateOnlyWhileDecimalIsOn)
+{
     Connect();
     Doc().m_wOpState = 0x00FF;
     Doc().m_bOSDecimal = false;
@@ -266,7 +283,8 @@ TEST_F(DocComms, DecimalOperatingStateOnlyWhileDecimalIsOn) {
     EXPECT_EQ(Doc().m_wOpState, 0);
 }
 
-TEST_F(DocComms, GettersForcedAndUnforced) {
+TEST_F(DocComms, GettersForcedAndUnforced)
+{
     Connect();
     uint16_t w = 0xFFFF;
     EXPECT_FALSE(Doc().GetOperatingState(&w, false));
@@ -301,7 +319,8 @@ TEST_F(DocComms, GettersForcedAndUnforced) {
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"V9?", "V9?", "OP?"}));
 }
 
-TEST_F(DocComms, LrcOfTheSlotBeingFilled) {
+TEST_F(DocComms, LrcOfTheSlotBeingFilled)
+{
     Connect();
     Doc().m_wAddress = 1;
     Doc().EnableRS485(1);
@@ -314,5 +333,5 @@ TEST_F(DocComms, LrcOfTheSlotBeingFilled) {
     EXPECT_EQ(byLrc, 0xBE);
 }
 
-} // namespace
-} // namespace halyard::test
+}  // namespace
+}  // namespace halyard::test

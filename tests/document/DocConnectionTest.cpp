@@ -10,7 +10,8 @@ namespace {
 
 using DocConnection = DocFixture;
 
-TEST_F(DocConnection, ConnectOpensThePortAndTellsViewsThenFrame) {
+TEST_F(DocConnection, ConnectOpensThePortAndTellsViewsThenFrame)
+{
     m_strModelReply = "00025";
     Doc().SetUpPortAndBaudRate(12, 1200);
     ASSERT_TRUE(Doc().ConnectToSensor());
@@ -26,7 +27,8 @@ TEST_F(DocConnection, ConnectOpensThePortAndTellsViewsThenFrame) {
     const auto log = m_host.Log();
     std::vector<LoggedMessage> opens;
     for (const auto& logged : log)
-        if (logged.message.nMsg == WM_COMMS_OPEN) opens.push_back(logged);
+        if (logged.message.nMsg == WM_COMMS_OPEN)
+            opens.push_back(logged);
     ASSERT_EQ(opens.size(), 2u);
     EXPECT_EQ(opens[0].target, Target::Views);
     EXPECT_EQ(opens[1].target, Target::Frame);
@@ -34,7 +36,8 @@ TEST_F(DocConnection, ConnectOpensThePortAndTellsViewsThenFrame) {
     EXPECT_EQ(opens[1].message, (PostedMessage{WM_COMMS_OPEN, 0, 1}));
 }
 
-TEST_F(DocConnection, PortBelowTenUsesTheShortName) {
+TEST_F(DocConnection, PortBelowTenUsesTheShortName)
+{
     Doc().SetUpPortAndBaudRate(9, 9600);
     ASSERT_TRUE(Doc().ConnectToSensor());
     EXPECT_EQ(m_pPort->m_strOpenedName, "COM9:");
@@ -42,7 +45,8 @@ TEST_F(DocConnection, PortBelowTenUsesTheShortName) {
     EXPECT_FALSE(Doc().m_bPQDSensor);
 }
 
-TEST_F(DocConnection, NoSensorMeansNoConnectAndAnEmptyTitle) {
+TEST_F(DocConnection, NoSensorMeansNoConnectAndAnEmptyTitle)
+{
     m_strModelReply.clear();
     EXPECT_FALSE(Doc().ConnectToSensor());
     EXPECT_FALSE(Doc().m_bConnected);
@@ -53,7 +57,8 @@ TEST_F(DocConnection, NoSensorMeansNoConnectAndAnEmptyTitle) {
     EXPECT_FALSE(Doc().SendCommand("R?", true));
 }
 
-TEST_F(DocConnection, PortThatWillNotOpenAfterIdentificationIsReported) {
+TEST_F(DocConnection, PortThatWillNotOpenAfterIdentificationIsReported)
+{
     m_pPort->m_bOpenSucceeds = false;
     EXPECT_FALSE(Doc().ConnectToSensor());
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_NO_CONNECT), 1u);
@@ -61,7 +66,8 @@ TEST_F(DocConnection, PortThatWillNotOpenAfterIdentificationIsReported) {
     EXPECT_EQ(m_host.m_titles.back(), "");
 }
 
-TEST_F(DocConnection, ConnectResetsRingAndRegisters) {
+TEST_F(DocConnection, ConnectResetsRingAndRegisters)
+{
     Connect();
     Doc().SendCommand("OS?", true);
     Doc().SendCommand("OP?", true);
@@ -79,7 +85,8 @@ TEST_F(DocConnection, ConnectResetsRingAndRegisters) {
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"R?"}));
 }
 
-TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses) {
+TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses)
+{
     Connect();
     Doc().SendCommand("V9?", true);
     const auto slept = m_clock.Slept();
@@ -94,7 +101,8 @@ TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses) {
 
     std::vector<LoggedMessage> opens;
     for (const auto& logged : m_host.Log())
-        if (logged.message.nMsg == WM_COMMS_OPEN) opens.push_back(logged);
+        if (logged.message.nMsg == WM_COMMS_OPEN)
+            opens.push_back(logged);
     ASSERT_EQ(opens.size(), 2u);
     EXPECT_EQ(opens[0].target, Target::Views);
     EXPECT_EQ(opens[0].message, (PostedMessage{WM_COMMS_OPEN, 1, 0}));
@@ -106,7 +114,8 @@ TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses) {
     EXPECT_FALSE(Doc().GetCommsData(lines, dwBytes));  // the queue went with the connection
 }
 
-TEST_F(DocConnection, CloseWhileLoggingStopsTheLogAndClosesTheFile) {
+TEST_F(DocConnection, CloseWhileLoggingStopsTheLogAndClosesTheFile)
+{
     Connect();
     const std::string strPath = ::testing::TempDir() + "halyard_doc_close.log";
     ASSERT_TRUE(Doc().m_File.Open(strPath, CTextFile::modeCreate | CTextFile::modeWrite));
@@ -121,7 +130,8 @@ TEST_F(DocConnection, CloseWhileLoggingStopsTheLogAndClosesTheFile) {
     std::remove(strPath.c_str());
 }
 
-TEST_F(DocConnection, OneTimeoutPerSilence) {
+TEST_F(DocConnection, OneTimeoutPerSilence)
+{
     Doc().CommsTimeout();  // not connected: nothing
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_TIMEOUT), 0u);
     Connect();
@@ -139,7 +149,8 @@ TEST_F(DocConnection, OneTimeoutPerSilence) {
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_TIMEOUT), 1u);
 }
 
-TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection) {
+TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection)
+{
     Connect();
     Doc().CommsThreadFinished();
     EXPECT_FALSE(Doc().m_bConnected);
@@ -148,7 +159,8 @@ TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection) {
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
 }
 
-TEST_F(DocConnection, HangUpEventEndsTheWatcherThread) {
+TEST_F(DocConnection, HangUpEventEndsTheWatcherThread)
+{
     Doc().SetUpPortAndBaudRate(77, 1200);
     Connect();
     // What the serial object does when its port hangs up.
@@ -161,7 +173,8 @@ TEST_F(DocConnection, HangUpEventEndsTheWatcherThread) {
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
 }
 
-TEST_F(DocConnection, DataEventBecomesCommsEventForTheFrame) {
+TEST_F(DocConnection, DataEventBecomesCommsEventForTheFrame)
+{
     Doc().SetUpPortAndBaudRate(78, 1200);
     Connect();
     EventHandle hData = CreateAutoResetEvent(DataInEventName(78));
@@ -170,7 +183,8 @@ TEST_F(DocConnection, DataEventBecomesCommsEventForTheFrame) {
     ASSERT_TRUE(WaitUntil([&] { return m_host.FrameMessages().Count(WM_COMMS_EVENT, 1) == 1; }));
 }
 
-TEST_F(DocConnection, DestroyingWhileConnectedClosesQuietlyAndWaits) {
+TEST_F(DocConnection, DestroyingWhileConnectedClosesQuietlyAndWaits)
+{
     Connect();
     const auto slept = m_clock.Slept();
     m_pDoc.reset();
@@ -179,7 +193,8 @@ TEST_F(DocConnection, DestroyingWhileConnectedClosesQuietlyAndWaits) {
     EXPECT_EQ(m_host.ViewCount(WM_POLL_STOP), 0u);
 }
 
-TEST_F(DocConnection, EnableRS485TellsTheViews) {
+TEST_F(DocConnection, EnableRS485TellsTheViews)
+{
     Doc().m_wAddress = 12;
     Doc().EnableRS485(1);
     Doc().EnableRS485(0);
@@ -189,13 +204,15 @@ TEST_F(DocConnection, EnableRS485TellsTheViews) {
     EXPECT_EQ(rs485[1], (PostedMessage{WM_RS485_ENABLE, 0, 12}));
 }
 
-TEST_F(DocConnection, IdentificationUsesRS485SettingsOfTheDocument) {
+TEST_F(DocConnection, IdentificationUsesRS485SettingsOfTheDocument)
+{
     std::vector<std::string> sent;
     m_host.m_connectSerial = [&] {
         auto pFake = std::make_unique<CFakeSerial>();
         pFake->m_responder = [&](const std::string& strLine) {
             sent.push_back(strLine);
-            return strLine == ":07JM?FF" ? std::vector<std::string>{":0700630xx\r\n"} : std::vector<std::string>{};
+            return strLine == ":07JM?FF" ? std::vector<std::string>{":0700630xx\r\n"}
+                                         : std::vector<std::string>{};
         };
         return pFake;
     };
@@ -207,5 +224,5 @@ TEST_F(DocConnection, IdentificationUsesRS485SettingsOfTheDocument) {
     EXPECT_EQ(Doc().m_nModelNumber, 630);
 }
 
-} // namespace
-} // namespace halyard::test
+}  // namespace
+}  // namespace halyard::test

@@ -19,7 +19,8 @@ namespace halyard::test {
 
 class DocFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         SetClock(&m_clock);
         auto pPort = std::make_unique<CFakeSerial>();
         m_pPort = pPort.get();
@@ -38,7 +39,8 @@ protected:
         };
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         m_pDoc.reset();
         SetClock(nullptr);
     }
@@ -46,7 +48,8 @@ protected:
     CHalyardDoc& Doc() { return *m_pDoc; }
 
     // Connects through the identification and forgets what that posted and sent.
-    void Connect() {
+    void Connect()
+    {
         ASSERT_TRUE(Doc().ConnectToSensor());
         m_host.ClearMessages();
         m_pPort->ClearSent();
@@ -54,13 +57,16 @@ protected:
 
     // Hands packets to the document as the frame does and collects the lines as
     // the view does.
-    std::vector<std::string> Receive(std::initializer_list<std::string> packets) {
-        for (const std::string& strPacket : packets) m_pPort->Supply(strPacket);
+    std::vector<std::string> Receive(std::initializer_list<std::string> packets)
+    {
+        for (const std::string& strPacket : packets)
+            m_pPort->Supply(strPacket);
         Doc().CommsDataReceived(true);
         return CollectLines();
     }
 
-    std::vector<std::string> CollectLines() {
+    std::vector<std::string> CollectLines()
+    {
         std::vector<std::string> lines;
         uint32_t dwBytes = 0;
         while (Doc().GetCommsData(lines, dwBytes)) {
@@ -69,10 +75,12 @@ protected:
     }
 
     // The view collecting the echo of the command announced last.
-    std::string CollectEcho() {
+    std::string CollectEcho()
+    {
         const auto messages = m_host.ViewMessages().Messages();
         for (auto it = messages.rbegin(); it != messages.rend(); ++it) {
-            if (it->nMsg != WM_COMMS_COMMAND) continue;
+            if (it->nMsg != WM_COMMS_COMMAND)
+                continue;
             std::string strEcho;
             Doc().GetCommsCommand(strEcho, static_cast<uint32_t>(it->wParam));
             return strEcho;
@@ -80,10 +88,12 @@ protected:
         return {};
     }
 
-    std::vector<PostedMessage> ViewMessagesOf(uint32_t nMsg) const {
+    std::vector<PostedMessage> ViewMessagesOf(uint32_t nMsg) const
+    {
         std::vector<PostedMessage> found;
         for (const PostedMessage& m : m_host.ViewMessages().Messages())
-            if (m.nMsg == nMsg) found.push_back(m);
+            if (m.nMsg == nMsg)
+                found.push_back(m);
         return found;
     }
 
@@ -95,4 +105,4 @@ protected:
     bool m_bIdentifyPortOpens = true;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

@@ -6,7 +6,8 @@ namespace {
 
 using DocTimers = DocFixture;
 
-TEST_F(DocTimers, ClockTickUpdatesTheTimeEvenWhileDisconnected) {
+TEST_F(DocTimers, ClockTickUpdatesTheTimeEvenWhileDisconnected)
+{
     Doc().OnTimer(TIMER_CLOCK);
     EXPECT_EQ(Doc().m_strTime, " 01:30:05");
     m_clock.Advance(std::chrono::seconds(3661));
@@ -16,18 +17,22 @@ TEST_F(DocTimers, ClockTickUpdatesTheTimeEvenWhileDisconnected) {
     EXPECT_EQ(m_host.FrameCount(WM_LOGTIME_UPDATE), 0u);
 }
 
-TEST_F(DocTimers, ClockTickCountsLoggingTime) {
+TEST_F(DocTimers, ClockTickCountsLoggingTime)
+{
     Doc().m_bLogging = true;
-    for (int i = 0; i < 61; ++i) Doc().OnTimer(TIMER_CLOCK);
+    for (int i = 0; i < 61; ++i)
+        Doc().OnTimer(TIMER_CLOCK);
     EXPECT_EQ(Doc().m_strLogTime, " 00:01:01");
     EXPECT_EQ(m_host.FrameCount(WM_LOGTIME_UPDATE), 61u);
-    for (int i = 0; i < 3599; ++i) Doc().OnTimer(TIMER_CLOCK);
+    for (int i = 0; i < 3599; ++i)
+        Doc().OnTimer(TIMER_CLOCK);
     EXPECT_EQ(Doc().m_strLogTime, " 01:01:00");
     Doc().StopLogging();
     EXPECT_EQ(Doc().m_strLogTime, "");
 }
 
-TEST_F(DocTimers, AutoCommandTimersSendTheirCommands) {
+TEST_F(DocTimers, AutoCommandTimersSendTheirCommands)
+{
     Connect();
     Doc().OnTimer(TIMER_AUTO_R);
     CollectEcho();
@@ -39,14 +44,17 @@ TEST_F(DocTimers, AutoCommandTimersSendTheirCommands) {
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"R?", "M?", "XW?"}));
 }
 
-TEST_F(DocTimers, TimersWithoutADocumentActionDoNothing) {
+TEST_F(DocTimers, TimersWithoutADocumentActionDoNothing)
+{
     Connect();
-    for (uint32_t nId : {0u, 1u, TIMER_DAILY_LOG, TIMER_SEQUENCE, 9u, 11u, 1001u}) Doc().OnTimer(nId);
+    for (uint32_t nId : {0u, 1u, TIMER_DAILY_LOG, TIMER_SEQUENCE, 9u, 11u, 1001u})
+        Doc().OnTimer(nId);
     EXPECT_TRUE(m_pPort->Sent().empty());
     EXPECT_EQ(m_host.LogSize(), 0u);
 }
 
-TEST_F(DocTimers, PollingSendsAtOnceAndOnEachTick) {
+TEST_F(DocTimers, PollingSendsAtOnceAndOnEachTick)
+{
     Connect();
     Doc().StartPolling("D?", 30);
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"D?"}));
@@ -61,7 +69,8 @@ TEST_F(DocTimers, PollingSendsAtOnceAndOnEachTick) {
     EXPECT_EQ(m_host.ViewCount(WM_POLL_STOP), 1u);
 }
 
-TEST_F(DocTimers, PollingWithoutTextOrPeriodDoesNothing) {
+TEST_F(DocTimers, PollingWithoutTextOrPeriodDoesNothing)
+{
     Connect();
     Doc().StartPolling("", 10);
     Doc().StartPolling("D?", 0);
@@ -69,7 +78,8 @@ TEST_F(DocTimers, PollingWithoutTextOrPeriodDoesNothing) {
     EXPECT_EQ(m_host.ViewCount(WM_POLL_START), 0u);
 }
 
-TEST_F(DocTimers, StopLoggingSendsCaptureAfterTheFileIsClosed) {
+TEST_F(DocTimers, StopLoggingSendsCaptureAfterTheFileIsClosed)
+{
     Connect();
     Doc().m_bLogging = true;
     Doc().m_bCaptureA = true;
@@ -82,5 +92,5 @@ TEST_F(DocTimers, StopLoggingSendsCaptureAfterTheFileIsClosed) {
     EXPECT_EQ(m_pPort->SentLines().size(), 1u);
 }
 
-} // namespace
-} // namespace halyard::test
+}  // namespace
+}  // namespace halyard::test

@@ -6,21 +6,27 @@
 namespace halyard {
 namespace {
 
-const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Bytes(const std::string& s)
+{
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
 
-TEST(Framing, AddressedCommandsMatchTheProtocolExamples) {
+TEST(Framing, AddressedCommandsMatchTheProtocolExamples)
+{
     EXPECT_EQ(FrameCommand("OS?", true, 1, true), ":01OS?BE\r\n");
     EXPECT_EQ(FrameCommand("R?", true, 5, true), ":05R?0A\r\n");
     EXPECT_EQ(FrameCommand("ADR?", true, 12, true), ":12ADR?87\r\n");
 }
 
-TEST(Framing, PlainCommandIsTextAndOptionalLineEnd) {
+TEST(Framing, PlainCommandIsTextAndOptionalLineEnd)
+{
     EXPECT_EQ(FrameCommand("R?", false, 7, true), "R?\r\n");
     EXPECT_EQ(FrameCommand("R?", false, 7, false), "R?");
     EXPECT_EQ(FrameCommand("R?", true, 7, false), ":07R?08");
 }
 
-TEST(Framing, LrcIsTwosComplementOfTheSumAndZeroForZero) {
+TEST(Framing, LrcIsTwosComplementOfTheSumAndZeroForZero)
+{
     EXPECT_EQ(LRCOf(std::string_view("")), 0);
     EXPECT_EQ(LRCOf(std::string_view("\x01", 1)), 0xFF);
     const std::string strAll(256, '\x01');  // sums to exactly 256
@@ -28,11 +34,13 @@ TEST(Framing, LrcIsTwosComplementOfTheSumAndZeroForZero) {
     // Sum of payload plus its LRC is 0 modulo 256.
     const std::string strPayload = "03PW 1234";
     unsigned nSum = LRCOf(strPayload);
-    for (char c : strPayload) nSum += static_cast<uint8_t>(c);
+    for (char c : strPayload)
+        nSum += static_cast<uint8_t>(c);
     EXPECT_EQ(nSum % 256, 0u);
 }
 
-TEST(Framing, CheckLrcAcceptsOnlyUpperCaseDigitsBeforeCrLf) {
+TEST(Framing, CheckLrcAcceptsOnlyUpperCaseDigitsBeforeCrLf)
+{
     const std::string strGood = FrameCommand("PW 1234", true, 3, true);  // LRC "0C"
     const auto nLF = static_cast<uint32_t>(strGood.size() - 1);
     ASSERT_EQ(strGood.substr(strGood.size() - 4, 2), "0C");
@@ -47,7 +55,8 @@ TEST(Framing, CheckLrcAcceptsOnlyUpperCaseDigitsBeforeCrLf) {
     EXPECT_FALSE(CheckLRC(Bytes(strWrong), nLF));
 }
 
-TEST(Framing, CheckLrcRefusesShortLinesAndLinesWithoutColon) {
+TEST(Framing, CheckLrcRefusesShortLinesAndLinesWithoutColon)
+{
     const std::string strNoColon = "03R?0C\r\n";
     EXPECT_FALSE(CheckLRC(Bytes(strNoColon), static_cast<uint32_t>(strNoColon.size() - 1)));
     EXPECT_FALSE(CheckLRC(Bytes(strNoColon), 2));
@@ -57,7 +66,8 @@ TEST(Framing, CheckLrcRefusesShortLinesAndLinesWithoutColon) {
     EXPECT_FALSE(CheckLRC(Bytes(strLfOnly), static_cast<uint32_t>(strLfOnly.size() - 1)));
 }
 
-TEST(Framing, ClassificationFollowsTableOrderAndTestForms) {
+TEST(Framing, ClassificationFollowsTableOrderAndTestForms)
+{
     auto cls = ClassifyDataMessage("PW 1 2 3");
     EXPECT_TRUE(cls.bDataMessage);
     EXPECT_EQ(cls.bPQDSensor, false);
@@ -82,7 +92,8 @@ TEST(Framing, ClassificationFollowsTableOrderAndTestForms) {
     EXPECT_FALSE(ClassifyDataMessage("").bDataMessage);
 }
 
-TEST(Framing, StrippingAnAddressedLine) {
+TEST(Framing, StrippingAnAddressedLine)
+{
     auto line = StripAddressedLine(":03PW 1234AB", 13);
     EXPECT_TRUE(line.bWellFormed);
     EXPECT_EQ(line.wAddress, 3);
@@ -102,12 +113,14 @@ TEST(Framing, StrippingAnAddressedLine) {
     EXPECT_EQ(line.strPayload, "00630");
 }
 
-TEST(Framing, PrintableTextDropsControlBytesAndFF) {
+TEST(Framing, PrintableTextDropsControlBytesAndFF)
+{
     const uint8_t by[] = {'A', 0x01, '\t', 0x7F, 0xA0, 0xE9, 0xFF, 0x9F, 'z'};
     EXPECT_EQ(PrintableText(by, sizeof by), std::string("A\xA0\xE9z"));
 }
 
-TEST(Framing, LeadingDecimalReadsLikeACConversion) {
+TEST(Framing, LeadingDecimalReadsLikeACConversion)
+{
     EXPECT_EQ(LeadingDecimal("00630"), 630);
     EXPECT_EQ(LeadingDecimal(" 12abc"), 12);
     EXPECT_EQ(LeadingDecimal("BAD C"), 0);
@@ -115,5 +128,5 @@ TEST(Framing, LeadingDecimalReadsLikeACConversion) {
     EXPECT_EQ(LeadingDecimal("99999999999999"), INT32_MAX);
 }
 
-} // namespace
-} // namespace halyard
+}  // namespace
+}  // namespace halyard

@@ -6,7 +6,8 @@
 namespace halyard {
 namespace {
 
-TEST(Registers, ReplyFormConvertsHighByteFirst) {
+TEST(Registers, ReplyFormConvertsHighByteFirst)
+{
     uint16_t w = 0xFFFF;
     EXPECT_TRUE(ConvertBinaryStringtoData("00000000,00100001", &w));
     EXPECT_EQ(w, 0x0021);
@@ -14,7 +15,8 @@ TEST(Registers, ReplyFormConvertsHighByteFirst) {
     EXPECT_EQ(w, 0xA001);
 }
 
-TEST(Registers, OddShapesOfSeventeenCharacters) {
+TEST(Registers, OddShapesOfSeventeenCharacters)
+{
     uint16_t w = 0;
     // No comma: the first 16 characters are bits 15..0, the 17th is ignored.
     EXPECT_TRUE(ConvertBinaryStringtoData("10000000000000011", &w));
@@ -27,7 +29,8 @@ TEST(Registers, OddShapesOfSeventeenCharacters) {
     EXPECT_EQ(w, 0xAA00);
 }
 
-TEST(Registers, WrongLengthGivesZeroAndFalse) {
+TEST(Registers, WrongLengthGivesZeroAndFalse)
+{
     uint16_t w = 0x1234;
     EXPECT_FALSE(ConvertBinaryStringtoData("0000000,00100001", &w));
     EXPECT_EQ(w, 0);
@@ -36,7 +39,8 @@ TEST(Registers, WrongLengthGivesZeroAndFalse) {
     EXPECT_EQ(w, 0);
 }
 
-TEST(Registers, CommandAndDisplayFormsRoundTrip) {
+TEST(Registers, CommandAndDisplayFormsRoundTrip)
+{
     std::string s;
     ConvertDatatoBinaryString(s, 0xA001);
     EXPECT_EQ(s, "1010000000000001");
@@ -48,18 +52,20 @@ TEST(Registers, CommandAndDisplayFormsRoundTrip) {
     }
 }
 
-TEST(Registers, ReplyTextRules) {
+TEST(Registers, ReplyTextRules)
+{
     EXPECT_EQ(RegisterReplyText("00000000,00100001"), "00000000,00100001");
     EXPECT_EQ(RegisterReplyText(" 00000000,00100001"), "00000000,00100001");
     EXPECT_EQ(RegisterReplyText("00000000,00100001abc"), "00000000,00100001");
-    EXPECT_FALSE(RegisterReplyText("00000000,00100001123456789").has_value());  // 26
+    EXPECT_FALSE(RegisterReplyText("00000000,00100001123456789").has_value());       // 26
     EXPECT_EQ(RegisterReplyText("00000000,0010000112345678"), "00000000,00100001");  // 25
     EXPECT_FALSE(RegisterReplyText("0000").has_value());
     // Only one blank goes: the 17 characters taken then start with the second.
     EXPECT_EQ(RegisterReplyText("  00000000,00100001"), " 00000000,0010000");
 }
 
-TEST(Registers, OperatingStateDecimalForm) {
+TEST(Registers, OperatingStateDecimalForm)
+{
     auto r = RecogniseOpStateReply("12345");
     EXPECT_TRUE(r.bRecognised);
     EXPECT_FALSE(r.bBinary);
@@ -78,7 +84,8 @@ TEST(Registers, OperatingStateDecimalForm) {
     EXPECT_TRUE(RecogniseOpStateReply(" 00000000,00100001").bBinary);
 }
 
-TEST(Registers, OperatingStateBitFields) {
+TEST(Registers, OperatingStateBitFields)
+{
     tuOperatingState os{};
     os.wValue = 0xA0E1;
     EXPECT_EQ(os.bits.bAutoSend, 1);
@@ -93,5 +100,5 @@ TEST(Registers, OperatingStateBitFields) {
     EXPECT_EQ(os.wValue, 0x00E9);
 }
 
-} // namespace
-} // namespace halyard
+}  // namespace
+}  // namespace halyard

@@ -22,12 +22,17 @@ constexpr int kReplyWaitMs = 5000;
 
 class CSimPort {
 public:
-    explicit CSimPort(sim::SimOptions options = {}) : m_sim(std::move(options)) {
+    explicit CSimPort(sim::SimOptions options = {})
+        : m_sim(std::move(options))
+    {
         m_bStarted = m_sim.Start();
-        if (m_bStarted) m_nPort = CPortTable::Instance().RegisterSimulated(m_sim.DevicePath(), "simulated");
+        if (m_bStarted)
+            m_nPort = CPortTable::Instance().RegisterSimulated(m_sim.DevicePath(), "simulated");
     }
-    ~CSimPort() {
-        if (m_nPort > 0) CPortTable::Instance().Unregister(m_nPort);
+    ~CSimPort()
+    {
+        if (m_nPort > 0)
+            CPortTable::Instance().Unregister(m_nPort);
     }
     CSimPort(const CSimPort&) = delete;
     CSimPort& operator=(const CSimPort&) = delete;
@@ -39,10 +44,14 @@ public:
     // Waits until the sensor has read nCommands lines and, when bExpectReply,
     // until a line has reached the port's receive queue. The result tells
     // whether that happened before the deadline.
-    bool AwaitReply(size_t nCommands, bool bExpectReply) {
-        if (!m_sim.WaitForCommands(nCommands, std::chrono::milliseconds(kReplyWaitMs))) return false;
-        if (!bExpectReply) return true;
-        if (!m_hDataIn) m_hDataIn = CreateAutoResetEvent(DataInEventName(m_nPort));
+    bool AwaitReply(size_t nCommands, bool bExpectReply)
+    {
+        if (!m_sim.WaitForCommands(nCommands, std::chrono::milliseconds(kReplyWaitMs)))
+            return false;
+        if (!bExpectReply)
+            return true;
+        if (!m_hDataIn)
+            m_hDataIn = CreateAutoResetEvent(DataInEventName(m_nPort));
         return m_hDataIn && WaitForEvent(*m_hDataIn, kReplyWaitMs);
     }
     void ForgetDataEvent() { m_hDataIn.reset(); }
@@ -50,7 +59,8 @@ public:
     // The identification's ticks, each after the answer to the line before:
     // before tick k it has sent "OK" and k-1 "JM?". With bExpectReplies false
     // (a silent sensor) it ticks straight through.
-    void RunIdentification(CConnectLogic& logic, bool bExpectReplies) {
+    void RunIdentification(CConnectLogic& logic, bool bExpectReplies)
+    {
         logic.OnInitDialog();
         for (int nTick = 1; !logic.IsFinished() && nTick <= 30; ++nTick) {
             if (bExpectReplies && !logic.PortFailed() && !logic.IsIdentified()) {
@@ -68,4 +78,4 @@ private:
     EventHandle m_hDataIn;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

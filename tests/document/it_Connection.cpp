@@ -16,14 +16,16 @@ namespace {
 
 class Connection : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         // The document's deliberate pauses run on this clock; the serial link
         // and the sensor keep real time.
         SetClock(&m_clock);
         m_pPort = std::make_unique<CSimPort>(m_options);
         ASSERT_TRUE(m_pPort->Started());
         m_host.m_beforeTick = [this](CConnectLogic& logic, int nTick) {
-            if (!logic.PortFailed() && !logic.IsIdentified() && !m_pPort->Sim().GetFault(sim::Fault::Silent)) {
+            if (!logic.PortFailed() && !logic.IsIdentified() &&
+                !m_pPort->Sim().GetFault(sim::Fault::Silent)) {
                 EXPECT_TRUE(m_pPort->AwaitReply(static_cast<size_t>(nTick), true));
             }
         };
@@ -33,23 +35,27 @@ protected:
         m_pDoc->SetUpPortAndBaudRate(m_pPort->Port(), 9600);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         m_pPump.reset();
         m_pDoc.reset();
         m_pPort.reset();
         SetClock(nullptr);
     }
 
-    bool ConnectAndForget() {
+    bool ConnectAndForget()
+    {
         const bool bConnected = m_pDoc->ConnectToSensor();
         m_pPort->ForgetDataEvent();
         m_pPort->Sim().ClearReceivedCommands();
         return bConnected;
     }
 
-    bool HasLine(const std::string& strText) const {
+    bool HasLine(const std::string& strText) const
+    {
         for (const std::string& strLine : m_pPump->m_lines)
-            if (strLine.find(strText) != std::string::npos) return true;
+            if (strLine.find(strText) != std::string::npos)
+                return true;
         return false;
     }
 
@@ -61,7 +67,8 @@ protected:
     std::unique_ptr<CDocPump> m_pPump;
 };
 
-TEST_F(Connection, ConnectTalkCloseAndReconnect) {
+TEST_F(Connection, ConnectTalkCloseAndReconnect)
+{
     const auto start = std::chrono::steady_clock::now();
     CHalyardDoc& doc = *m_pDoc;
     ASSERT_TRUE(ConnectAndForget());
@@ -77,8 +84,11 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect) {
     ASSERT_TRUE(doc.SendCommand("OP?", true));
     ASSERT_TRUE(doc.SendCommand("ADR?", true));
     ASSERT_TRUE(doc.SendCommand("R?", true));
-    ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_pPump->m_echoes.size() == 3 && doc.PendingCommands() == 0; }))
-        << m_pPump->m_echoes.size() << " echoes, " << m_pPump->m_lines.size() << " lines: " << (m_pPump->m_lines.empty() ? "" : m_pPump->m_lines.back());
+    ASSERT_TRUE(m_pPump->PumpUntil([&] {
+        return m_pPump->m_echoes.size() == 3 && doc.PendingCommands() == 0;
+    })) << m_pPump->m_echoes.size()
+        << " echoes, " << m_pPump->m_lines.size()
+        << " lines: " << (m_pPump->m_lines.empty() ? "" : m_pPump->m_lines.back());
     ASSERT_TRUE(m_pPort->Sim().WaitForCommands(3, std::chrono::seconds(5)));
     EXPECT_EQ(m_pPort->Sim().ReceivedCommands(), (std::vector<std::string>{"OP?", "ADR?", "R?"}));
     EXPECT_EQ(m_pPump->m_echoes, (std::vector<std::string>{"OP?", "ADR?", "R?"}));
@@ -108,11 +118,14 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect) {
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_host.ViewCount(WM_COMMS_DATA) > 0; }));
     EXPECT_TRUE(doc.m_bConnected);
     std::cout << "[ measure  ] connect, talk, close and reconnect took "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
+              << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                       start)
+                     .count()
               << " ms\n";
 }
 
-TEST_F(Connection, OneTimeoutPerSilence) {
+TEST_F(Connection, OneTimeoutPerSilence)
+{
     CHalyardDoc& doc = *m_pDoc;
     doc.m_nCommsTimeoutTicks = 4;  // 200 ms of silence
     ASSERT_TRUE(ConnectAndForget());
@@ -127,7 +140,8 @@ TEST_F(Connection, OneTimeoutPerSilence) {
     EXPECT_TRUE(doc.m_bConnected);
 }
 
-TEST_F(Connection, SensorHangingUpEndsTheConnection) {
+TEST_F(Connection, SensorHangingUpEndsTheConnection)
+{
     CHalyardDoc& doc = *m_pDoc;
     ASSERT_TRUE(ConnectAndForget());
     m_host.ClearMessages();
@@ -139,7 +153,8 @@ TEST_F(Connection, SensorHangingUpEndsTheConnection) {
     EXPECT_EQ(m_host.m_titles.back(), "");
 }
 
-TEST_F(Connection, SilentSensorDoesNotConnect) {
+TEST_F(Connection, SilentSensorDoesNotConnect)
+{
     m_pPort->Sim().SetFault(sim::Fault::Silent, true);
     EXPECT_FALSE(ConnectAndForget());
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_NO_CONNECT), 1u);
@@ -147,7 +162,8 @@ TEST_F(Connection, SilentSensorDoesNotConnect) {
     EXPECT_FALSE(m_pDoc->m_bConnected);
 }
 
-TEST_F(Connection, AddressedSensorSwitchesTheDocumentToItsAddress) {
+TEST_F(Connection, AddressedSensorSwitchesTheDocumentToItsAddress)
+{
     CHalyardDoc& doc = *m_pDoc;
     ASSERT_TRUE(ConnectAndForget());
     doc.m_wAddress = 0;
@@ -158,5 +174,5 @@ TEST_F(Connection, AddressedSensorSwitchesTheDocumentToItsAddress) {
     EXPECT_FALSE(HasLine("Bad Checksum"));
 }
 
-} // namespace
-} // namespace halyard::test
+}  // namespace
+}  // namespace halyard::test

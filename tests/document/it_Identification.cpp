@@ -12,7 +12,8 @@ struct ModelCase {
 
 class IdentificationModels : public ::testing::TestWithParam<ModelCase> {};
 
-TEST_P(IdentificationModels, ModelCodeGivesNameAndPqdFlag) {
+TEST_P(IdentificationModels, ModelCodeGivesNameAndPqdFlag)
+{
     const ModelCase& c = GetParam();
     sim::SimOptions options;
     options.strModel = c.szModel;
@@ -34,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(Sim, IdentificationModels,
                          ::testing::Values(ModelCase{"ZRT-630", 630, false}, ModelCase{"PQD-025", 25, true},
                                            ModelCase{"LMW-40", 40, true}, ModelCase{"KV-310", 310, false}));
 
-TEST(Identification, BadCmdToJmCountsAsConnectedWithoutModel) {
+TEST(Identification, BadCmdToJmCountsAsConnectedWithoutModel)
+{
     CSimPort port;
     ASSERT_TRUE(port.Started());
     port.Sim().SetBadCmdFor("JM?");
@@ -46,7 +48,8 @@ TEST(Identification, BadCmdToJmCountsAsConnectedWithoutModel) {
     EXPECT_EQ(logic.Status(), "Found NOT SET");
 }
 
-TEST(Identification, AddressedSensorWithFFInPlaceOfTheChecksum) {
+TEST(Identification, AddressedSensorWithFFInPlaceOfTheChecksum)
+{
     sim::SimOptions options;
     options.strModel = "ZRT-650";
     options.nAddress = 7;
@@ -65,7 +68,8 @@ TEST(Identification, AddressedSensorWithFFInPlaceOfTheChecksum) {
     EXPECT_EQ(commands[1], "JM?");
 }
 
-TEST(Identification, SilentSensorLeavesNothingIdentified) {
+TEST(Identification, SilentSensorLeavesNothingIdentified)
+{
     CSimPort port;
     ASSERT_TRUE(port.Started());
     port.Sim().SetFault(sim::Fault::Silent, true);
@@ -82,7 +86,8 @@ TEST(Identification, SilentSensorLeavesNothingIdentified) {
     serial.Close();
 }
 
-TEST(Identification, PortThatCannotBeOpened) {
+TEST(Identification, PortThatCannotBeOpened)
+{
     const int nPort = CPortTable::Instance().RegisterSimulated("/dev/halyard-no-such-device", "missing");
     CConnectLogic logic;
     logic.SetUp(nPort, 9600, false, 0);
@@ -99,5 +104,5 @@ TEST(Identification, PortThatCannotBeOpened) {
     CPortTable::Instance().Unregister(nPort);
 }
 
-} // namespace
-} // namespace halyard::test
+}  // namespace
+}  // namespace halyard::test

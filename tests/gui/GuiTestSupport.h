@@ -82,4 +82,4 @@ inline void SaveShotWithDialog(QWidget* pMain, QWidget* pDialog, const char* szN
     picture.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(szName));
 }
 
-} // namespace halyard::test
+}  // namespace halyard::test

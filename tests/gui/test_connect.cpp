@@ -26,7 +26,7 @@ using namespace halyard::test;
 using namespace std::chrono_literals;
 
 namespace {
-constexpr int kConnectWaitMs = 20000;   // the dialog alone takes under two seconds at the test tick
+constexpr int kConnectWaitMs = 20000;  // the dialog alone takes under two seconds at the test tick
 }
 
 class ConnectTest : public QObject {
@@ -59,7 +59,7 @@ class ConnectTest : public QObject {
     void ConnectTo(int nPort)
     {
         SelectPort(nPort);
-        ConnectButton()->click();   // runs the connect dialog until it closes
+        ConnectButton()->click();  // runs the connect dialog until it closes
         QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
     }
 
@@ -144,7 +144,7 @@ private slots:
         ShowTerminal();
         QWidget* pTerminal = Find<QWidget>(&View(), "terminalPage");
         auto* pEdit = Find<QLineEdit>(pTerminal, "commandEdit");
-        QVERIFY(Find<QPushButton>(&View(), "ctButton")->isVisible());   // not a PQD sensor
+        QVERIFY(Find<QPushButton>(&View(), "ctButton")->isVisible());  // not a PQD sensor
         Find<QPushButton>(&View(), "tm30Button")->click();
         QCOMPARE(pEdit->text(), QString("TM30"));
         QVERIFY(Sensor().WaitForCommands(1, 10s));
@@ -245,8 +245,8 @@ private slots:
         Find<QPushButton>(&View(), "checkPortsButton")->click();
         SelectPort(nPort);
         ConnectButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Failed to connect to sensor, check Port and baud rate"),
-                                 kConnectWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            ListContains(View(), "Failed to connect to sensor, check Port and baud rate"), kConnectWaitMs);
         QVERIFY(!m_pApp->Doc().m_bConnected);
         QCOMPARE(ConnectButton()->text(), QString("Connect"));
         QCOMPARE(LampCentre(Lamp()), QColor(250, 0, 0));
@@ -261,8 +261,8 @@ private slots:
         auto* pCombo = Find<QComboBox>(&View(), "portCombo");
         pCombo->setCurrentIndex(pCombo->findData(nPort));
         ConnectButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Failed to connect to sensor, check Port and baud rate"),
-                                 kConnectWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            ListContains(View(), "Failed to connect to sensor, check Port and baud rate"), kConnectWaitMs);
         QCOMPARE(CUiPrompts::MessagesShown(),
                  QStringList{QString("COM%1 could not be opened.\nNo such file or directory").arg(nPort)});
         QCOMPARE(ConnectButton()->text(), QString("Connect"));

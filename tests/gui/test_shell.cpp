@@ -66,7 +66,8 @@ private slots:
 
     void startUpShowsFourTabsHiddenToolbarAndPanes()
     {
-        QCOMPARE(Captions(), (QStringList{"Port Settings", "Terminal Window", "Data Capture", "Sensor Settings"}));
+        QCOMPARE(Captions(),
+                 (QStringList{"Port Settings", "Terminal Window", "Data Capture", "Sensor Settings"}));
         QCOMPARE(Tabs().GetCurSel(), 0);
         QCOMPARE(Tabs().VisiblePage(), 0);
         QCOMPARE(Frame().windowTitle(), QString("ORVAN Halyard"));
@@ -82,8 +83,8 @@ private slots:
         const QFontMetrics metrics(Frame().Pane(3)->font());
         QVERIFY(Frame().Pane(3)->width() >= metrics.horizontalAdvance("Time:" + QString(48, ' ')));
         // The clock pane follows the 1-second tick.
-        QTRY_VERIFY_WITH_TIMEOUT(Frame().Pane(3)->text().contains(QRegularExpression("^Time:  \\d\\d:\\d\\d:\\d\\d$")),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Frame().Pane(3)->text().contains(QRegularExpression("^Time:  \\d\\d:\\d\\d:\\d\\d$")), 10000);
         QVERIFY(View().Timers().IsRunning(TIMER_CLOCK));
 
         // The RS485 controls appear only with their option.
@@ -97,10 +98,12 @@ private slots:
         // Menu commands carry their prompts for the status bar.
         QCOMPARE(Find<QAction>(&Frame(), "exitAction")->statusTip(),
                  QString("Quit the application; prompts to save documents"));
-        QCOMPARE(Find<QAction>(&Frame(), "statusBarAction")->statusTip(), QString("Show or hide the status bar"));
+        QCOMPARE(Find<QAction>(&Frame(), "statusBarAction")->statusTip(),
+                 QString("Show or hide the status bar"));
         QCOMPARE(Find<QAction>(&Frame(), "testOptionAction")->statusTip(), QString("Display Test Tab"));
         QCOMPARE(Find<QAction>(&Frame(), "alsOptionAction")->statusTip(), QString("Display ALS Tab"));
-        QCOMPARE(Find<QAction>(&Frame(), "rs485OptionAction")->statusTip(), QString("Display RS485 settings"));
+        QCOMPARE(Find<QAction>(&Frame(), "rs485OptionAction")->statusTip(),
+                 QString("Display RS485 settings"));
         QCOMPARE(Frame().TempCalAction()->statusTip(), QString("Display PQD Temperature Calibration Tab"));
     }
 
@@ -143,11 +146,11 @@ private slots:
     {
         Find<QAction>(&Frame(), "alsOptionAction")->trigger();
         Find<QAction>(&Frame(), "testOptionAction")->trigger();
-        QCOMPARE(Captions(), (QStringList{"Port Settings", "Terminal Window", "Data Capture", "Sensor Settings",
-                                          "ALS Terminal", "Test Protocol"}));
+        QCOMPARE(Captions(), (QStringList{"Port Settings", "Terminal Window", "Data Capture",
+                                          "Sensor Settings", "ALS Terminal", "Test Protocol"}));
         QCOMPARE(View().m_nALSTab, 4);
         QCOMPARE(View().m_nTestTab, 5);
-        QCOMPARE(Tabs().GetCurSel(), 0);   // adding a tab keeps the selection
+        QCOMPARE(Tabs().GetCurSel(), 0);  // adding a tab keeps the selection
 
         Find<QAction>(&Frame(), "alsOptionAction")->trigger();
         QCOMPARE(Captions().last(), QString("Test Protocol"));
@@ -218,8 +221,8 @@ private slots:
 
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(list.count(), 0);
-        QCOMPARE(list.HorizontalExtent(), nWide);   // the extent never shrinks
-        Find<QPushButton>(&View(), "clearDataButton")->click();   // clearing an empty list is harmless
+        QCOMPARE(list.HorizontalExtent(), nWide);                // the extent never shrinks
+        Find<QPushButton>(&View(), "clearDataButton")->click();  // clearing an empty list is harmless
         QCOMPARE(list.count(), 0);
     }
 
@@ -263,7 +266,7 @@ private slots:
 
         Post(WM_START_SEQ, 1);
         QTRY_COMPARE(pDialog->ProgressLimit(), 915);
-        QCOMPARE(View().DiagDialog(), pDialog);   // the open dialog is reused
+        QCOMPARE(View().DiagDialog(), pDialog);  // the open dialog is reused
         QVERIFY(pDialog->Progress() < 2);
         QCOMPARE(pDialog->Message(), QString("Saving All Diagnostic Data"));
         QCOMPARE(pDialog->windowTitle(), QString("Diagnostics"));
@@ -299,7 +302,7 @@ private slots:
         QTRY_VERIFY(timers.IsRunning(TIMER_POLL));
         QCOMPARE(timers.Interval(TIMER_POLL), 7000);
         QCOMPARE(View().m_nPollTimer, uint32_t(TIMER_POLL));
-        Post(WM_POLL_START, 2);   // restarts with the new period
+        Post(WM_POLL_START, 2);  // restarts with the new period
         QTRY_COMPARE(timers.Interval(TIMER_POLL), 2000);
         Post(WM_POLL_STOP, 0);
         QTRY_VERIFY(!timers.IsRunning(TIMER_POLL));
@@ -340,7 +343,8 @@ private slots:
     {
         auto* pTerminal = Find<CTerminalWindow>(&View(), "terminalPage");
         QCOMPARE(Find<QPushButton>(pTerminal, "tm30Button")->toolTip(), QString("Sample Time 30 Seconds"));
-        QCOMPARE(Find<QPushButton>(pTerminal, "sendButton")->toolTip(), QString("Send the Command to the Sensor"));
+        QCOMPARE(Find<QPushButton>(pTerminal, "sendButton")->toolTip(),
+                 QString("Send the Command to the Sensor"));
         QCOMPARE(Find<QLineEdit>(pTerminal, "commandEdit")->text(), QString("Type Command to send here"));
         auto* pDump = Find<QPushButton>(pTerminal, "dumpAllButton");
         QVERIFY(!pDump->isEnabled());
@@ -400,8 +404,10 @@ private slots:
         CAboutDlg dialog(&Frame());
         dialog.OnInitDialog();
         QCOMPARE(dialog.m_strVersion, QString("Halyard, Version: %1.%2.%3.%4")
-                                          .arg(HALYARD_VERSION_MAJOR).arg(HALYARD_VERSION_MINOR)
-                                          .arg(HALYARD_VERSION_PATCH).arg(HALYARD_VERSION_TWEAK));
+                                          .arg(HALYARD_VERSION_MAJOR)
+                                          .arg(HALYARD_VERSION_MINOR)
+                                          .arg(HALYARD_VERSION_PATCH)
+                                          .arg(HALYARD_VERSION_TWEAK));
         QCOMPARE(Find<QLabel>(&dialog, "versionText")->text(), dialog.m_strVersion);
         SaveShot(&dialog, "about.png");
         QCOMPARE(VersionLine("Halyard", 1, 0, 13, 1), QString("Halyard, Version: 1.0.13.1"));
@@ -429,7 +435,7 @@ private slots:
         QTimer::singleShot(0, &dialog, [&] { Find<QPushButton>(&dialog, "yesButton")->click(); });
         QCOMPARE(dialog.DoModal(), IDYES);
         QCOMPARE(dialog.m_nTimeoutTimer, 0u);
-        QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });   // the close box counts as No
+        QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });  // the close box counts as No
         QCOMPARE(dialog.DoModal(), IDNO);
     }
 
@@ -440,7 +446,7 @@ private slots:
         led.SetLED(CDynamicLED::ID_LED_RED, CDynamicLED::ID_SHAPE_ROUND, 0, false, true);
         QCOMPARE(LampCentre(&led), QColor(250, 0, 0));
         QVERIFY(led.TimerRunning());
-        QTRY_VERIFY(!led.TimerRunning());   // drawn once, then the timer stops
+        QTRY_VERIFY(!led.TimerRunning());  // drawn once, then the timer stops
         led.ChangeColour(CDynamicLED::ID_LED_GREEN, true);
         QCOMPARE(LampCentre(&led), QColor(0, 250, 0));
         led.ChangeColour(CDynamicLED::ID_LED_GREEN, false);
@@ -483,7 +489,7 @@ private slots:
         QCOMPARE(PageIndexOfTab(2, 6, 5, 4), 2);
         QVERIFY(DataMessageReceived("ALS-DATA 12"));
         QVERIFY(DataMessageReceived(" 00,PW,12"));
-        QVERIFY(!DataMessageReceived("pw vs cp"));   // case-sensitive
+        QVERIFY(!DataMessageReceived("pw vs cp"));  // case-sensitive
         QVERIFY(!DataMessageReceived("BAD CMD"));
         QCOMPARE(WithDefaultExtension("/tmp/a", "TXT"), QString("/tmp/a.TXT"));
         QCOMPARE(WithDefaultExtension("/tmp/a.nvm", "NVM"), QString("/tmp/a.nvm"));

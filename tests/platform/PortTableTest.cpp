@@ -42,7 +42,7 @@ protected:
     fs::path m_root;
 };
 
-} // namespace
+}  // namespace
 
 TEST(PortName, NumberIsReadAfterCom)
 {
@@ -95,10 +95,10 @@ TEST_F(PortTableTest, ScanNumbersLegacyPortsFirstAndOthersInTheGaps)
 {
     AddTty("ttyS0", true, "4");
     AddTty("ttyS2", true, "4");
-    AddTty("ttyS3", true, "0");       // legacy port without hardware
+    AddTty("ttyS3", true, "0");  // legacy port without hardware
     AddTty("ttyUSB0", true, "", "FT232R USB UART");
     AddTty("ttyACM0", true);
-    AddTty("tty1", false);            // a virtual console, no driver
+    AddTty("tty1", false);  // a virtual console, no driver
     CPortTable& table = CPortTable::Instance();
     table.Pin(2, "/dev/ttyACM9");
     table.Scan(m_root.string());

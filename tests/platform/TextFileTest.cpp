@@ -26,7 +26,7 @@ std::string ReadRaw(const std::string& strPath)
     return ss.str();
 }
 
-} // namespace
+}  // namespace
 
 TEST(TextFile, WritesCrLfAndReadsLinesBack)
 {
@@ -35,13 +35,17 @@ TEST(TextFile, WritesCrLfAndReadsLinesBack)
         CTextFile file;
         ASSERT_TRUE(file.Open(path, CTextFile::modeCreate | CTextFile::modeWrite));
         file.WriteString("PW 1234\n");
-        file.WriteString(std::string("\xB0""C 12.5\nlast"));
-        EXPECT_EQ(ReadRaw(path), "PW 1234\r\n\xB0""C 12.5\r\nlast") << "each write is on disk at once";
+        file.WriteString(std::string("\xB0"
+                                     "C 12.5\nlast"));
+        EXPECT_EQ(ReadRaw(path), "PW 1234\r\n\xB0"
+                                 "C 12.5\r\nlast")
+            << "each write is on disk at once";
         file.Close();
     }
     {
         CTextFile file;
-        ASSERT_TRUE(file.Open(path, CTextFile::modeWrite | CTextFile::modeCreate | CTextFile::modeNoTruncate));
+        ASSERT_TRUE(
+            file.Open(path, CTextFile::modeWrite | CTextFile::modeCreate | CTextFile::modeNoTruncate));
         file.SeekToEnd();
         file.WriteString("\nappended\n");
     }
@@ -51,7 +55,10 @@ TEST(TextFile, WritesCrLfAndReadsLinesBack)
     std::vector<std::string> lines;
     while (file.ReadString(line))
         lines.push_back(line);
-    EXPECT_EQ(lines, (std::vector<std::string>{"PW 1234", "\xB0""C 12.5", "last", "appended"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"PW 1234",
+                                               "\xB0"
+                                               "C 12.5",
+                                               "last", "appended"}));
     fs::remove(path);
 }
 

@@ -21,7 +21,7 @@ bool WaitReadable(int fd)
     return ::poll(&pfd, 1, 10000) > 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
 {
@@ -66,7 +66,8 @@ TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
 
     port.Close();
     CSerialDevice again;
-    EXPECT_TRUE(again.Open(master.SlavePath(), 57600, 8, NOPARITY, ONESTOPBIT)) << "closing gives the port back";
+    EXPECT_TRUE(again.Open(master.SlavePath(), 57600, 8, NOPARITY, ONESTOPBIT))
+        << "closing gives the port back";
 }
 
 TEST(SerialDevice, RefusesWhatItCannotOpen)

@@ -26,7 +26,7 @@ uint32_t Held(CCircularBuffer& ring)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CircularBuffer, RefusesABlockThatWouldFillTheRingExactly)
 {
@@ -137,7 +137,8 @@ std::string TakePacket(CPacketBuffer& packets)
 bool AddPacket(CPacketBuffer& packets, const std::string& text)
 {
     uint32_t dwSize = 0;
-    return packets.AddData(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size())) &&
+    return packets.AddData(reinterpret_cast<const uint8_t*>(text.data()),
+                           static_cast<uint32_t>(text.size())) &&
            packets.FinalisePacket(dwSize) && dwSize == text.size();
 }
 
@@ -148,7 +149,7 @@ uint32_t InputLength(CPacketBuffer& packets)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PacketBuffer, FullBufferRefusesUntilOnePacketIsTaken)
 {

@@ -55,4 +55,4 @@ private:
     uint32_t m_nResult = 99;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

@@ -20,8 +20,8 @@ protected:
 
     void Feed(const std::string& text)
     {
-        ASSERT_TRUE(m_rx.AddData(reinterpret_cast<const uint8_t*>(text.data()),
-                                 static_cast<uint32_t>(text.size())));
+        ASSERT_TRUE(
+            m_rx.AddData(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size())));
     }
     bool Parse() { return ParseLines(m_rx, m_packets, '\n'); }
 
@@ -58,7 +58,7 @@ std::string DataLine(int n)
     return "D" + std::to_string(100 + n) + " 0010 01234 +12.3\r\n";
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(LineAssemblerTest, CarriageReturnEndsALineBeforeItsLineFeedArrives)
 {

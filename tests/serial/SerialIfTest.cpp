@@ -31,7 +31,8 @@ public:
     }
     void Arrive(const std::string& text)
     {
-        m_pRxBuffer->AddData(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()));
+        m_pRxBuffer->AddData(reinterpret_cast<const uint8_t*>(text.data()),
+                             static_cast<uint32_t>(text.size()));
     }
     uint32_t TxHeld()
     {
@@ -52,7 +53,7 @@ std::string Receive(CSerial_IF& serial)
     return std::string(reinterpret_cast<char*>(buffer), n);
 }
 
-} // namespace
+}  // namespace
 
 TEST(SerialIf, EventNamesCarryThePortNumber)
 {

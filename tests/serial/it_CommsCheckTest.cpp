@@ -22,10 +22,8 @@ TEST(CommsCheckThread, EachDataSignalBecomesOneCommsEvent)
     }
     EXPECT_TRUE(watcher.Stop());
     EXPECT_EQ(watcher.Result(), 0u);
-    const std::vector<PostedMessage> expected{{WM_COMMS_EVENT, 1, 0},
-                                              {WM_COMMS_EVENT, 1, 0},
-                                              {WM_COMMS_EVENT, 1, 0},
-                                              {WM_THREAD_END, 0, 0}};
+    const std::vector<PostedMessage> expected{
+        {WM_COMMS_EVENT, 1, 0}, {WM_COMMS_EVENT, 1, 0}, {WM_COMMS_EVENT, 1, 0}, {WM_THREAD_END, 0, 0}};
     EXPECT_EQ(frame.Messages(), expected);
 }
 

@@ -33,7 +33,8 @@ std::string PortName(int nPort)
 std::string DataLine(int n)
 {
     char szLine[96];
-    std::snprintf(szLine, sizeof szLine, "DM 00 %04d 00123 01234 +12.5 0000 0  1.23  0.00 000 0000 00 %04d\r\n", n, n);
+    std::snprintf(szLine, sizeof szLine,
+                  "DM 00 %04d 00123 01234 +12.5 0000 0  1.23  0.00 000 0000 00 %04d\r\n", n, n);
     return szLine;
 }
 
@@ -94,7 +95,7 @@ protected:
     CInspectableSerial m_serial;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SerialPortTest, ExchangesCommandAndReplyThroughThePortTable)
 {

@@ -48,7 +48,8 @@ TEST(SimSensorModel, IdentifiesItsModel)
 TEST(SimSensorModel, RefusesWhatItDoesNotKnow)
 {
     CSensorModel model("ZRT-630", 0, false);
-    for (const char* szCommand : {"XYZ", "jm?", "V150?", "V-1?", "OS10100000", "V12,abc", "TEST,1,2", "ALS-FOO", "CE"})
+    for (const char* szCommand :
+         {"XYZ", "jm?", "V150?", "V-1?", "OS10100000", "V12,abc", "TEST,1,2", "ALS-FOO", "CE"})
         EXPECT_EQ(Reply(model, szCommand), "BAD CMD") << szCommand;
 }
 
@@ -86,7 +87,7 @@ TEST(SimSensorModel, NvramWritesNeedTheWriteEnableBits)
     Reply(model, "OS1010000000000000");
     EXPECT_EQ(Reply(model, "V12,123"), "V12,123");
     EXPECT_EQ(Reply(model, "V12?"), "00123");
-    Reply(model, "OS1000000000000000");   // 100 is not 101
+    Reply(model, "OS1000000000000000");  // 100 is not 101
     EXPECT_EQ(Reply(model, "V12,124"), "BAD CMD");
     Reply(model, "OS1110000000000000");
     EXPECT_EQ(Reply(model, "V12,124"), "BAD CMD");
@@ -107,7 +108,7 @@ TEST(SimSensorModel, NvramVariableNineIsTheOperatingState)
 TEST(SimSensorModel, RemoteMaintenanceLineCarriesTheTemperature)
 {
     CSensorModel model("PQD-025", 0, false);
-    model.SetRawTemperature(21.8);   // offset 0.5 in V63 -> reports 21.3
+    model.SetRawTemperature(21.8);  // offset 0.5 in V63 -> reports 21.3
     const std::string strLine = Reply(model, "R?");
     EXPECT_GE(strLine.size(), 75U);
     EXPECT_DOUBLE_EQ(ReadRemTemperature(strLine), 21.3);
@@ -139,7 +140,7 @@ TEST(SimSensorModel, OptionsChangeTheDataMessage)
 {
     CSensorModel model("ZRT-650", 0, false);
     const std::string strPlain = model.DataMessage();
-    model.SetOptions(0x0021);   // date/time and checksum
+    model.SetOptions(0x0021);  // date/time and checksum
     const std::string strFull = model.DataMessage();
     EXPECT_EQ(strFull[2], '/');
     EXPECT_EQ(strFull[5], '/');
@@ -187,14 +188,18 @@ TEST(SimSensorModel, TestModeSendsTheTestForm)
 // receiving side, or a query would be taken for a measurement.
 TEST(SimSensorModel, QueryRepliesNeverLookLikeDataMessages)
 {
-    const char* kCommands[] = {"OK", "JM?", "OS?", "V9?", "OP?", "ADR?", "R?", "A?", "AC", "M?", "XW?", "RST", "PV?",
-                               "P?", "BT?", "BB?", "T?", "C?", "WT?", "XF?", "SN?", "JRO?", "JAO?", "JAI?", "JAL?",
-                               "JCC?", "XS?", "TR?", "XR?", "DHO", "DHX", "TM30", "TM60", "CO", "CE", "CT", "CA",
-                               "CX", "OSNVW5", "V63,18", "V5?", "TEST,05,4.50,0,0,00,", "TEST,0", "ALS-R?",
-                               "ALS-PV?", "ALS-S?", "ALS-SN?", "ALS-OS?", "ALS-C?", "ALS-XF?", "ALS-V5?", "ALS-VF1?",
-                               "ALS-ADR?", "ALS-OSNVW5", "ALS-V5,3", "ALS-OSNVW0", "ALS-RST", "OSNVW0"};
-    for (const char* szModel : {"LMW-40", "PQD-015", "PQD-025", "PQD-035", "PQD-045", "KV-310", "ZRT-610", "ZRT-630",
-                                "ZRT-650", "NOT SET"}) {
+    const char* kCommands[] = {
+        "OK",      "JM?",     "OS?",      "V9?",      "OP?",        "ADR?",     "R?",
+        "A?",      "AC",      "M?",       "XW?",      "RST",        "PV?",      "P?",
+        "BT?",     "BB?",     "T?",       "C?",       "WT?",        "XF?",      "SN?",
+        "JRO?",    "JAO?",    "JAI?",     "JAL?",     "JCC?",       "XS?",      "TR?",
+        "XR?",     "DHO",     "DHX",      "TM30",     "TM60",       "CO",       "CE",
+        "CT",      "CA",      "CX",       "OSNVW5",   "V63,18",     "V5?",      "TEST,05,4.50,0,0,00,",
+        "TEST,0",  "ALS-R?",  "ALS-PV?",  "ALS-S?",   "ALS-SN?",    "ALS-OS?",  "ALS-C?",
+        "ALS-XF?", "ALS-V5?", "ALS-VF1?", "ALS-ADR?", "ALS-OSNVW5", "ALS-V5,3", "ALS-OSNVW0",
+        "ALS-RST", "OSNVW0"};
+    for (const char* szModel : {"LMW-40", "PQD-015", "PQD-025", "PQD-035", "PQD-045", "KV-310", "ZRT-610",
+                                "ZRT-630", "ZRT-650", "NOT SET"}) {
         CSensorModel model(szModel, 42, false);
         for (const char* szCommand : kCommands) {
             for (const std::string& strReply : model.Execute(szCommand, kT0))
@@ -222,7 +227,8 @@ TEST(SimSensorModel, AttachedAls)
     EXPECT_EQ(Reply(model, "ALS-OSNVW0"), "ALS NVRAM WRITE OFF");
     EXPECT_EQ(Reply(model, "ALS-V5,1"), "BAD CMD");
     EXPECT_EQ(model.Als().GetVariable(5), 123);
-    EXPECT_EQ(model.GetNvram(5), CSensorModel("ZRT-630", 7, false).GetNvram(5)) << "ALS writes stay in the ALS";
+    EXPECT_EQ(model.GetNvram(5), CSensorModel("ZRT-630", 7, false).GetNvram(5))
+        << "ALS writes stay in the ALS";
 }
 
 TEST(SimSensorModel, CalibrationCommandsNeedInitialising)

@@ -38,7 +38,7 @@ TEST(SimUnframe, AcceptsGoodFramesAndThePlaceholder)
     EXPECT_EQ(framed.nAddress, 7);
     EXPECT_EQ(framed.strPayload, "JM?");
 
-    framed = UnframeLine(":0700");   // empty payload, LRC of "07" is 0x99
+    framed = UnframeLine(":0700");  // empty payload, LRC of "07" is 0x99
     EXPECT_EQ(framed.status, FramedLine::Status::BadLrc);
     EXPECT_EQ(UnframeLine(":0799").status, FramedLine::Status::Ok);
 }
@@ -63,8 +63,8 @@ TEST(SimRegisters, TextForms)
     EXPECT_EQ(RegisterReplyText(0xFFFF), "11111111,11111111");
     EXPECT_EQ(ParseRegisterCommandText("1010000000000001"), 0xA001);
     EXPECT_EQ(ParseRegisterCommandText("0000000000000000"), 0);
-    EXPECT_FALSE(ParseRegisterCommandText("101000000000001"));     // 15 digits
-    EXPECT_FALSE(ParseRegisterCommandText("10100000000000011"));   // 17 digits
+    EXPECT_FALSE(ParseRegisterCommandText("101000000000001"));    // 15 digits
+    EXPECT_FALSE(ParseRegisterCommandText("10100000000000011"));  // 17 digits
     EXPECT_FALSE(ParseRegisterCommandText("1010000000000002"));
     EXPECT_FALSE(ParseRegisterCommandText("10100000,0000000"));
 }

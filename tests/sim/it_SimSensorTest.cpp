@@ -89,8 +89,8 @@ TEST_F(SimSensorIt, RegisterWritesAndWriteProtection)
 TEST_F(SimSensorIt, Rs485AnswersOnlyItsOwnWellFramedLines)
 {
     StartSensor(Bus(7));
-    ASSERT_TRUE(m_pClient->WriteLine("JM?"));                    // unaddressed
-    ASSERT_TRUE(m_pClient->WriteLine(FrameLine(8, "JM?")));      // another sensor
+    ASSERT_TRUE(m_pClient->WriteLine("JM?"));                // unaddressed
+    ASSERT_TRUE(m_pClient->WriteLine(FrameLine(8, "JM?")));  // another sensor
     ASSERT_TRUE(m_pClient->WriteLine(FrameLine(7, "OS?", LrcStyle::Wrong)));
     ASSERT_TRUE(m_pClient->WriteLine(FrameLine(7, "JM?")));
     const std::optional<std::string> strReply = m_pClient->ReadLine();

@@ -18,23 +18,31 @@ namespace halyard::test {
 
 class CDocPump {
 public:
-    CDocPump(CHalyardDoc& doc, CRecordingHost& host) : m_doc(doc), m_host(host) {}
+    CDocPump(CHalyardDoc& doc, CRecordingHost& host)
+        : m_doc(doc)
+        , m_host(host)
+    {}
 
     // Handles every message logged since the last call.
-    void Pump() {
+    void Pump()
+    {
         const std::vector<LoggedMessage> log = m_host.Log();
-        for (; m_nNext < log.size(); ++m_nNext) Handle(log[m_nNext]);
+        for (; m_nNext < log.size(); ++m_nNext)
+            Handle(log[m_nNext]);
     }
 
     // Pumps until the condition holds or the deadline passes; the result is the
     // condition's last value.
     template <typename Condition>
-    bool PumpUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    bool PumpUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             Pump();
-            if (condition()) return true;
-            if (std::chrono::steady_clock::now() >= deadline) return false;
+            if (condition())
+                return true;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }
@@ -46,7 +54,8 @@ public:
     std::vector<std::string> m_lines;   // received lines, as the list shows them
 
 private:
-    void Handle(const LoggedMessage& logged) {
+    void Handle(const LoggedMessage& logged)
+    {
         const PostedMessage& msg = logged.message;
         if (logged.target == Target::Frame) {
             if (msg.nMsg == WM_COMMS_EVENT) {
@@ -75,4 +84,4 @@ private:
     size_t m_nNext = 0;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

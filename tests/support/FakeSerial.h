@@ -21,7 +21,8 @@ public:
     // Answers for one sent line (without its CR LF): packets to hand back.
     using Responder = std::function<std::vector<std::string>(const std::string& strSentLine)>;
 
-    bool Initialise(const std::string& lpszPortName, int nPort, const std::string&, uint8_t) override {
+    bool Initialise(const std::string& lpszPortName, int nPort, const std::string&, uint8_t) override
+    {
         ++m_nInitCalls;
         m_strOpenedName = lpszPortName;
         if (!m_bOpenSucceeds) {
@@ -36,7 +37,8 @@ public:
         return true;
     }
 
-    void Close() override {
+    void Close() override
+    {
         ++m_nCloseCalls;
         CollectSent();
         m_pTxBuffer.reset();
@@ -44,10 +46,13 @@ public:
         m_bPortOpen = false;
     }
 
-    uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t) override {
-        if (pbyBuffer == nullptr || pdwBytesReceived == nullptr || !m_bPortOpen) return 0;
+    uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t) override
+    {
+        if (pbyBuffer == nullptr || pdwBytesReceived == nullptr || !m_bPortOpen)
+            return 0;
         CollectSent();
-        if (m_packets.empty()) return 0;
+        if (m_packets.empty())
+            return 0;
         const std::string strPacket = m_packets.front().substr(0, SERIAL_CHUNK_SIZE - 1);
         m_packets.pop_front();
         std::memcpy(pbyBuffer, strPacket.data(), strPacket.size());
@@ -62,16 +67,19 @@ public:
     size_t PacketsWaiting() const { return m_packets.size(); }
 
     // Every byte sent since the port was opened (or since ClearSent).
-    const std::string& Sent() {
+    const std::string& Sent()
+    {
         CollectSent();
         return m_strSent;
     }
     // The sent lines without their CR LF.
-    std::vector<std::string> SentLines() {
+    std::vector<std::string> SentLines()
+    {
         CollectSent();
         return m_sentLines;
     }
-    void ClearSent() {
+    void ClearSent()
+    {
         CollectSent();
         m_strSent.clear();
         m_sentLines.clear();
@@ -85,8 +93,10 @@ public:
     std::string m_strOpenedName;
 
 private:
-    void CollectSent() {
-        if (!m_pTxBuffer) return;
+    void CollectSent()
+    {
+        if (!m_pTxBuffer)
+            return;
         uint8_t byChunk[SERIAL_CHUNK_SIZE];
         uint32_t dwLength = 0;
         while (m_pTxBuffer->GetData(byChunk, &dwLength, sizeof byChunk) && dwLength > 0) {
@@ -97,7 +107,8 @@ private:
             std::string strLine = m_strPartial.substr(0, nEnd);
             m_strPartial.erase(0, nEnd + 2);
             if (m_responder)
-                for (std::string& strPacket : m_responder(strLine)) m_packets.push_back(std::move(strPacket));
+                for (std::string& strPacket : m_responder(strLine))
+                    m_packets.push_back(std::move(strPacket));
             m_sentLines.push_back(std::move(strLine));
         }
     }
@@ -108,4 +119,4 @@ private:
     std::vector<std::string> m_sentLines;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

@@ -52,4 +52,4 @@ private:
     std::vector<PostedMessage> m_messages;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

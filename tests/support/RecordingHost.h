@@ -32,21 +32,25 @@ public:
     IMessageTarget& Views() override { return m_views; }
     IMessageTarget& MainWindow() override { return m_frame; }
 
-    int MessageBox(const std::string& strText, unsigned nType) override {
+    int MessageBox(const std::string& strText, unsigned nType) override
+    {
         m_messageBoxes.emplace_back(strText, nType);
         return m_nMessageBoxAnswer;
     }
 
     void SetTitle(const std::string& strTitle) override { m_titles.push_back(strTitle); }
 
-    void RunConnectDialog(CConnectLogic& logic) override {
+    void RunConnectDialog(CConnectLogic& logic) override
+    {
         ++m_nConnectDialogs;
         m_connectStatuses.clear();
-        if (m_connectSerial) logic.UseSerial(m_connectSerial());
+        if (m_connectSerial)
+            logic.UseSerial(m_connectSerial());
         logic.OnInitDialog();
         m_connectStatuses.push_back(logic.Status());
         for (int nTick = 1; !logic.IsFinished() && nTick <= kMaxTicks; ++nTick) {
-            if (m_beforeTick) m_beforeTick(logic, nTick);
+            if (m_beforeTick)
+                m_beforeTick(logic, nTick);
             logic.OnTimer(TIMER_CONNECT_DLG);
             m_connectStatuses.push_back(logic.Status());
         }
@@ -56,18 +60,21 @@ public:
     // Views and frame separately, and one ordered log of both.
     const CMessageRecorder& ViewMessages() const { return m_views; }
     const CMessageRecorder& FrameMessages() const { return m_frame; }
-    std::vector<LoggedMessage> Log() const {
+    std::vector<LoggedMessage> Log() const
+    {
         std::lock_guard lock(m_mutex);
         return m_log;
     }
-    size_t LogSize() const {
+    size_t LogSize() const
+    {
         std::lock_guard lock(m_mutex);
         return m_log.size();
     }
     // Messages nMsg posted to the views (any wParam).
     size_t ViewCount(uint32_t nMsg) const { return CountOf(Target::Views, nMsg); }
     size_t FrameCount(uint32_t nMsg) const { return CountOf(Target::Frame, nMsg); }
-    void ClearMessages() {
+    void ClearMessages()
+    {
         std::lock_guard lock(m_mutex);
         m_log.clear();
         m_views.Clear();
@@ -89,8 +96,12 @@ private:
 
     class CTarget : public IMessageTarget {
     public:
-        CTarget(CRecordingHost& host, Target target) : m_host(host), m_target(target) {}
-        void PostMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) override {
+        CTarget(CRecordingHost& host, Target target)
+            : m_host(host)
+            , m_target(target)
+        {}
+        void PostMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) override
+        {
             std::lock_guard lock(m_host.m_mutex);
             m_recorder.PostMessage(nMsg, wParam, lParam);
             m_host.m_log.push_back({m_target, {nMsg, wParam, lParam}});
@@ -104,10 +115,12 @@ private:
         CMessageRecorder m_recorder;
     };
 
-    size_t CountOf(Target target, uint32_t nMsg) const {
+    size_t CountOf(Target target, uint32_t nMsg) const
+    {
         std::lock_guard lock(m_mutex);
         size_t n = 0;
-        for (const LoggedMessage& logged : m_log) n += logged.target == target && logged.message.nMsg == nMsg ? 1 : 0;
+        for (const LoggedMessage& logged : m_log)
+            n += logged.target == target && logged.message.nMsg == nMsg ? 1 : 0;
         return n;
     }
 
@@ -117,4 +130,4 @@ private:
     CTarget m_frame{*this, Target::Frame};
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

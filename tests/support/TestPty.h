@@ -109,4 +109,4 @@ private:
     std::string m_strSlave;
 };
 
-} // namespace halyard::test
+}  // namespace halyard::test

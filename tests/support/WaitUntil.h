@@ -20,4 +20,4 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = std::chr
     return true;
 }
 
-} // namespace halyard::test
+}  // namespace halyard::test
