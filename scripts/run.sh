@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh build -DHALYARD_GUI=ON -DHALYARD_SANITIZE=OFF
+HALYARD_TARGETS="halyard halyard-sim" bash scripts/build.sh build -DHALYARD_GUI=ON -DHALYARD_SANITIZE=OFF
 if [ -x build/src/shell/halyard ]; then
   exec build/src/shell/halyard --simulate "$@"
 fi
