@@ -3,7 +3,6 @@
 // closing, reconnecting and the sensor hanging up. The test's thread plays the
 // UI thread: CDocPump answers what the document and its threads post.
 #include <chrono>
-#include <iostream>
 
 #include "DocPump.h"
 #include "RecordingHost.h"
@@ -69,7 +68,6 @@ protected:
 
 TEST_F(Connection, ConnectTalkCloseAndReconnect)
 {
-    const auto start = std::chrono::steady_clock::now();
     CHalyardDoc& doc = *m_pDoc;
     ASSERT_TRUE(ConnectAndForget());
     EXPECT_TRUE(m_host.m_bConnectIdentified);
@@ -117,11 +115,6 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect)
     ASSERT_TRUE(m_pPort->Sim().WaitForCommands(1, std::chrono::seconds(5)));
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_host.ViewCount(WM_COMMS_DATA) > 0; }));
     EXPECT_TRUE(doc.m_bConnected);
-    std::cout << "[ measure  ] connect, talk, close and reconnect took "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                       start)
-                     .count()
-              << " ms\n";
 }
 
 TEST_F(Connection, OneTimeoutPerSilence)
