@@ -11,8 +11,6 @@ namespace halyard {
 
 namespace {
 
-constexpr const char* kDataInEventBase = "QRM_EVENT_COMMS_DATA_IN";
-constexpr uint8_t kLineEnd = 10;
 constexpr int kTimeoutAfterResult = 3;
 // Lines read in one tick at most; the packet buffer holds 40, the rest wait.
 constexpr int kMaxReadsPerTick = 2 * static_cast<int>(SERIAL_PACKET_SLOTS);
@@ -106,7 +104,7 @@ bool CConnectLogic::OnInitDialog()
 {
     BuildCommandLine("OK");
     Serial().SetBaudRate(m_dwBaudRate);
-    if (Serial().Initialise(ComPortName(m_nPort), m_nPort, kDataInEventBase, kLineEnd)) {
+    if (Serial().Initialise(ComPortName(m_nPort), m_nPort, DATA_IN_EVENT_BASE, LINE_END_CHAR)) {
         m_bPortOpen = true;
         m_bPortFailed = false;
         m_nTriesLeft = static_cast<int16_t>(m_nRetries);

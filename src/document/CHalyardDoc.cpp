@@ -14,8 +14,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kPauseAfterClose{1000};
 constexpr std::chrono::milliseconds kPauseInDestructor{5000};
-constexpr uint8_t kLineEnd = 10;
-constexpr const char* kDataInEventBase = "QRM_EVENT_COMMS_DATA_IN";
 
 std::string PortStatusText(int nPort, uint32_t dwBaudRate)
 {
@@ -109,7 +107,6 @@ bool CHalyardDoc::ConnectToSensor()
         CloseConnection(false);
 
     std::string strTitle;
-    const std::string strPortName = ComPortName(m_nPort);
     m_pRxPackets.reset();
     m_byRxData.fill(0);
 
@@ -128,7 +125,7 @@ bool CHalyardDoc::ConnectToSensor()
     m_bPQDSensor = logic.IsPQDSensor();
 
     m_Serial.SetBaudRate(m_dwBaudRate);
-    if (!m_Serial.Initialise(ComPortName(m_nPort), m_nPort, kDataInEventBase, kLineEnd)) {
+    if (!m_Serial.Initialise(ComPortName(m_nPort), m_nPort, DATA_IN_EVENT_BASE, LINE_END_CHAR)) {
         // Identified a moment ago, yet the port would not open again: the
         // views say that the connection failed rather than staying silent.
         PostToViews(WM_COMMS_NO_CONNECT);

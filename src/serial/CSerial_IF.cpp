@@ -27,7 +27,7 @@ std::string SerialEventName(const char* szBase, int nPort)
 
 std::string DataInEventName(int nPort)
 {
-    return "QRM_EVENT_COMMS_DATA_IN" + std::to_string(nPort);
+    return DATA_IN_EVENT_BASE + std::to_string(nPort);
 }
 
 std::string HangUpEventName(int nPort)

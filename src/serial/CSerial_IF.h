@@ -34,6 +34,10 @@
 
 namespace halyard {
 
+// Base of the data-in event name (the port number follows) and the byte that
+// ends a received line; every owner passes these to Initialise.
+constexpr const char* DATA_IN_EVENT_BASE = "QRM_EVENT_COMMS_DATA_IN";
+constexpr uint8_t LINE_END_CHAR = 10;
 constexpr uint32_t E_FAIL = 0x80004005u;
 constexpr uint32_t SERIAL_BUFFER_SIZE = 40960;
 constexpr uint32_t SERIAL_PACKET_SLOTS = 40;
@@ -128,8 +132,8 @@ protected:
     std::array<uint8_t, SERIAL_CHUNK_SIZE> m_byTxChunk{};
     std::array<uint8_t, SERIAL_CHUNK_SIZE> m_byRxChunk{};
     std::unique_ptr<CPacketBuffer> m_pPacketBuffer;
-    std::string m_szDataInEventName = "QRM_EVENT_COMMS_DATA_IN";
-    uint8_t m_byEndChar = 10;
+    std::string m_szDataInEventName = DATA_IN_EVENT_BASE;
+    uint8_t m_byEndChar = LINE_END_CHAR;
     std::atomic<uint64_t> m_nPassCount{0};
 };
 
