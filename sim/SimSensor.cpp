@@ -142,10 +142,4 @@ void CSimSensor::SetDecimalOpState(bool bDecimal)
     m_pEngine->ChangeModel([bDecimal](CSensorModel& model) { model.SetDecimalOpState(bDecimal); });
 }
 
-int CSimSensor::AlsVariable(int nIndex) const
-{
-    return m_pEngine->WithModel(
-        [nIndex](const CSensorModel& model) { return model.Als().GetVariable(nIndex); });
-}
-
 }  // namespace halyard::sim

@@ -83,7 +83,6 @@ public:
     bool InTestMode() const;
     bool NvramWriteEnabled() const;  // bits 15-13 of the operating state are 101
     void SetDecimalOpState(bool bDecimal);
-    int AlsVariable(int nIndex) const;
 
 private:
     std::unique_ptr<CSimEngine> m_pEngine;

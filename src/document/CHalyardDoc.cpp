@@ -76,7 +76,6 @@ void CHalyardDoc::PostToFrame(uint32_t nMsg, uintptr_t wParam, intptr_t lParam)
 
 void CHalyardDoc::SetTitle(const std::string& strTitle)
 {
-    m_strTitle = strTitle;
     m_host.SetTitle(strTitle);
 }
 

@@ -107,7 +107,6 @@ public:
     std::string m_strPortStatus;
     std::string m_strModelName;
     int m_nModelNumber = -1;
-    std::string m_strTitle;
 
     // --- Protocol engine --------------------------------------------------
     std::array<uint8_t, CMD_SLOT_SIZE> m_byRxData{};
@@ -157,9 +156,6 @@ public:
     int16_t m_nLogMinutes = 0;
     int16_t m_nLogHours = 0;
     std::string m_strPollText;
-    bool m_bDailyDone = false;
-    bool m_bCaptureADone = false;
-    bool m_bResetADone = false;
 
     // --- Sequences (NVRAM load, dumps, parameter upload) -------------------
     bool m_bNVRAMLoad = false;
@@ -172,8 +168,6 @@ public:
     bool m_bStepFailed = false;
     int32_t m_nWaitTicks = 0;
     int32_t m_nSeqStep = 0;
-    std::string m_strLoadLine;
-    std::string m_strCapture;
 
 protected:
     // A step of a sequence paced by timer 8: the sequence's flag and its step.

@@ -1,7 +1,6 @@
 #include "TextFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -181,14 +180,6 @@ void CTextFile::Flush()
     // log record wait for the disk.
     if (m_fd < 0)
         Throw(EBADF);
-}
-
-uint64_t CTextFile::GetLength() const
-{
-    struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
-        Throw(m_fd < 0 ? EBADF : errno);
-    return static_cast<uint64_t>(st.st_size);
 }
 
 }  // namespace halyard

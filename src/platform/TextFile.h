@@ -74,7 +74,6 @@ public:
     // False at the end of the file.
     bool ReadString(std::string& strLine);
     void Flush();
-    uint64_t GetLength() const;
     const std::string& GetFilePath() const { return m_strPath; }
 
 private:

@@ -91,8 +91,6 @@ public:
     bool IsPortOpen() const { return m_bPortOpen; }
     bool IsHungUp() const { return m_bHungUp; }
     uint32_t GetLastError() const { return m_dwLastError; }
-    uint32_t GetBaudRate() const { return m_dwBaudRate; }
-    int GetPort() const { return m_nPort; }
     const std::string& GetDataInEventName() const { return m_szDataInEventName; }
     // Passes of the comm watch loop so far; lets tests see that an idle or
     // hung-up port does not make the thread spin.
