@@ -1,10 +1,15 @@
 #include "CReceivedDataList.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cmath>
 
+#include "CReceivedDataModel.h"
 #include "DialogUnits.h"
 #include "resources/Resource.h"
 
@@ -16,70 +21,115 @@ const char* const kSampleLine =
     " 108,2.474,27.2,11.8,5.00,11.9,00.01,00.00,099,100,100,00,00,00,+023.5,4040,00000,03,"
     "09472,0000,1203,1232,-126.4,+023.5,01792";
 
+// Draws a row from the line's shaped text: no measuring, no layout per paint.
+// Every row is as wide as the list's horizontal extent.
+class CLineDelegate : public QStyledItemDelegate {
+public:
+    CLineDelegate(const CReceivedDataModel& model, const int& nExtent, QObject* pParent)
+        : QStyledItemDelegate(pParent)
+        , m_model(model)
+        , m_nExtent(nExtent)
+    {}
+
+    void paint(QPainter* pPainter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        if (index.row() >= m_model.Count())
+            return;
+        const QStyle* pStyle = option.widget != nullptr ? option.widget->style() : nullptr;
+        const int nMargin = pStyle != nullptr ? pStyle->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1 : 3;
+        const QFontMetrics metrics(option.font);
+        pPainter->save();
+        pPainter->setFont(option.font);
+        pPainter->setPen(option.palette.color(QPalette::Text));
+        const QPoint topLeft(option.rect.left() + nMargin,
+                             option.rect.top() + (option.rect.height() - metrics.height()) / 2);
+        pPainter->drawStaticText(topLeft, m_model.Shaped(index.row(), option.font));
+        pPainter->restore();
+        if ((option.state & QStyle::State_HasFocus) != 0 && pStyle != nullptr) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor = option.palette.color(QPalette::Base);
+            pStyle->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, pPainter, option.widget);
+        }
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        return {m_nExtent, QFontMetrics(option.font).height() + 2};
+    }
+
+private:
+    const CReceivedDataModel& m_model;
+    const int& m_nExtent;
+};
+
 }  // namespace
 
 CReceivedDataList::CReceivedDataList(QWidget* pParent)
-    : QListWidget(pParent)
+    : QListView(pParent)
+    , m_pModel(new CReceivedDataModel(MAX_LINES, this))
 {
     SetControlId(this, IDC_LIST_DATA, "listData");
+    setModel(m_pModel);
+    setItemDelegate(new CLineDelegate(*m_pModel, m_nHorizontalExtent, this));
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::StrongFocus);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setUniformItemSizes(true);
+    const QFontMetrics metrics(font());
+    m_nSampleWidth = metrics.horizontalAdvance(QString::fromLatin1(kSampleLine)) + metrics.averageCharWidth();
 }
 
-int CReceivedDataList::LineWidth(const QString& strLine) const
-{
-    const QFontMetrics metrics(font());
-    return metrics.horizontalAdvance(strLine) + metrics.averageCharWidth();
-}
+CReceivedDataList::~CReceivedDataList() = default;
 
 QString CReceivedDataList::UpdateDataList(const QString& szLine)
 {
     QString strLine = szLine;
     strLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    auto* pItem = new QListWidgetItem(strLine);
-    addItem(pItem);
-    const int n = count();
-    if (n > 0) {
-        setCurrentRow(n - 1);
-        scrollToItem(item(n - 1));
-    }
-    bool bRecalc = false;
-    if (n > MAX_LINES) {
-        delete takeItem(0);
-        bRecalc = true;
-    }
-    ScrollListBox(strLine, bRecalc);
+    m_bShifting = true;
+    m_pModel->Append(strLine);  // a full list drops its oldest line here
+    m_bShifting = false;
+    ScrollListBox(m_pModel->Shaped(m_pModel->Count() - 1, font()).size().width());
+    const QModelIndex newest = m_pModel->index(m_pModel->Count() - 1);
+    setCurrentIndex(newest);
+    scrollTo(newest);
+    // Lay out now rather than at the next pass of the event loop, so that no
+    // paint comes between the change and its layout.
+    executeDelayedItemsLayout();
     return strLine;
 }
 
-void CReceivedDataList::ScrollListBox(const QString& szLine, bool bRecalcList)
+void CReceivedDataList::ScrollListBox(qreal dLineWidth)
 {
-    int nWidth = LineWidth(QString::fromLatin1(kSampleLine));
-    if (bRecalcList) {
-        for (int i = 0; i < count(); ++i)
-            nWidth = std::max(nWidth, LineWidth(item(i)->text()));
-    } else {
-        nWidth = std::max(nWidth, LineWidth(szLine));
-    }
-    const int nHeight = QFontMetrics(font()).height() + 2;
+    // Every line still in the list was measured when it was added and the
+    // extent never shrinks, so dropping the oldest line cannot change it:
+    // only the new line counts. It is measured as it is laid out for drawing.
+    const int nWidth =
+        std::max(m_nSampleWidth, static_cast<int>(std::ceil(dLineWidth)) + fontMetrics().averageCharWidth());
     if (m_nHorizontalExtent < nWidth) {
-        // The extent only grows: every row is made as wide as it.
         m_nHorizontalExtent = nWidth;
-        for (int i = 0; i < count(); ++i)
-            item(i)->setSizeHint(QSize(m_nHorizontalExtent, nHeight));
-    } else {
-        item(count() - 1)->setSizeHint(QSize(m_nHorizontalExtent, nHeight));
+        scheduleDelayedItemsLayout();  // the rows' width is the extent
     }
 }
 
 void CReceivedDataList::ClearLines()
 {
     // The extent stays as it was.
-    clear();
+    m_pModel->Clear();
+}
+
+int CReceivedDataList::count() const
+{
+    return m_pModel->Count();
+}
+
+QString CReceivedDataList::Line(int nRow) const
+{
+    return m_pModel->Line(nRow);
 }
 
 QStringList CReceivedDataList::Lines() const
@@ -87,8 +137,40 @@ QStringList CReceivedDataList::Lines() const
     QStringList lines;
     lines.reserve(count());
     for (int i = 0; i < count(); ++i)
-        lines.append(item(i)->text());
+        lines.append(m_pModel->Line(i));
     return lines;
+}
+
+void CReceivedDataList::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                    const QList<int>& roles)
+{
+    // A full list shifts every row's text up by one. The rows keep their
+    // size, so the list view's own handler (which lays out every row again
+    // and repaints the scroll bars) and the item view's (which measures every
+    // row) are not needed: the picture moves up one row and only the bottom
+    // row is drawn (when several lines come between two paints, the rows are
+    // drawn again instead). With the focus frame on the newest row, or a screen reader
+    // listening, everything is redrawn and reported the usual way.
+    if (!m_bShifting || hasFocus() || QAccessible::isActive()) {
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    if (m_bPaintPending) {
+        // A shift not yet painted: its exposed row would be moved unpainted.
+        viewport()->update();
+        return;
+    }
+    viewport()->scroll(0, -sizeHintForRow(0));
+    // The rows need not end at the bottom edge: the newest row is drawn
+    // wherever it is, not only the strip the shift uncovered.
+    viewport()->update(visualRect(bottomRight));
+    m_bPaintPending = true;
+}
+
+void CReceivedDataList::paintEvent(QPaintEvent* pEvent)
+{
+    m_bPaintPending = false;
+    QListView::paintEvent(pEvent);
 }
 
 void CReceivedDataList::mouseDoubleClickEvent(QMouseEvent* pEvent)

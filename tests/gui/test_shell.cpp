@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -206,8 +208,8 @@ private slots:
         for (int i = 1; i <= 501; ++i)
             View().UpdateDataList(QString("line %1").arg(i));
         QCOMPARE(list.count(), 500);
-        QCOMPARE(list.item(0)->text(), QString("line 2"));
-        QCOMPARE(list.item(499)->text(), QString("line 501"));
+        QCOMPARE(list.Line(0), QString("line 2"));
+        QCOMPARE(list.Line(499), QString("line 501"));
         QCOMPARE(list.currentRow(), 499);
 
         View().UpdateDataList("a\nb\n");
@@ -215,8 +217,10 @@ private slots:
 
         const int nExtent = list.HorizontalExtent();
         QVERIFY(nExtent > list.fontMetrics().horizontalAdvance("line 501"));
+        const int nScrollRange = list.horizontalScrollBar()->maximum();
         View().UpdateDataList(QString(300, 'W'));
         QVERIFY(list.HorizontalExtent() > nExtent);
+        QVERIFY(list.horizontalScrollBar()->maximum() > nScrollRange);  // the wider line can be scrolled to
         const int nWide = list.HorizontalExtent();
 
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
@@ -224,6 +228,41 @@ private slots:
         QCOMPARE(list.HorizontalExtent(), nWide);                // the extent never shrinks
         Find<QPushButton>(&View(), "clearDataButton")->click();  // clearing an empty list is harmless
         QCOMPARE(list.count(), 0);
+    }
+
+    // What a person sees while lines stream in is what the window's backing
+    // store holds, painted a line at a time; it must equal a fresh drawing of
+    // the list (no blank frames, no rows left behind by a shifted picture).
+    void streamedListShowsWhatAFreshDrawingShows()
+    {
+        CReceivedDataList& list = View().DataList();
+        QWidget* pViewport = list.viewport();
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+        const auto painted = [&] {
+            const QPoint origin = pViewport->mapTo(&Frame(), QPoint(0, 0));
+            return pViewport->screen()
+                ->grabWindow(Frame().winId(), origin.x(), origin.y(), pViewport->width(), pViewport->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto fresh = [&] { return pViewport->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        const QImage blank = fresh();
+        for (int i = 1; i <= 540; ++i) {
+            View().UpdateDataList(QString("PW 00,%1,14863,14939,00,+023.5").arg(i, 6, 10, QChar('0')));
+            if (i % 7 != 0 && i <= 530)
+                continue;                       // several lines come between two paints, as in a burst
+            QCoreApplication::processEvents();  // paints, as the event loop would
+            if (i > 500) {
+                const QImage shown = painted();
+                QVERIFY2(shown != blank, qPrintable(QString("blank list after line %1").arg(i)));
+                QCOMPARE(shown, fresh());
+            }
+        }
+        list.setFocus();  // the focus frame on the newest row moves with it
+        QTRY_VERIFY(list.hasFocus());
+        View().UpdateDataList("focused");
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(painted(), fresh());
     }
 
     void saveWritesTheListWithCrLfAndTxtAppended()

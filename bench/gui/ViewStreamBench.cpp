@@ -1,0 +1,331 @@
+// The whole program under a continuous stream of data lines: the real frame,
+// view and document, connected through the real connect dialog to a writer
+// process that plays the sensor on a pseudo-terminal. The writer is a child
+// process, so the CPU figures (getrusage of this process: the UI thread, the
+// comm watch thread and the watcher thread) are the program's alone.
+//
+// Phases, with the received-data list already full (500 lines):
+// - "57600 baud": 82-byte lines back to back at the line's own pace (one every
+//   82 * 10 / 57600 s, about 70 a second);
+// - "10x": the same lines ten times as fast; every line must reach the list in
+//   order (the last 500 shown are the last 500 sent), and a 10 ms timer probe
+//   on the UI thread reports how late the event loop ran;
+// - "silent": connected, nothing sent, for 10 s.
+//
+// Run it under Xvfb (xvfb-run -a build/bench/halyard_view_bench) or with
+// QT_QPA_PLATFORM=offscreen. "--lines N" changes the length of the stream phases.
+
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "BenchLines.h"
+#include "TestPty.h"
+#include "document/CHalyardDoc.h"
+#include "shell/CHalyardApp.h"
+#include "shell/CHalyardView.h"
+#include "shell/CReceivedDataList.h"
+#include "shell/UiPrompts.h"
+
+using namespace halyard;
+using halyard::bench::DataMessage;
+
+namespace {
+
+constexpr int kBenchPort = 42;
+constexpr long kLinePeriodNs = 82L * 10L * 1000000000L / 57600L;  // 14.24 ms
+
+// ---------------------------------------------------------------------------
+// The writer (child process): answers the identification, then streams on
+// request. Requests come on one pipe as "count first period_ns\n"; "done\n"
+// goes back on the other when the last line is written.
+
+void AnswerCommands(test::PtyPair& pty, std::string& strPending)
+{
+    strPending += pty.Drain();
+    for (size_t nEnd; (nEnd = strPending.find_first_of("\r\n")) != std::string::npos;) {
+        const std::string strLine = strPending.substr(0, nEnd);
+        strPending.erase(0, nEnd + 1);
+        if (strLine == "OK")
+            pty.Write("Orvan Sensor OK\r\n");
+        else if (strLine == "JM?")
+            pty.Write("00630\r\n");
+    }
+}
+
+void Stream(test::PtyPair& pty, std::string& strPending, int nCount, int nFirst, long nPeriodNs)
+{
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    for (int n = 0; n < nCount; ++n) {
+        pty.Write(DataMessage(nFirst + n));
+        next.tv_nsec += nPeriodNs;
+        while (next.tv_nsec >= 1000000000L) {
+            next.tv_nsec -= 1000000000L;
+            ++next.tv_sec;
+        }
+        AnswerCommands(pty, strPending);
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+    }
+}
+
+[[noreturn]] void RunWriter(test::PtyPair& pty, int fdRequests, int fdDone)
+{
+    std::string strPending;
+    std::string strRequest;
+    for (;;) {
+        pollfd fds[2] = {{pty.Master(), POLLIN, 0}, {fdRequests, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0)
+            continue;
+        if ((fds[0].revents & POLLIN) != 0)
+            AnswerCommands(pty, strPending);
+        if ((fds[1].revents & (POLLIN | POLLHUP)) == 0)
+            continue;
+        char buffer[128];
+        const ssize_t n = ::read(fdRequests, buffer, sizeof buffer);
+        if (n <= 0)
+            std::_Exit(0);
+        strRequest.append(buffer, static_cast<size_t>(n));
+        for (size_t nEnd; (nEnd = strRequest.find('\n')) != std::string::npos;) {
+            int nCount = 0;
+            int nFirst = 0;
+            long nPeriodNs = 0;
+            std::sscanf(strRequest.substr(0, nEnd).c_str(), "%d %d %ld", &nCount, &nFirst, &nPeriodNs);
+            strRequest.erase(0, nEnd + 1);
+            Stream(pty, strPending, nCount, nFirst, nPeriodNs);
+            if (::write(fdDone, "done\n", 5) != 5)
+                std::_Exit(1);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The program's side
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+QString LineText(int n)
+{
+    std::string strLine = DataMessage(n);
+    strLine.resize(strLine.size() - 2);  // the list shows it without CR LF
+    return QString::fromLatin1(strLine);
+}
+
+class CStreamBench {
+public:
+    CStreamBench(CHalyardApp& app, int fdRequests, int fdDone)
+        : m_app(app)
+        , m_fdRequests(fdRequests)
+        , m_doneNotifier(fdDone, QSocketNotifier::Read)
+    {
+        QObject::connect(&m_doneNotifier, &QSocketNotifier::activated, [this, fdDone] {
+            char buffer[16];
+            if (::read(fdDone, buffer, sizeof buffer) > 0)
+                m_bWriterDone = true;
+            CheckFinished();
+        });
+        // A list that is full shifts its rows' contents instead of inserting one.
+        QObject::connect(List().model(), &QAbstractItemModel::rowsInserted, [this] { CheckFinished(); });
+        QObject::connect(List().model(), &QAbstractItemModel::dataChanged, [this] { CheckFinished(); });
+    }
+
+    CReceivedDataList& List() { return m_app.View().DataList(); }
+
+    // Streams nCount lines and waits until the last of them is in the list.
+    // Returns the CPU seconds and wall seconds it took.
+    std::pair<double, double> StreamLines(int nCount, long nPeriodNs)
+    {
+        const int nFirst = m_nNext;
+        m_nNext += nCount;
+        m_strLast = LineText(m_nNext - 1);
+        m_bWriterDone = false;
+        const double dCpu = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        const std::string strRequest =
+            std::to_string(nCount) + " " + std::to_string(nFirst) + " " + std::to_string(nPeriodNs) + "\n";
+        if (::write(m_fdRequests, strRequest.data(), strRequest.size()) !=
+            static_cast<ssize_t>(strRequest.size()))
+            std::abort();
+        m_loop.exec();
+        return {CpuSeconds() - dCpu, static_cast<double>(wall.nsecsElapsed()) / 1e9};
+    }
+
+    // Sits connected and silent for nMs; returns the CPU seconds used.
+    double Idle(int nMs)
+    {
+        const double dCpu = CpuSeconds();
+        QTimer::singleShot(nMs, &m_loop, &QEventLoop::quit);
+        m_loop.exec();
+        return CpuSeconds() - dCpu;
+    }
+
+    // Lines sent so far, and whether the list ends with the last 500 of them in order.
+    int LinesSent() const { return m_nNext; }
+    bool ListHoldsTheLastLines()
+    {
+        const QStringList lines = List().Lines();
+        if (lines.size() != CReceivedDataList::MAX_LINES)
+            return false;
+        for (int i = 0; i < lines.size(); ++i)
+            if (lines[i] != LineText(m_nNext - CReceivedDataList::MAX_LINES + i))
+                return false;
+        return true;
+    }
+
+private:
+    void CheckFinished()
+    {
+        if (m_bWriterDone && !m_strLast.isEmpty() && List().count() > 0 &&
+            List().Lines().constLast() == m_strLast) {
+            m_strLast.clear();
+            m_loop.quit();
+        }
+    }
+
+    CHalyardApp& m_app;
+    int m_fdRequests;
+    QSocketNotifier m_doneNotifier;
+    QEventLoop m_loop;
+    bool m_bWriterDone = false;
+    QString m_strLast;
+    int m_nNext = 1;
+};
+
+// A 10 ms timer on the UI thread: how late each expiry came.
+class CTimerProbe {
+public:
+    CTimerProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 nNow = m_clock.nsecsElapsed();
+            if (m_nLast >= 0)
+                m_lateMs.push_back(static_cast<double>(nNow - m_nLast) / 1e6 - kPeriodMs);
+            m_nLast = nNow;
+        });
+    }
+    void Start()
+    {
+        m_clock.start();
+        m_timer.start(kPeriodMs);
+    }
+    void Stop() { m_timer.stop(); }
+    double Percentile(double dFraction)
+    {
+        if (m_lateMs.empty())
+            return 0;
+        std::sort(m_lateMs.begin(), m_lateMs.end());
+        return m_lateMs[static_cast<size_t>(dFraction * static_cast<double>(m_lateMs.size() - 1))];
+    }
+
+private:
+    static constexpr int kPeriodMs = 10;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_nLast = -1;
+    std::vector<double> m_lateMs;
+};
+
+void Report(const char* szPhase, int nLines, std::pair<double, double> used)
+{
+    std::printf("%-12s %6d lines in %6.2f s: %6.2f%% of one core, %7.1f ms CPU per 1000 lines\n", szPhase,
+                nLines, used.second, 100.0 * used.first / used.second, 1000.0 * used.first * 1000.0 / nLines);
+}
+
+int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequests, int fdDone, int nLines)
+{
+    QApplication qapp(argc, argv);
+    CUiPrompts::SetTestMode(true);  // nothing modal may stop the run
+    AppOptions options;
+    options.pins.push_back("COM" + std::to_string(kBenchPort) + "=" + strSlave);
+    CHalyardApp app;
+    if (!app.InitInstance(options)) {
+        std::fprintf(stderr, "the program did not start: %s\n", qPrintable(app.ErrorText()));
+        return EXIT_FAILURE;
+    }
+    CHalyardDoc& doc = app.Doc();
+    doc.SetUpPortAndBaudRate(kBenchPort, 57600);
+    if (!doc.ConnectToSensor() || !doc.m_bConnected) {
+        std::fprintf(stderr, "could not connect to the writer on %s\n", strSlave.c_str());
+        return EXIT_FAILURE;
+    }
+
+    CStreamBench bench(app, fdRequests, fdDone);
+    bench.StreamLines(CReceivedDataList::MAX_LINES + 100, kLinePeriodNs / 10);  // fill the list
+    std::printf("platform %s, list full (%lld lines)\n", qPrintable(QGuiApplication::platformName()),
+                static_cast<long long>(bench.List().count()));
+
+    Report("57600 baud", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+
+    CTimerProbe probe;
+    probe.Start();
+    const int nFast = nLines * 5;
+    Report("10x", nFast, bench.StreamLines(nFast, kLinePeriodNs / 10));
+    probe.Stop();
+    const bool bInOrder = bench.ListHoldsTheLastLines();
+    std::printf("%-12s timer probe late by p50 %.2f ms, p99 %.2f ms, max %.2f ms; last 500 lines %s\n", "10x",
+                probe.Percentile(0.5), probe.Percentile(0.99), probe.Percentile(1.0),
+                bInOrder ? "are the last 500 sent, in order" : "DIFFER from the last 500 sent");
+
+    constexpr int kIdleMs = 10000;
+    const double dIdle = bench.Idle(kIdleMs);
+    std::printf("%-12s %6.2f s: %6.3f%% of one core\n", "silent", kIdleMs / 1000.0,
+                100.0 * dIdle * 1000 / kIdleMs);
+    doc.CloseConnection(false);
+    return bInOrder ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int nLines = 1000;
+    for (int n = 1; n + 1 < argc; ++n)
+        if (std::string(argv[n]) == "--lines")
+            nLines = std::max(1, std::atoi(argv[n + 1]));
+
+    test::PtyPair pty;
+    int requestPipe[2];
+    int donePipe[2];
+    if (!pty.IsValid() || ::pipe(requestPipe) != 0 || ::pipe(donePipe) != 0) {
+        std::perror("halyard_view_bench: pseudo-terminal or pipes");
+        return EXIT_FAILURE;
+    }
+    // The writer is forked before any thread exists.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(requestPipe[1]);
+        ::close(donePipe[0]);
+        RunWriter(pty, requestPipe[0], donePipe[1]);
+    }
+    ::close(requestPipe[0]);
+    ::close(donePipe[1]);
+    const std::string strSlave = pty.SlavePath();
+    pty.CloseMaster();  // the writer holds it
+    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines);
+    ::close(requestPipe[1]);
+    ::waitpid(pid, nullptr, 0);
+    return nResult;
+}
