@@ -7,9 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <array>
-#include <climits>
-
 #include "CDocDialog.h"
 #include "CDynamicTabCtrl.h"
 #include "CReceivedDataList.h"
@@ -36,16 +33,6 @@ int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab)
     if (nSel == nTestTab)
         return 4;
     return nSel;
-}
-
-bool DataMessageReceived(const std::string& szData)
-{
-    static const std::array<const char*, 10> kMarks = {"CP",     "PW",     "VS",     "PQD015",   "PQD025",
-                                                       "PQD035", "PQD045", "ZRT650", "ALS-DATA", "LMW-40"};
-    for (const char* szMark : kMarks)
-        if (szData.find(szMark) != std::string::npos)
-            return true;
-    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -82,6 +69,7 @@ const CMessageMap<CHalyardView>& CHalyardView::MessageMap()
 CHalyardView::CHalyardView(QWidget* pParent)
     : QWidget(pParent)
     , m_timers([this](uint32_t nID) { OnTimer(nID); })
+    , m_schedule(m_timers, [this](uint32_t nID) { OnTimerExpired(nID); })
     , m_tabCtrl(new CDynamicTabCtrl(this))
     , m_listData(new CReceivedDataList(this))
     , m_pAddressLabel(new QLabel(QStringLiteral("Sensor Address: "), this))
@@ -144,7 +132,7 @@ void CHalyardView::OnInitialUpdate()
     ShowRS485Controls();
     if (parentWidget() != nullptr)
         parentWidget()->adjustSize();
-    RestartTimer(m_nClockTimer, TIMER_CLOCK, 1000);
+    CheckTimerStarted(m_schedule.Start());
     if (m_pDoc != nullptr)
         m_pDoc->Host().MainWindow().PostMessage(WM_INIT_EVENT, 0, 0);
     UpdateData(false);
@@ -258,25 +246,10 @@ intptr_t CHalyardView::OnCommsData(uintptr_t wParam, intptr_t)
     }
     for (const std::string& strLine : lines) {
         std::string szData = ToDocText(UpdateDataList(FromDocText(strLine)));
-        if (DataMessageReceived(szData)) {
-            ArmAutoCommand(m_bAutoR, m_bAutoRPending, m_nAutoRTimer, TIMER_AUTO_R, 500);
-            ArmAutoCommand(m_bAutoM, m_bAutoMPending, m_nAutoMTimer, TIMER_AUTO_M, 1250);
-            ArmAutoCommand(m_bAutoXW, m_bAutoXWPending, m_nAutoXWTimer, TIMER_AUTO_XW, 750);
-        }
+        CheckTimerStarted(m_schedule.DataLineReceived(szData));
         m_tabCtrl->GotCommsData(CurrentPage(), szData);
     }
     return 0;
-}
-
-void CHalyardView::ArmAutoCommand(bool bOn, bool& bPending, uint32_t& nMember, uint32_t nID, int nElapseMs)
-{
-    // A data message arms a one-shot; the next one within the period only
-    // clears the toggle, the one after that arms it again.
-    if (!bOn)
-        return;
-    bPending = !bPending;
-    if (bPending)
-        RestartTimer(nMember, nID, nElapseMs);
 }
 
 intptr_t CHalyardView::OnCommsCommand(uintptr_t wParam, intptr_t)
@@ -302,41 +275,37 @@ intptr_t CHalyardView::OnCommsOpen(uintptr_t wParam, intptr_t)
 
 intptr_t CHalyardView::OnPollStart(uintptr_t wParam, intptr_t)
 {
-    const auto nMs = static_cast<long long>(wParam) * 1000;
-    RestartTimer(m_nPollTimer, TIMER_POLL, nMs > INT_MAX ? -1 : static_cast<int>(nMs));
+    CheckTimerStarted(m_schedule.OnPollStart(wParam));
     return 0;
 }
 
 intptr_t CHalyardView::OnPollStop(uintptr_t, intptr_t)
 {
-    StopTimer(m_nPollTimer);
+    m_schedule.OnPollStop();
     return 0;
 }
 
 intptr_t CHalyardView::OnAccumStart(uintptr_t wParam, intptr_t)
 {
-    if (wParam == 1)
-        RestartTimer(m_nAccumTimer, TIMER_DAILY_LOG, 5000);
-    else
-        StopTimer(m_nAccumTimer);
+    CheckTimerStarted(m_schedule.OnAccumStart(wParam));
     return 0;
 }
 
 intptr_t CHalyardView::OnAutoRStart(uintptr_t wParam, intptr_t)
 {
-    m_bAutoR = wParam == 1;
+    m_schedule.OnAutoRStart(wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnAutoMStart(uintptr_t wParam, intptr_t)
 {
-    m_bAutoM = wParam == 1;
+    m_schedule.OnAutoMStart(wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnAutoXWStart(uintptr_t wParam, intptr_t)
 {
-    m_bAutoXW = wParam == 1;
+    m_schedule.OnAutoXWStart(wParam);
     return 0;
 }
 

@@ -2,10 +2,11 @@
 // CHalyardView: the main form. It holds the tab control with the task pages,
 // the received-data list with Save and Clear, and the RS485 address controls.
 // It is the user-interface end of the document's messages (dispatched by its
-// message map): it lists every command sent and line received, arms the
-// automatic "R?", "M?" and "XW?" after data messages, owns the window timers
-// 2 to 8 whose expiries it passes to the document, shows the progress of long
-// sequences, and adds and removes the optional tabs from the Options menu.
+// message map): it lists every command sent and line received, shows the
+// progress of long sequences, and adds and removes the optional tabs from the
+// Options menu. Its window timers 2 to 8 are started and stopped by its
+// CTimerSchedule (the automatic "R?", "M?" and "XW?", polling, the daily log
+// change, the progress tick); their expiries go to the document.
 // It shows and forwards; the document decides. UI thread only.
 
 #include <QString>
@@ -17,6 +18,7 @@
 #include "CDiagDialog.h"
 #include "MessageMap.h"
 #include "WindowTimers.h"
+#include "document/CTimerSchedule.h"
 
 class QCheckBox;
 class QLabel;
@@ -32,9 +34,6 @@ class CReceivedDataList;
 // The page index of tab position nSel, given where the optional tabs are
 // (-1 when absent): temperature calibration 6, ALS 5, test 4, else nSel.
 int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab);
-
-// Whether the view counts a line as a data message for the automatic commands.
-bool DataMessageReceived(const std::string& szData);
 
 class CHalyardView : public QWidget, public IDiagDlgOwner {
     Q_OBJECT
@@ -70,20 +69,8 @@ public:
     CReceivedDataList& DataList() { return *m_listData; }
     CDiagDialog* DiagDialog() const { return m_pDiagDlg; }
     const CWindowTimers& Timers() const { return m_timers; }
+    const CTimerSchedule& Schedule() const { return m_schedule; }
 
-    uint32_t m_nClockTimer = 0;
-    uint32_t m_nPollTimer = 0;
-    uint32_t m_nAutoRTimer = 0;
-    uint32_t m_nAutoMTimer = 0;
-    uint32_t m_nAutoXWTimer = 0;
-    uint32_t m_nProgressTimer = 0;
-    uint32_t m_nAccumTimer = 0;
-    bool m_bAutoR = false;
-    bool m_bAutoRPending = false;
-    bool m_bAutoM = false;
-    bool m_bAutoMPending = false;
-    bool m_bAutoXW = false;
-    bool m_bAutoXWPending = false;
     int m_nLastTab = 3;
     int m_nALSTab = -1;
     int m_nTestTab = -1;
@@ -126,14 +113,15 @@ private:
     void OnSequenceProgress(const ProgressSequence& seq, uintptr_t wParam);
     struct OptionalTab;
     void ToggleOptionalTab(size_t nIndex);
-    void RestartTimer(uint32_t& nMember, uint32_t nID, int nElapseMs);
-    void StopTimer(uint32_t& nMember);
-    void ArmAutoCommand(bool bOn, bool& bPending, uint32_t& nMember, uint32_t nID, int nElapseMs);
+    void OnTimerExpired(uint32_t nIDEvent);
+    // A window timer that could not be started is reported.
+    void CheckTimerStarted(bool bStarted);
     void ShowRS485Controls();
     void BuildForm();
 
     CHalyardDoc* m_pDoc = nullptr;
     CWindowTimers m_timers;
+    CTimerSchedule m_schedule;
     CDynamicTabCtrl* m_tabCtrl;
     CReceivedDataList* m_listData;
     QLabel* m_pAddressLabel;

@@ -1,5 +1,5 @@
 // CHalyardView, continued: the progress of long sequences and the view's
-// window timers 2 to 8.
+// window timers 2 to 8, whose schedule is CTimerSchedule's.
 #include "CHalyardView.h"
 
 #include <cerrno>
@@ -76,14 +76,14 @@ void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wPa
         m_pDiagDlg->SetProgressLimit(seq.nLimit);
         m_pDiagDlg->SetDialogMessage(QString::fromLatin1(seq.szStart));
         UpdateDataList(QString::fromLatin1(seq.szStart));
-        RestartTimer(m_nProgressTimer, TIMER_SEQUENCE, 500);
+        CheckTimerStarted(m_schedule.OnSequenceProgress(wParam));
         return;
     }
     const char* szEnd = (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
     if (m_pDiagDlg != nullptr)
         m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
     UpdateDataList(QString::fromLatin1(szEnd));
-    StopTimer(m_nProgressTimer);
+    m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
         m_tabCtrl->DeleteTempFile(CurrentPage());
 }
@@ -96,49 +96,21 @@ void CHalyardView::DiagDlgDone()
 // ---------------------------------------------------------------------------
 // Timers
 
-void CHalyardView::RestartTimer(uint32_t& nMember, uint32_t nID, int nElapseMs)
+void CHalyardView::CheckTimerStarted(bool bStarted)
 {
-    StopTimer(nMember);
-    nMember = m_timers.SetTimer(nID, nElapseMs);
-    if (nMember == 0)
+    if (!bStarted)
         CUiPrompts::MessageBox(this, FromDocText(SystemErrorText(EINVAL)), MB_OK | MB_ICONERROR);
-}
-
-void CHalyardView::StopTimer(uint32_t& nMember)
-{
-    if (nMember != 0)
-        m_timers.KillTimer(nMember);
-    nMember = 0;
 }
 
 void CHalyardView::OnTimer(uint32_t nIDEvent)
 {
-    switch (nIDEvent) {
-    case TIMER_CLOCK:
-    case TIMER_POLL:
-        break;
-    case TIMER_DAILY_LOG:
-        StopTimer(m_nAccumTimer);
-        break;
-    case TIMER_AUTO_R:
-        m_bAutoRPending = false;
-        StopTimer(m_nAutoRTimer);
-        break;
-    case TIMER_AUTO_M:
-        m_bAutoMPending = false;
-        StopTimer(m_nAutoMTimer);
-        break;
-    case TIMER_AUTO_XW:
-        m_bAutoXWPending = false;
-        StopTimer(m_nAutoXWTimer);
-        break;
-    case TIMER_SEQUENCE:
-        if (m_pDiagDlg != nullptr)
-            m_pDiagDlg->UpdateProgress();
-        break;
-    default:
-        return;
-    }
+    m_schedule.OnTimer(nIDEvent);
+}
+
+void CHalyardView::OnTimerExpired(uint32_t nIDEvent)
+{
+    if (nIDEvent == TIMER_SEQUENCE && m_pDiagDlg != nullptr)
+        m_pDiagDlg->UpdateProgress();
     if (m_pDoc != nullptr)
         m_pDoc->OnTimer(nIDEvent);
 }

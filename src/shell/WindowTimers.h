@@ -12,20 +12,22 @@
 #include <map>
 #include <memory>
 
+#include "platform/ITimerService.h"
+
 class QTimer;
 
 namespace halyard {
 
-class CWindowTimers : public QObject {
+class CWindowTimers : public QObject, public ITimerService {
     Q_OBJECT
 public:
     explicit CWindowTimers(std::function<void(uint32_t)> onTimer, QObject* pParent = nullptr);
     ~CWindowTimers() override;
 
     // nID on success, 0 when the timer cannot be started (id 0, negative period).
-    uint32_t SetTimer(uint32_t nID, int nElapseMs);
+    uint32_t SetTimer(uint32_t nID, int nElapseMs) override;
     // True when the timer was running.
-    bool KillTimer(uint32_t nID);
+    bool KillTimer(uint32_t nID) override;
     bool IsRunning(uint32_t nID) const;
     int Interval(uint32_t nID) const;
 

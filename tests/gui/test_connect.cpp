@@ -172,11 +172,11 @@ private slots:
 
         // Automatic "R?" after a data message.
         m_pApp->Doc().Host().Views().PostMessage(WM_AUTO_R_START, 1, 0);
-        QTRY_VERIFY(View().m_bAutoR);
+        QTRY_VERIFY(View().Schedule().m_bAutoR);
         Sensor().ClearReceivedCommands();
         Sensor().SendLine(" 00,PW,1234,0.12");
         QTRY_VERIFY_WITH_TIMEOUT(SensorGot("R?"), 10000);
-        QTRY_VERIFY(!View().m_bAutoRPending);
+        QTRY_VERIFY(!View().Schedule().m_bAutoRPending);
         SaveShot(&Frame(), "main_connected.png");
 
         CloseConnection();

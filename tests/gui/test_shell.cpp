@@ -340,12 +340,12 @@ private slots:
         Post(WM_POLL_START, 7);
         QTRY_VERIFY(timers.IsRunning(TIMER_POLL));
         QCOMPARE(timers.Interval(TIMER_POLL), 7000);
-        QCOMPARE(View().m_nPollTimer, uint32_t(TIMER_POLL));
+        QCOMPARE(View().Schedule().m_nPollTimer, uint32_t(TIMER_POLL));
         Post(WM_POLL_START, 2);  // restarts with the new period
         QTRY_COMPARE(timers.Interval(TIMER_POLL), 2000);
         Post(WM_POLL_STOP, 0);
         QTRY_VERIFY(!timers.IsRunning(TIMER_POLL));
-        QCOMPARE(View().m_nPollTimer, 0u);
+        QCOMPARE(View().Schedule().m_nPollTimer, 0u);
 
         Post(WM_ACCUM_START, 1);
         QTRY_VERIFY(timers.IsRunning(TIMER_DAILY_LOG));
@@ -358,12 +358,12 @@ private slots:
         QTRY_VERIFY(timers.IsRunning(TIMER_DAILY_LOG));
         View().OnTimer(TIMER_DAILY_LOG);
         QVERIFY(!timers.IsRunning(TIMER_DAILY_LOG));
-        QCOMPARE(View().m_nAccumTimer, 0u);
+        QCOMPARE(View().Schedule().m_nAccumTimer, 0u);
 
         Post(WM_AUTO_XW_START, 1);
-        QTRY_VERIFY(View().m_bAutoXW);
+        QTRY_VERIFY(View().Schedule().m_bAutoXW);
         Post(WM_AUTO_XW_START, 0);
-        QTRY_VERIFY(!View().m_bAutoXW);
+        QTRY_VERIFY(!View().Schedule().m_bAutoXW);
     }
 
     void progressBarStopsAtItsLimit()
@@ -526,10 +526,6 @@ private slots:
         QCOMPARE(PageIndexOfTab(5, -1, 5, 4), 5);
         QCOMPARE(PageIndexOfTab(6, 6, 5, 4), 6);
         QCOMPARE(PageIndexOfTab(2, 6, 5, 4), 2);
-        QVERIFY(DataMessageReceived("ALS-DATA 12"));
-        QVERIFY(DataMessageReceived(" 00,PW,12"));
-        QVERIFY(!DataMessageReceived("pw vs cp"));  // case-sensitive
-        QVERIFY(!DataMessageReceived("BAD CMD"));
         QCOMPARE(WithDefaultExtension("/tmp/a", "TXT"), QString("/tmp/a.TXT"));
         QCOMPARE(WithDefaultExtension("/tmp/a.nvm", "NVM"), QString("/tmp/a.nvm"));
     }
