@@ -54,11 +54,11 @@ std::string ComPortName(int nPort)
     return sz;
 }
 
-CConnectLogic::CConnectLogic(std::unique_ptr<CSerial_IF> pSerial)
+CConnectLogic::CConnectLogic(std::unique_ptr<ISerialLink> pSerial)
     : m_pSerial(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>())
 {}
 
-void CConnectLogic::UseSerial(std::unique_ptr<CSerial_IF> pSerial)
+void CConnectLogic::UseSerial(std::unique_ptr<ISerialLink> pSerial)
 {
     if (!pSerial)
         return;

@@ -5,10 +5,11 @@
 // OnTimer(TIMER_CONNECT_DLG) once a second (TimerPeriod()) until IsFinished(),
 // showing Status() and Timeout() after each call. Cancel and closing the window
 // call OnCancel / OnClose; results gathered so far are kept.
-// It opens its own CSerial_IF on the chosen port, sends "OK" and then "JM?" on
-// every tick, and maps the model code to a model name and the PQD flag. Every
-// call runs on the UI thread; the serial object's comm watch thread runs while
-// the port is open, and the port is always closed once IsFinished() is true.
+// It opens its own serial link (a CSerial_IF unless it is given one) on the
+// chosen port, sends "OK" and then "JM?" on every tick, and maps the model code
+// to a model name and the PQD flag. Every call runs on the UI thread; the
+// serial object's comm watch thread runs while the port is open, and the port
+// is always closed once IsFinished() is true.
 
 #include <array>
 #include <cstdint>
@@ -17,6 +18,7 @@
 
 #include "platform/AppMessages.h"
 #include "serial/CSerial_IF.h"
+#include "serial/ISerialLink.h"
 
 namespace halyard {
 
@@ -33,13 +35,13 @@ std::string ComPortName(int nPort);
 class CConnectLogic {
 public:
     // pSerial replaces the logic's own serial object (tests pass a fake).
-    explicit CConnectLogic(std::unique_ptr<CSerial_IF> pSerial = nullptr);
+    explicit CConnectLogic(std::unique_ptr<ISerialLink> pSerial = nullptr);
     ~CConnectLogic();
     CConnectLogic(const CConnectLogic&) = delete;
     CConnectLogic& operator=(const CConnectLogic&) = delete;
 
     // Replaces the serial object before OnInitDialog (tests pass a fake).
-    void UseSerial(std::unique_ptr<CSerial_IF> pSerial);
+    void UseSerial(std::unique_ptr<ISerialLink> pSerial);
     // Set by the caller before OnInitDialog.
     void SetUp(int nPort, uint32_t dwBaudRate, bool bRS485, uint16_t wRS485Address);
 
@@ -75,7 +77,7 @@ private:
     void TakeReply(const std::string& strText);
     void ClosePort();
     void Finish();
-    CSerial_IF& Serial() { return *m_pSerial; }
+    ISerialLink& Serial() { return *m_pSerial; }
 
     std::string m_strStatus;
     int m_nTimeout = 5;
@@ -89,7 +91,7 @@ private:
     std::string m_strModelName;
     int m_nTimerPeriod = 1000;
     int m_nRetries = 5;
-    std::unique_ptr<CSerial_IF> m_pSerial;
+    std::unique_ptr<ISerialLink> m_pSerial;
     int m_nModelNumber = -1;
     int16_t m_nTriesLeft = 5;
     bool m_bPQDSensor = false;

@@ -29,7 +29,7 @@ std::string PortTitle(int nPort)
 
 }  // namespace
 
-CHalyardDoc::CHalyardDoc(IDocHost& host, std::unique_ptr<CSerial_IF> pSerial)
+CHalyardDoc::CHalyardDoc(IDocHost& host, std::unique_ptr<ISerialLink> pSerial)
     : m_host(host)
     , m_pSerialOwned(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>())
     , m_Serial(*m_pSerialOwned)
@@ -210,17 +210,18 @@ bool CHalyardDoc::StartWatcherThread()
         data.hKillEvent = CreateAutoResetEvent();
     if (!data.hRunEvent)
         data.hRunEvent = CreateAutoResetEvent();
+    // The link's own events, taken afresh for the port just opened. Without a
+    // data-in event (a link that gives none) the thread still has one to wait on.
+    data.hDataEvent = m_Serial.DataInEvent();
     if (!data.hDataEvent)
-        data.hDataEvent = CreateAutoResetEvent(DataInEventName(m_nPort));
-    if (!data.hHangUpEvent) {
-        // The serial object's hang-up event, opened by name. A signal left over
-        // from an earlier port is dropped; one for this port is kept.
-        data.hHangUpEvent = CreateAutoResetEvent(HangUpEventName(m_nPort));
-        if (data.hHangUpEvent) {
-            data.hHangUpEvent->Reset();
-            if (m_Serial.IsHungUp())
-                data.hHangUpEvent->Set();
-        }
+        data.hDataEvent = CreateAutoResetEvent();
+    // A hang-up already reported, whose signal an earlier watcher may have
+    // taken, ends this thread at once too.
+    data.hHangUpEvent = m_Serial.HangUpEvent();
+    if (data.hHangUpEvent) {
+        data.hHangUpEvent->Reset();
+        if (m_Serial.IsHungUp())
+            data.hHangUpEvent->Set();
     }
     std::shared_ptr<CommsThreadData> pShared = m_pCommsThreadData;
     try {

@@ -29,6 +29,7 @@
 #include "serial/CPacketBuffer.h"
 #include "serial/CSerial_IF.h"
 #include "serial/CommsCheckThread.h"
+#include "serial/ISerialLink.h"
 
 namespace halyard {
 
@@ -44,8 +45,8 @@ struct CommandSlot {
 
 class CHalyardDoc {
 public:
-    // pSerial replaces the document's own serial object (tests pass a fake port).
-    explicit CHalyardDoc(IDocHost& host, std::unique_ptr<CSerial_IF> pSerial = nullptr);
+    // pSerial replaces the document's own CSerial_IF (tests pass a fake port).
+    explicit CHalyardDoc(IDocHost& host, std::unique_ptr<ISerialLink> pSerial = nullptr);
     virtual ~CHalyardDoc();
     CHalyardDoc(const CHalyardDoc&) = delete;
     CHalyardDoc& operator=(const CHalyardDoc&) = delete;
@@ -197,10 +198,10 @@ private:
     void StopWatcherThread();
 
     IDocHost& m_host;
-    std::unique_ptr<CSerial_IF> m_pSerialOwned;
+    std::unique_ptr<ISerialLink> m_pSerialOwned;
 
 public:
-    CSerial_IF& m_Serial;
+    ISerialLink& m_Serial;
     // The watcher thread and its block. The block is shared with the thread so
     // that a thread that missed its stop still has it to read.
     std::unique_ptr<std::thread> m_pCommsCheckThread;

@@ -7,8 +7,8 @@
 // descriptor together. Set, Reset and waits may be called from any thread.
 //
 // Named events come from a process-wide registry: creating an event with the
-// name of an event that is still alive returns that same event, which is how
-// the document's watcher thread opens the serial object's data-in event.
+// name of an event that is still alive returns that same event, so another
+// object can open a serial object's per-port event by its name.
 
 #include <memory>
 #include <string>

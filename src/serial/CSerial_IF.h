@@ -1,5 +1,5 @@
 #pragma once
-// One serial port with its comm watch thread.
+// One serial port with its comm watch thread: the real ISerialLink.
 //
 // The owner (the document, or the connect dialog's identification) calls
 // Initialise, EnableCommThread, SendData, ReceiveData and Close on its own
@@ -29,6 +29,7 @@
 
 #include "CCircularBuffer.h"
 #include "CPacketBuffer.h"
+#include "ISerialLink.h"
 #include "platform/AutoResetEvent.h"
 #include "platform/SerialDevice.h"
 
@@ -58,28 +59,28 @@ struct COMMTIMEOUTS {
     uint32_t WriteTotalTimeoutConstant = 0;
 };
 
-class CSerial_IF {
+class CSerial_IF : public ISerialLink {
 public:
     CSerial_IF();
-    virtual ~CSerial_IF();
+    ~CSerial_IF() override;
     CSerial_IF(const CSerial_IF&) = delete;
     CSerial_IF& operator=(const CSerial_IF&) = delete;
 
     // Takes the oldest complete line into pbyBuffer, which must hold a whole
     // slot: dwMaxBytes below 4096 gets nothing (the line stays queued).
-    virtual uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t dwMaxBytes);
-    virtual void Close();
-    virtual bool Initialise(const std::string& lpszPortName, int nPort, const std::string& szEventName,
-                            uint8_t byEndChar);
+    uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t dwMaxBytes) override;
+    void Close() override;
+    bool Initialise(const std::string& lpszPortName, int nPort, const std::string& szEventName,
+                    uint8_t byEndChar) override;
 
     bool ConfigPort(const std::string& lpszPortName, uint32_t dwBaudRate, uint8_t byByteSize,
                     uint8_t byParity, uint8_t byStopBits, uint32_t dwDesiredAccess);
     bool SetCommunicationTimeouts(uint32_t dwReadIntervalTimeout, uint32_t dwReadTotalTimeoutMultiplier,
                                   uint32_t dwReadTotalTimeoutConstant, uint32_t dwWriteTotalTimeoutMultiplier,
                                   uint32_t dwWriteTotalTimeoutConstant);
-    uint32_t SendData(const uint8_t* pbyBuffer, uint32_t dwBytesToSend);
-    void EnableCommThread(bool bEnable);
-    void SetBaudRate(uint32_t dwBaud);
+    uint32_t SendData(const uint8_t* pbyBuffer, uint32_t dwBytesToSend) override;
+    void EnableCommThread(bool bEnable) override;
+    void SetBaudRate(uint32_t dwBaud) override;
     bool StartStopThreads(bool bStart);
 
     // The comm watch thread's work.
@@ -89,8 +90,11 @@ public:
     void ParseData();
 
     bool IsPortOpen() const { return m_bPortOpen; }
-    bool IsHungUp() const { return m_bHungUp; }
-    uint32_t GetLastError() const { return m_dwLastError; }
+    bool IsHungUp() const override { return m_bHungUp; }
+    uint32_t GetLastError() const override { return m_dwLastError; }
+    // The named data-in and hang-up events of the open port (null once closed).
+    EventHandle DataInEvent() const override { return m_hDataInEvent; }
+    EventHandle HangUpEvent() const override { return m_hHangUpEvent; }
     const std::string& GetDataInEventName() const { return m_szDataInEventName; }
     // Passes of the comm watch loop so far; lets tests see that an idle or
     // hung-up port does not make the thread spin.

@@ -1,9 +1,9 @@
 #pragma once
-// The document's watcher thread: waits on the serial object's named data-in
-// event and turns each signal into WM_COMMS_EVENT (wParam 1) for the main frame;
-// nTickLimit consecutive 50 ms waits without data give one WM_COMMS_EVENT with
-// wParam 0 per silence. It also ends when the serial object reports that the
-// port hung up. On ending it signals hExitEvent and posts WM_THREAD_END.
+// The document's watcher thread: waits on the data-in event its serial link
+// gives (ISerialLink::DataInEvent) and turns each signal into WM_COMMS_EVENT
+// (wParam 1) for the main frame; nTickLimit consecutive 50 ms waits without
+// data give one WM_COMMS_EVENT with wParam 0 per silence. It also ends on the
+// link's hang-up event. On ending it signals hExitEvent and posts WM_THREAD_END.
 //
 // It touches only its CommsThreadData and posts messages; the document writes
 // the block only while the thread is stopped, except bRun.
@@ -22,7 +22,7 @@ struct CommsThreadData {
     EventHandle hKillEvent;
     EventHandle hExitEvent;
     EventHandle hDataEvent;
-    EventHandle hHangUpEvent;  // the serial object's hang-up event; may be null
+    EventHandle hHangUpEvent;  // the serial link's hang-up event; may be null
     int32_t nTicks = 0;
     int32_t nTickLimit = 0;
     bool bTimedOut = false;

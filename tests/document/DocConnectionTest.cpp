@@ -161,25 +161,37 @@ TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection)
 
 TEST_F(DocConnection, HangUpEventEndsTheWatcherThread)
 {
-    Doc().SetUpPortAndBaudRate(77, 1200);
     Connect();
-    // What the serial object does when its port hangs up.
-    EventHandle hHangUp = CreateAutoResetEvent(HangUpEventName(77));
-    ASSERT_TRUE(hHangUp);
-    hHangUp->Set();
+    // What the serial object does when its port hangs up; the fake's event has
+    // no name, so the watcher can only hear it through the link's handle.
+    m_pPort->HangUp();
     ASSERT_TRUE(WaitUntil([&] { return m_host.FrameCount(WM_THREAD_END) == 1; }));
     Doc().CommsThreadFinished();
     EXPECT_FALSE(Doc().m_bConnected);
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
 }
 
+TEST_F(DocConnection, WatcherStartedOnAHungUpLinkEndsAtOnce)
+{
+    Connect();
+    m_pPort->HangUp();
+    ASSERT_TRUE(WaitUntil([&] { return m_host.FrameCount(WM_THREAD_END) == 1; }));
+    // The first watcher took the signal; the link still says it hung up.
+    Doc().StartStopAllThreads(false);
+    Doc().StartStopAllThreads(true);
+    ASSERT_TRUE(WaitUntil([&] { return m_host.FrameCount(WM_THREAD_END) == 2; }));
+}
+
 TEST_F(DocConnection, DataEventBecomesCommsEventForTheFrame)
 {
-    Doc().SetUpPortAndBaudRate(78, 1200);
     Connect();
-    EventHandle hData = CreateAutoResetEvent(DataInEventName(78));
-    ASSERT_TRUE(hData);
-    hData->Set();
+    m_pPort->SignalDataIn();
+    ASSERT_TRUE(WaitUntil([&] { return m_host.FrameMessages().Count(WM_COMMS_EVENT, 1) == 1; }));
+
+    // After a reconnect the watcher waits on the events of the port opened anew.
+    Doc().CloseConnection(false);
+    Connect();
+    m_pPort->SignalDataIn();
     ASSERT_TRUE(WaitUntil([&] { return m_host.FrameMessages().Count(WM_COMMS_EVENT, 1) == 1; }));
 }
 

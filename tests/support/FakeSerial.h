@@ -1,9 +1,11 @@
 #pragma once
-// A serial port for tests of the document and the identification logic: no
-// device, no threads. What the owner sends lands in the transmit ring and is
-// read back with Sent() / SentLines(); lines a test supplies (or that the
-// responder makes for each sent line) come back through ReceiveData, one packet
-// per call. Used on the test's own thread only.
+// A serial link for tests of the document and the identification logic: no
+// device, no threads. What the owner sends is kept and read back with Sent() /
+// SentLines(); lines a test supplies (or that the responder makes for each sent
+// line) come back through ReceiveData, one packet per call. Its data-in and
+// hang-up events are its own unnamed ones, made by Initialise; SignalDataIn()
+// and HangUp() signal them as the real link's thread would. Used on the test's
+// own thread only (the document's watcher thread only waits on the events).
 
 #include <cerrno>
 #include <cstring>
@@ -12,16 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "serial/CSerial_IF.h"
+#include "serial/CPacketBuffer.h"
+#include "serial/ISerialLink.h"
 
 namespace halyard::test {
 
-class CFakeSerial : public CSerial_IF {
+class CFakeSerial : public ISerialLink {
 public:
     // Answers for one sent line (without its CR LF): packets to hand back.
     using Responder = std::function<std::vector<std::string>(const std::string& strSentLine)>;
 
-    bool Initialise(const std::string& lpszPortName, int nPort, const std::string&, uint8_t) override
+    bool Initialise(const std::string& lpszPortName, int, const std::string&, uint8_t) override
     {
         ++m_nInitCalls;
         m_strOpenedName = lpszPortName;
@@ -29,10 +32,10 @@ public:
             m_dwLastError = ENOENT;
             return false;
         }
-        m_pTxBuffer = std::make_unique<CCircularBuffer>();
-        m_pTxBuffer->Initialise(SERIAL_BUFFER_SIZE);
-        m_hWriteEvent = CreateAutoResetEvent();
-        m_nPort = nPort;
+        m_dwLastError = 0;
+        m_hDataInEvent = CreateAutoResetEvent();
+        m_hHangUpEvent = CreateAutoResetEvent();
+        m_bHungUp = false;
         m_bPortOpen = true;
         return true;
     }
@@ -41,9 +44,19 @@ public:
     {
         ++m_nCloseCalls;
         CollectSent();
-        m_pTxBuffer.reset();
-        m_hWriteEvent.reset();
+        m_hDataInEvent.reset();
+        m_hHangUpEvent.reset();
         m_bPortOpen = false;
+    }
+
+    uint32_t SendData(const uint8_t* pbyBuffer, uint32_t dwBytesToSend) override
+    {
+        if (pbyBuffer == nullptr || !m_bPortOpen)
+            return 0;
+        // Lines are cut (and answered) when the test looks, as a real port
+        // would answer only once the bytes have gone out.
+        m_strUncollected.append(reinterpret_cast<const char*>(pbyBuffer), dwBytesToSend);
+        return 1;
     }
 
     uint32_t ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived, uint32_t) override
@@ -53,12 +66,33 @@ public:
         CollectSent();
         if (m_packets.empty())
             return 0;
-        const std::string strPacket = m_packets.front().substr(0, SERIAL_CHUNK_SIZE - 1);
+        const std::string strPacket = m_packets.front().substr(0, PACKET_SLOT_SIZE - 1);
         m_packets.pop_front();
         std::memcpy(pbyBuffer, strPacket.data(), strPacket.size());
         *pdwBytesReceived = static_cast<uint32_t>(strPacket.size());
         ++m_nPacketsTaken;
         return 1;
+    }
+
+    // No thread and no line settings to keep.
+    void EnableCommThread(bool) override {}
+    void SetBaudRate(uint32_t) override {}
+    bool IsHungUp() const override { return m_bHungUp; }
+    uint32_t GetLastError() const override { return m_dwLastError; }
+    EventHandle DataInEvent() const override { return m_hDataInEvent; }
+    EventHandle HangUpEvent() const override { return m_hHangUpEvent; }
+
+    // What the real link does when a line has arrived / the other end hung up.
+    void SignalDataIn()
+    {
+        if (m_hDataInEvent)
+            m_hDataInEvent->Set();
+    }
+    void HangUp()
+    {
+        if (!m_bHungUp && m_hHangUpEvent)
+            m_hHangUpEvent->Set();
+        m_bHungUp = true;
     }
 
     // A packet exactly as given (a line normally ends in CR LF).
@@ -95,14 +129,9 @@ public:
 private:
     void CollectSent()
     {
-        if (!m_pTxBuffer)
-            return;
-        uint8_t byChunk[SERIAL_CHUNK_SIZE];
-        uint32_t dwLength = 0;
-        while (m_pTxBuffer->GetData(byChunk, &dwLength, sizeof byChunk) && dwLength > 0) {
-            m_strSent.append(reinterpret_cast<const char*>(byChunk), dwLength);
-            m_strPartial.append(reinterpret_cast<const char*>(byChunk), dwLength);
-        }
+        m_strSent += m_strUncollected;
+        m_strPartial += m_strUncollected;
+        m_strUncollected.clear();
         for (size_t nEnd; (nEnd = m_strPartial.find("\r\n")) != std::string::npos;) {
             std::string strLine = m_strPartial.substr(0, nEnd);
             m_strPartial.erase(0, nEnd + 2);
@@ -113,7 +142,13 @@ private:
         }
     }
 
+    bool m_bPortOpen = false;
+    bool m_bHungUp = false;
+    uint32_t m_dwLastError = 0;
+    EventHandle m_hDataInEvent;
+    EventHandle m_hHangUpEvent;
     std::deque<std::string> m_packets;
+    std::string m_strUncollected;
     std::string m_strSent;
     std::string m_strPartial;
     std::vector<std::string> m_sentLines;

@@ -85,7 +85,7 @@ public:
     int m_nMessageBoxAnswer = IDOK;
     std::vector<std::string> m_titles;
 
-    std::function<std::unique_ptr<CSerial_IF>()> m_connectSerial;
+    std::function<std::unique_ptr<ISerialLink>()> m_connectSerial;
     std::function<void(CConnectLogic&, int)> m_beforeTick;
     std::vector<std::string> m_connectStatuses;
     int m_nConnectDialogs = 0;
