@@ -81,18 +81,10 @@ void CConnectLogic::SetUp(int nPort, uint32_t dwBaudRate, bool bRS485, uint16_t 
 
 void CConnectLogic::BuildCommandLine(const char* szCommand)
 {
-    char szLine[16];
-    if (m_nRS485Mode == 1)
-        std::snprintf(szLine, sizeof szLine, ":%02u%sFF", static_cast<unsigned>(m_wRS485Address % 100),
-                      szCommand);
-    else
-        std::snprintf(szLine, sizeof szLine, "%s", szCommand);
+    const std::string strLine = FrameIdentificationCommand(szCommand, m_nRS485Mode == 1, m_wRS485Address);
     m_abyTxBuffer.fill(0);
-    m_nTxLength = 0;
-    for (const char* p = szLine; *p != '\0'; ++p)
-        m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = static_cast<uint8_t>(*p);
-    m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = 13;
-    m_abyTxBuffer[static_cast<size_t>(m_nTxLength++)] = 10;
+    m_nTxLength = static_cast<int>(std::min(strLine.size(), m_abyTxBuffer.size()));
+    std::copy_n(strLine.begin(), m_nTxLength, m_abyTxBuffer.begin());
 }
 
 void CConnectLogic::SendCommandLine()

@@ -36,6 +36,14 @@ std::string HexByte(uint8_t by)
     return sz;
 }
 
+// ":" and the address as two decimal digits.
+std::string AddressPrefix(uint16_t wAddress)
+{
+    char szPrefix[4];
+    std::snprintf(szPrefix, sizeof szPrefix, ":%02u", static_cast<unsigned>(wAddress % 100));
+    return szPrefix;
+}
+
 }  // namespace
 
 uint8_t LRCOf(const uint8_t* pbyData, size_t nLength)
@@ -55,16 +63,23 @@ std::string FrameCommand(std::string_view text, bool bRS485, uint16_t wAddress, 
 {
     std::string strFrame;
     strFrame.reserve(text.size() + 7);
-    if (bRS485) {
-        char szPrefix[4];
-        std::snprintf(szPrefix, sizeof szPrefix, ":%02u", static_cast<unsigned>(wAddress % 100));
-        strFrame = szPrefix;
-    }
+    if (bRS485)
+        strFrame = AddressPrefix(wAddress);
     strFrame.append(text);
     if (bRS485)
         strFrame += HexByte(LRCOf(std::string_view(strFrame).substr(1)));
     if (bAddCRLF)
         strFrame += "\r\n";
+    return strFrame;
+}
+
+std::string FrameIdentificationCommand(std::string_view text, bool bRS485, uint16_t wAddress)
+{
+    std::string strFrame = bRS485 ? AddressPrefix(wAddress) : std::string();
+    strFrame.append(text);
+    if (bRS485)
+        strFrame += "FF";
+    strFrame += "\r\n";
     return strFrame;
 }
 

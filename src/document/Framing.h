@@ -1,8 +1,9 @@
 #pragma once
 // The sensor line protocol as pure functions: command framing with the RS485
-// address prefix and LRC, the LRC check of an addressed reply, the text of a
-// received line, the data-message classification, and stripping an addressed
-// line down to its payload. CHalyardDoc calls them on the UI thread; tests call
+// address prefix and LRC (and the identification's variant, "FF" for the LRC),
+// the LRC check of an addressed reply, the text of a received line, the
+// data-message classification, and stripping an addressed line down to its
+// payload. CHalyardDoc and CConnectLogic call them on the UI thread; tests call
 // them directly. No state, no threads.
 
 #include <cstddef>
@@ -27,6 +28,12 @@ uint8_t LRCOf(std::string_view bytes);
 // address as "%02d" + text + LRC as "%02X" + [CR LF]. Addresses above 99 are
 // not representable in two digits and are taken modulo 100.
 std::string FrameCommand(std::string_view text, bool bRS485, uint16_t wAddress, bool bAddCRLF);
+
+// The lines of the connect dialog's identification ("OK", "JM?"), always with
+// CR LF. Plain: text CR LF. RS485: ":" + the address as "%02d" (modulo 100) +
+// text + "FF" + CR LF.
+// "FF" in place of the LRC: the sensor accepts it for these queries; the connect dialog has always sent it.
+std::string FrameIdentificationCommand(std::string_view text, bool bRS485, uint16_t wAddress);
 
 // Checks the LRC of an addressed reply held in pbyData, where dwLFIndex is the
 // index of the line's LF. The line is expected to be ":" nn payload LRC CR LF:

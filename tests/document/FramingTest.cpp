@@ -25,6 +25,24 @@ TEST(Framing, PlainCommandIsTextAndOptionalLineEnd)
     EXPECT_EQ(FrameCommand("R?", true, 7, false), ":07R?08");
 }
 
+TEST(Framing, IdentificationLinesCarryFfWhereTheLrcWouldBe)
+{
+    // The real LRC of "07JM?" is C3; the identification sends "FF" instead.
+    ASSERT_EQ(FrameCommand("JM?", true, 7, true), ":07JM?C3\r\n");
+    EXPECT_EQ(FrameIdentificationCommand("JM?", true, 7), ":07JM?FF\r\n");
+    EXPECT_EQ(FrameIdentificationCommand("OK", true, 7), ":07OKFF\r\n");
+    EXPECT_EQ(FrameIdentificationCommand("JM?", true, 42), ":42JM?FF\r\n");
+    // The address is two digits even at 0, and taken modulo 100 above 99.
+    EXPECT_EQ(FrameIdentificationCommand("JM?", true, 0), ":00JM?FF\r\n");
+    EXPECT_EQ(FrameIdentificationCommand("JM?", true, 105), ":05JM?FF\r\n");
+}
+
+TEST(Framing, PlainIdentificationLineIsTextAndCrLf)
+{
+    EXPECT_EQ(FrameIdentificationCommand("OK", false, 7), "OK\r\n");
+    EXPECT_EQ(FrameIdentificationCommand("JM?", false, 7), "JM?\r\n");
+}
+
 TEST(Framing, LrcIsTwosComplementOfTheSumAndZeroForZero)
 {
     EXPECT_EQ(LRCOf(std::string_view("")), 0);
