@@ -10,7 +10,7 @@
 // - "10x": the same lines ten times as fast; every line must reach the list in
 //   order (the last 500 shown are the last 500 sent), and a 10 ms timer probe
 //   on the UI thread reports how late the event loop ran;
-// - "silent": connected, nothing sent, for 10 s.
+// - "silent": connected, nothing sent, for 20 s.
 //
 // Run it under Xvfb (xvfb-run -a build/bench/halyard_view_bench) or with
 // QT_QPA_PLATFORM=offscreen. "--lines N" changes the length of the stream phases.
@@ -289,7 +289,7 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
                 probe.Percentile(0.5), probe.Percentile(0.99), probe.Percentile(1.0),
                 bInOrder ? "are the last 500 sent, in order" : "DIFFER from the last 500 sent");
 
-    constexpr int kIdleMs = 10000;
+    constexpr int kIdleMs = 20000;
     const double dIdle = bench.Idle(kIdleMs);
     std::printf("%-12s %6.2f s: %6.3f%% of one core\n", "silent", kIdleMs / 1000.0,
                 100.0 * dIdle * 1000 / kIdleMs);
