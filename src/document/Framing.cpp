@@ -142,6 +142,15 @@ AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex)
     return line;
 }
 
+std::string UpperCaseCommand(std::string_view text)
+{
+    std::string strUpper(text);
+    for (char& ch : strUpper)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return strUpper;
+}
+
 int LeadingDecimal(std::string_view text)
 {
     size_t i = 0;

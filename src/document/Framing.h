@@ -70,6 +70,11 @@ struct AddressedLine {
 };
 AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex);
 
+// A typed command in upper case: the letters a to z become A to Z and every
+// other byte goes out as typed (an 8-bit byte is not a letter of the command
+// set, and a locale's upper case would change or even lengthen it).
+std::string UpperCaseCommand(std::string_view text);
+
 // Leading decimal digits after optional blanks and sign, as a C conversion
 // reads them (0 when there are none; clamped to the int range).
 int LeadingDecimal(std::string_view text);

@@ -93,7 +93,7 @@ void CTerminalPageBase::OnCommandButton(const QString& strCommand)
 void CTerminalPageBase::OnBnClickedSendCommand()
 {
     UpdateData(true);
-    m_strCommand = m_strCommand.toUpper();
+    m_strCommand = FromDocText(UpperCaseCommand(ToDocText(m_strCommand)));
     if (!m_strCommand.isEmpty()) {
         SendCommandLine();
         m_strCommand.clear();

@@ -137,6 +137,15 @@ TEST(Framing, PrintableTextDropsControlBytesAndFF)
     EXPECT_EQ(PrintableText(by, sizeof by), std::string("A\xA0\xE9z"));
 }
 
+TEST(Framing, UpperCaseCommandChangesOnlyAToZ)
+{
+    // y with diaeresis, micro sign, sharp s and e acute stay as typed.
+    EXPECT_EQ(UpperCaseCommand("a\xFF\xB5\xDF\xE9z"), std::string("A\xFF\xB5\xDF\xE9Z"));
+    EXPECT_EQ(UpperCaseCommand("os?,`{}@[09"), "OS?,`{}@[09");
+    EXPECT_EQ(UpperCaseCommand(std::string("a\0b", 3)), std::string("A\0B", 3));
+    EXPECT_EQ(UpperCaseCommand(""), "");
+}
+
 TEST(Framing, LeadingDecimalReadsLikeACConversion)
 {
     EXPECT_EQ(LeadingDecimal("00630"), 630);

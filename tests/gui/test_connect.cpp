@@ -160,6 +160,10 @@ private slots:
         Find<QPushButton>(pTerminal, "sendButton")->click();
         QCOMPARE(pEdit->text(), QString());
         QTRY_VERIFY(SensorGot("OS?"));
+        // Only a to z are upper-cased: 8-bit bytes go out as typed.
+        pEdit->setText(QString::fromLatin1("a\xFF\xB5\xDF\xE9z"));
+        Find<QPushButton>(pTerminal, "sendButton")->click();
+        QTRY_VERIFY(SensorGot("A\xFF\xB5\xDF\xE9Z"));
         // The echo, then the sensor's reply below it.
         QTRY_VERIFY(IndexOfLine("OS?") >= 0);
         QTRY_VERIFY_WITH_TIMEOUT(View().DataList().count() > IndexOfLine("OS?") + 1, 10000);
