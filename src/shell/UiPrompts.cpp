@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include <deque>
 
@@ -18,6 +19,7 @@ struct PromptState {
     std::deque<int> answers;
     std::deque<std::optional<QString>> files;
     QStringList shown;
+    QString strLastFilter;
 };
 
 PromptState& State()
@@ -83,10 +85,12 @@ CUiPrompts::FileAnswer CUiPrompts::NextFile()
 CUiPrompts::FileAnswer CUiPrompts::RunFileDialog(QWidget* pParent, const QString& strFilter,
                                                  const QString& strDefExt, bool bSave)
 {
+    const QString strShownFilter = FilterWithBothCases(strFilter);
+    State().strLastFilter = strShownFilter;
     FileAnswer answer = NextFile();
     if (answer.bAnswered)
         return answer;
-    QFileDialog dialog(pParent, QString(), QString(), strFilter);
+    QFileDialog dialog(pParent, QString(), QString(), strShownFilter);
     dialog.setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(bSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!strDefExt.isEmpty())
@@ -137,12 +141,36 @@ QStringList CUiPrompts::MessagesShown()
     return State().shown;
 }
 
+QString CUiPrompts::LastFileFilter()
+{
+    return State().strLastFilter;
+}
+
 void CUiPrompts::Reset()
 {
     auto& state = State();
     state.answers.clear();
     state.files.clear();
     state.shown.clear();
+    state.strLastFilter.clear();
+}
+
+QString FilterWithBothCases(const QString& strFilter)
+{
+    static const QRegularExpression patterns(QStringLiteral("\\(([^()]*)\\)"));
+    QString strResult;
+    qsizetype nDone = 0;
+    for (const QRegularExpressionMatch& match : patterns.globalMatch(strFilter)) {
+        QStringList list = match.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& strPattern : QStringList(list)) {
+            for (const QString& strOther : {strPattern.toUpper(), strPattern.toLower()})
+                if (strPattern.startsWith(QLatin1String("*.")) && !list.contains(strOther))
+                    list.append(strOther);
+        }
+        strResult += strFilter.mid(nDone, match.capturedStart(1) - nDone) + list.join(QLatin1Char(' '));
+        nDone = match.capturedEnd(1);
+    }
+    return strResult + strFilter.mid(nDone);
 }
 
 QString WithDefaultExtension(const QString& strPath, const QString& strDefExt)

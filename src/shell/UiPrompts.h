@@ -24,7 +24,8 @@ public:
     static int MessageBox(QWidget* pParent, const QString& strText, unsigned nType);
 
     // A save-as dialog that asks before overwriting; filter as Qt writes it
-    // ("Text Files (*.TXT)"). The chosen path, or nothing when cancelled. A
+    // ("Text Files (*.TXT)"), shown with each pattern in both cases
+    // (FilterWithBothCases). The chosen path, or nothing when cancelled. A
     // chosen name without an extension gets strDefExt (when not empty).
     static std::optional<QString> GetSaveFileName(QWidget* pParent, const QString& strFilter,
                                                   const QString& strDefExt);
@@ -37,6 +38,8 @@ public:
     static void SetNextFileName(const QString& strPath);
     static void SetNextCancel();
     static QStringList MessagesShown();
+    // The filter of the last file dialog asked for, as the dialog was given it.
+    static QString LastFileFilter();
     static void Reset();
 
 private:
@@ -49,6 +52,11 @@ private:
     static FileAnswer RunFileDialog(QWidget* pParent, const QString& strFilter, const QString& strDefExt,
                                     bool bSave);
 };
+
+// strFilter with every "*.ext" pattern also in the other case ("Data Log Files
+// (*.TXT)" gives "Data Log Files (*.TXT *.txt)"): a desktop's own file dialog
+// matches patterns case-sensitively, and files come named either way.
+QString FilterWithBothCases(const QString& strFilter);
 
 // The name with strDefExt appended when its last path component has no
 // extension (and strDefExt is not empty).

@@ -283,6 +283,8 @@ private slots:
         CUiPrompts::SetNextCancel();
         Find<QPushButton>(&View(), "saveDataButton")->click();
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        // The dialog shows .txt files as well as .TXT ones.
+        QCOMPARE(CUiPrompts::LastFileFilter(), QString("Data Log Files (*.TXT *.txt)"));
 
         // A file that cannot be created is reported, not ignored.
         CUiPrompts::SetNextFileName(dir.filePath("missing/dir/y"));
@@ -527,6 +529,11 @@ private slots:
         QCOMPARE(PageIndexOfTab(6, 6, 5, 4), 6);
         QCOMPARE(PageIndexOfTab(2, 6, 5, 4), 2);
         QCOMPARE(WithDefaultExtension("/tmp/a", "TXT"), QString("/tmp/a.TXT"));
+        QCOMPARE(FilterWithBothCases("Data Log Files (*.TXT)"), QString("Data Log Files (*.TXT *.txt)"));
+        QCOMPARE(FilterWithBothCases("NVRAM Files (*.NVM);;All Files (*.*)"),
+                 QString("NVRAM Files (*.NVM *.nvm);;All Files (*.*)"));
+        QCOMPARE(FilterWithBothCases("Logs (*.log *.LOG)"), QString("Logs (*.log *.LOG)"));
+        QCOMPARE(FilterWithBothCases("Dumps (*.Txt)"), QString("Dumps (*.Txt *.TXT *.txt)"));
         QCOMPARE(WithDefaultExtension("/tmp/a.nvm", "NVM"), QString("/tmp/a.nvm"));
     }
 
