@@ -132,7 +132,7 @@ void CPortSettings::CheckAvailablePorts()
             continue;
         m_anPortPresent[static_cast<size_t>(entry.nPort)] = 1;
         m_PortCombo->addItem(
-            PortListEntry(entry.nPort, FromDocText(entry.strDevice), FromDocText(entry.strDescription)),
+            PortListEntry(entry.nPort, FromFileSystemPath(entry.strDevice), FromDocText(entry.strDescription)),
             entry.nPort);
     }
     if (m_nPortIndex < 0 || m_nPortIndex >= m_PortCombo->count())

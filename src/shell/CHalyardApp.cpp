@@ -40,7 +40,7 @@ bool CHalyardApp::SetUpPorts(const AppOptions& options)
             QStringLiteral("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
     for (const std::string& strPin : options.pins) {
         if (!table.PinFromText(strPin)) {
-            m_strError = QStringLiteral("--port %1: expected COMn=PATH").arg(FromDocText(strPin));
+            m_strError = QStringLiteral("--port %1: expected COMn=PATH").arg(FromFileSystemPath(strPin));
             return false;
         }
     }

@@ -213,13 +213,14 @@ void CHalyardView::OnBnClickedSaveDataButton1()
     try {
         CTextFile file;
         CFileException error;
-        if (!file.Open(ToDocText(strPath), CTextFile::modeCreate | CTextFile::modeWrite, &error))
+        if (!file.Open(ToFileSystemPath(strPath), CTextFile::modeCreate | CTextFile::modeWrite, &error))
             throw error;
         for (const QString& strLine : m_listData->Lines())
             file.WriteString(ToDocText(strLine) + "\n");
         file.Close();
     } catch (const CFileException& error) {
-        CUiPrompts::MessageBox(this, FromDocText(error.ErrorMessage()), MB_OK | MB_ICONERROR);
+        // The message names the file: its path is in the file system's encoding.
+        CUiPrompts::MessageBox(this, FromFileSystemPath(error.ErrorMessage()), MB_OK | MB_ICONERROR);
     }
 }
 

@@ -292,6 +292,22 @@ private slots:
         QCOMPARE(CUiPrompts::MessagesShown().size(), 1);
     }
 
+    void saveIntoAFolderWithAnAccentedName()
+    {
+        QTemporaryDir dir;
+        const QString strFolder = QString::fromUtf8(u8"Donn\u00E9es");
+        QVERIFY(QDir(dir.path()).mkdir(strFolder));
+        View().UpdateDataList("first line");
+        View().UpdateDataList(QString::fromLatin1("R? reply \xE9"));
+        CUiPrompts::SetNextFileName(dir.filePath(strFolder + QString::fromUtf8(u8"/relev\u00E9")));
+        Find<QPushButton>(&View(), "saveDataButton")->click();
+        QCOMPARE(CUiPrompts::MessagesShown(), QStringList());
+        // The name is the file system's; the lines inside stay one byte a character.
+        QFile file(dir.filePath(strFolder + QString::fromUtf8(u8"/relev\u00E9.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("first line\r\nR? reply \xE9\r\n"));
+    }
+
     void progressDialogOpensStepsIsReusedAndCloses()
     {
         Post(WM_INIT_START, 1);
