@@ -73,7 +73,7 @@ void CConnectDlg::ReportPortFailure()
         return;
     const QString strText = QStringLiteral("COM%1 could not be opened.\n%2")
                                 .arg(m_logic.Port())
-                                .arg(FromDocText(SystemErrorText(m_logic.PortError())));
+                                .arg(FromDocText(PortOpenErrorText(m_logic.PortError())));
     CUiPrompts::MessageBox(parentWidget(), strText, MB_OK | MB_ICONERROR);
 }
 

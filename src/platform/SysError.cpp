@@ -9,7 +9,12 @@ std::string SystemErrorText(uint32_t dwError)
 {
     char buffer[256];
     // GNU strerror_r returns the text, which may or may not be in buffer.
-    std::string text = strerror_r(static_cast<int>(dwError), buffer, sizeof buffer);
+    return strerror_r(static_cast<int>(dwError), buffer, sizeof buffer);
+}
+
+std::string PortOpenErrorText(uint32_t dwError)
+{
+    std::string text = SystemErrorText(dwError);
     if (dwError == EACCES || dwError == EPERM)
         text += ". To use serial ports, add your user to the dialout group and log in again.";
     return text;

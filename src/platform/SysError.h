@@ -6,8 +6,11 @@
 
 namespace halyard {
 
-// strerror's text; for a refused port open it adds how to get permission
-// (the dialout group).
+// strerror's text alone: a failed file, thread or timer call.
 std::string SystemErrorText(uint32_t dwError);
+
+// The text for a serial port that would not open: the system's text and, for
+// a refused open (EACCES, EPERM), how to get permission (the dialout group).
+std::string PortOpenErrorText(uint32_t dwError);
 
 }  // namespace halyard
