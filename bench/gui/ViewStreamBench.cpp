@@ -13,7 +13,8 @@
 // - "silent": connected, nothing sent, for 20 s.
 //
 // Run it under Xvfb (xvfb-run -a build/bench/halyard_view_bench) or with
-// QT_QPA_PLATFORM=offscreen. "--lines N" changes the length of the stream phases.
+// QT_QPA_PLATFORM=offscreen. "--lines N" changes the length of the stream phases;
+// "--shot FILE" saves a picture of the window at the end of the 57600-baud phase.
 
 #include <poll.h>
 #include <sys/resource.h>
@@ -39,6 +40,7 @@
 #include "document/CHalyardDoc.h"
 #include "shell/CHalyardApp.h"
 #include "shell/CHalyardView.h"
+#include "shell/CMainFrame.h"
 #include "shell/CReceivedDataList.h"
 #include "shell/UiPrompts.h"
 
@@ -254,7 +256,8 @@ void Report(const char* szPhase, int nLines, std::pair<double, double> used)
                 nLines, used.second, 100.0 * used.first / used.second, 1000.0 * used.first * 1000.0 / nLines);
 }
 
-int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequests, int fdDone, int nLines)
+int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequests, int fdDone, int nLines,
+               const QString& strShot)
 {
     QApplication qapp(argc, argv);
     CUiPrompts::SetTestMode(true);  // nothing modal may stop the run
@@ -278,6 +281,8 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
                 static_cast<long long>(bench.List().count()));
 
     Report("57600 baud", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+    if (!strShot.isEmpty())
+        app.Frame().grab().save(strShot);
 
     CTimerProbe probe;
     probe.Start();
@@ -302,9 +307,13 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
 int main(int argc, char** argv)
 {
     int nLines = 1000;
-    for (int n = 1; n + 1 < argc; ++n)
+    QString strShot;
+    for (int n = 1; n + 1 < argc; ++n) {
         if (std::string(argv[n]) == "--lines")
             nLines = std::max(1, std::atoi(argv[n + 1]));
+        else if (std::string(argv[n]) == "--shot")
+            strShot = QString::fromLocal8Bit(argv[n + 1]);
+    }
 
     test::PtyPair pty;
     int requestPipe[2];
@@ -324,7 +333,7 @@ int main(int argc, char** argv)
     ::close(donePipe[1]);
     const std::string strSlave = pty.SlavePath();
     pty.CloseMaster();  // the writer holds it
-    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines);
+    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines, strShot);
     ::close(requestPipe[1]);
     ::waitpid(pid, nullptr, 0);
     return nResult;
