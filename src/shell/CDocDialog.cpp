@@ -48,7 +48,13 @@ void CDocDialog::keyPressEvent(QKeyEvent* pEvent)
     switch (pEvent->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_pDefaultButton != nullptr && m_pDefaultButton->isVisible() && m_pDefaultButton->isEnabled())
+        // A push button with the focus takes Enter as a click (Qt's own
+        // buttons do so only inside dialogs); elsewhere it is the default button's.
+        if (auto* pFocused = qobject_cast<QPushButton*>(focusWidget());
+            pFocused != nullptr && isAncestorOf(pFocused) && pFocused->isEnabled())
+            pFocused->click();
+        else if (m_pDefaultButton != nullptr && m_pDefaultButton->isVisible() &&
+                 m_pDefaultButton->isEnabled())
             m_pDefaultButton->click();
         else
             OnOK();

@@ -273,6 +273,29 @@ private slots:
         CPortTable::Instance().Unregister(nPort);
     }
 
+    void enterOnAFocusedButtonPressesThatButton()
+    {
+        Start("ZRT-630");
+        ConnectTo(m_pApp->SimulatedPort());
+        ShowTerminal();
+        QWidget* pTerminal = Find<QWidget>(&View(), "terminalPage");
+        Find<QLineEdit>(pTerminal, "commandEdit")->setText("SN?");
+        auto* pReset = Find<QPushButton>(pTerminal, "resetButton");
+        Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+        pReset->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(pReset->hasFocus());
+        Sensor().ClearReceivedCommands();
+        QTest::keyClick(pReset, Qt::Key_Return);
+        QTRY_VERIFY(SensorGot("RST"));
+        QVERIFY(!SensorGot("SN?"));
+
+        // Space is a click too.
+        Sensor().ClearReceivedCommands();
+        QTest::keyClick(pReset, Qt::Key_Space);
+        QTRY_VERIFY(SensorGot("RST"));
+    }
+
     void ctButtonHiddenForPQDSensors()
     {
         Start("PQD-025");
