@@ -143,11 +143,21 @@ public:
     {
         QObject::connect(&m_doneNotifier, &QSocketNotifier::activated, [this, fdDone] {
             char buffer[16];
-            if (::read(fdDone, buffer, sizeof buffer) > 0)
+            if (::read(fdDone, buffer, sizeof buffer) > 0) {
                 m_bWriterDone = true;
+                // A lost last line would leave the wait open for ever.
+                m_giveUp.start(kGiveUpMs);
+            }
             CheckFinished();
         });
         // A list that is full shifts its rows' contents instead of inserting one.
+        m_giveUp.setSingleShot(true);
+        QObject::connect(&m_giveUp, &QTimer::timeout, [this] {
+            std::printf("the last line sent had not reached the list %d s after it was sent\n",
+                        kGiveUpMs / 1000);
+            m_strLast.clear();
+            m_loop.quit();
+        });
         QObject::connect(List().model(), &QAbstractItemModel::rowsInserted, [this] { CheckFinished(); });
         QObject::connect(List().model(), &QAbstractItemModel::dataChanged, [this] { CheckFinished(); });
     }
@@ -202,6 +212,7 @@ private:
         if (m_bWriterDone && !m_strLast.isEmpty() && List().count() > 0 &&
             List().Lines().constLast() == m_strLast) {
             m_strLast.clear();
+            m_giveUp.stop();
             m_loop.quit();
         }
     }
@@ -209,7 +220,9 @@ private:
     CHalyardApp& m_app;
     int m_fdRequests;
     QSocketNotifier m_doneNotifier;
+    static constexpr int kGiveUpMs = 30000;
     QEventLoop m_loop;
+    QTimer m_giveUp;
     bool m_bWriterDone = false;
     QString m_strLast;
     int m_nNext = 1;
