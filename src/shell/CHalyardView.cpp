@@ -112,6 +112,9 @@ void CHalyardView::BuildForm()
     connect(m_tabCtrl, &CDynamicTabCtrl::selChange, this, &CHalyardView::OnTcnSelchangeTab1);
     connect(m_listData, &CReceivedDataList::lineDoubleClicked, this,
             &CHalyardView::OnBnClickedClearDataButton2);
+    // Outside a dialog Qt's buttons ignore Enter: with the focus, they take it as a click.
+    m_pSave->setAutoDefault(true);
+    m_pClear->setAutoDefault(true);
     connect(m_pSave, &QPushButton::clicked, this, &CHalyardView::OnBnClickedSaveDataButton1);
     connect(m_pClear, &QPushButton::clicked, this, &CHalyardView::OnBnClickedClearDataButton2);
     connect(m_pRS485Check, &QCheckBox::clicked, this, &CHalyardView::OnBnClickedCheck1);

@@ -276,8 +276,14 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("first line\r\nR? reply \xE9\r\n"));
 
+        // Enter on the focused button saves too.
         CUiPrompts::SetNextFileName(dir.filePath("plain"));
-        Find<QPushButton>(&View(), "saveDataButton")->click();
+        auto* pSave = Find<QPushButton>(&View(), "saveDataButton");
+        Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+        pSave->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(pSave->hasFocus());
+        QTest::keyClick(pSave, Qt::Key_Return);
         QVERIFY(QFile::exists(dir.filePath("plain.txt")));
 
         CUiPrompts::SetNextCancel();
