@@ -1,5 +1,7 @@
 #include "Clock.h"
 
+#include <locale.h>
+
 #include <atomic>
 #include <thread>
 
@@ -38,10 +40,12 @@ std::tm LocalTime(TimePoint tp)
 
 std::string FormatTime(const char* szFormat, TimePoint tp)
 {
+    // Month names and the like are English whatever locale the program runs
+    // in: they end up in file names and records that other programs read.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
     const std::tm local = LocalTime(tp);
     char buffer[256];
-    // strftime uses the C locale: the program never calls setlocale for LC_TIME.
-    const size_t n = std::strftime(buffer, sizeof buffer, szFormat, &local);
+    const size_t n = strftime_l(buffer, sizeof buffer, szFormat, &local, cLocale);
     return std::string(buffer, n);
 }
 

@@ -28,7 +28,8 @@ void SetClock(IClock* pClock);
 
 // Local calendar time of tp.
 std::tm LocalTime(TimePoint tp);
-// strftime in the C locale; the format is the program's own, never received text.
+// strftime in the C locale, whatever the program's locale; the format is the
+// program's own, never received text.
 std::string FormatTime(const char* szFormat, TimePoint tp);
 
 // A clock that stands still until told: Sleep advances it at once.
