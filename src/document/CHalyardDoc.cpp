@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "document/CConnectLogic.h"
+#include "document/LogFiles.h"
 #include "platform/Clock.h"
 #include "platform/SysError.h"
 #include "platform/WaitSet.h"
@@ -162,7 +163,7 @@ void CHalyardDoc::CloseConnection(bool bInDtor)
         m_strPortStatus.clear();
         PostToViews(WM_COMMS_OPEN, 1, 0);
         PostToFrame(WM_COMMS_OPEN, 1, 0);
-        StopLogging();
+        StopLogging(LOG_CONNECTION_CLOSED);
         StopPolling();
     }
     if (m_File.IsOpen()) {

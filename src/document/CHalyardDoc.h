@@ -25,6 +25,7 @@
 #include "document/Framing.h"
 #include "document/IDocHost.h"
 #include "document/Registers.h"
+#include "platform/Clock.h"
 #include "platform/TextFile.h"
 #include "serial/CPacketBuffer.h"
 #include "serial/CSerial_IF.h"
@@ -87,8 +88,23 @@ public:
     void OnTimer(uint32_t nIDEvent);
 
     // --- Logging and polling ---------------------------------------------
-    void StopLogging();
-    void StartPolling(const std::string& szPollText, int16_t nPollTime);
+    // The data capture's settings, before StartLogging. Paths are in the file
+    // system's encoding.
+    void SetLogParameters(const std::string& szPathName, const std::string& szPrefix, bool bAutoR,
+                          bool bTimestamp, bool bAutoM, bool bAutoXW, bool bDailyCapture, bool bResetA,
+                          bool bCaptureA, int16_t nHour, int16_t nMinute);
+    // Opens m_strLogPathName and starts logging; bSendAC is true for the
+    // user's Start (the file is emptied and begins with "AC" when wanted) and
+    // false for a daily change (the file is appended to). False when the file
+    // could not be created: m_LogError says why and WM_LOG_ERROR was posted.
+    bool StartLogging(bool bSendAC);
+    // nReason (a LogStopReason) other than the user's own is posted as
+    // WM_LOG_ERROR when logging was on.
+    void StopLogging(int32_t nReason = -1);
+    // Writes the received line in m_byRxData as a record (while logging).
+    void LogData();
+    // False, after telling the user, for an empty command or a period under 1 s.
+    bool StartPolling(const std::string& szPollText, int16_t nPollTime);
     void StopPolling();
 
     // --- Operating state and options word --------------------------------
@@ -157,6 +173,11 @@ public:
     int16_t m_nLogMinutes = 0;
     int16_t m_nLogHours = 0;
     std::string m_strPollText;
+    bool m_bDailyDone = false;
+    bool m_bCaptureADone = false;
+    bool m_bResetADone = false;
+    // The last failure to create or write the log file.
+    CFileException m_LogError;
 
     // --- Sequences (NVRAM load, dumps, parameter upload) -------------------
     bool m_bNVRAMLoad = false;
@@ -193,6 +214,13 @@ private:
                     std::vector<std::string>& szDataList);
     void OfferRegisterReply(const std::string& strText);
     void OnClockTick();
+    void OnDailyLogTick();
+    void CheckDailyChange(TimePoint now);
+    // Writes text to the log; a failure stops logging and is reported.
+    bool WriteLogLine(const std::string& strText);
+    void CloseLogFile();
+    // Zero records and elapsed time on the status bar, no automatic commands.
+    void ShowLoggingStopped();
     void OnSequenceTick();
     bool StartWatcherThread();
     void StopWatcherThread();

@@ -146,6 +146,8 @@ void CHalyardDoc::CommsDataReceived(bool bChanged)
         m_dwRxLength = std::min(m_dwRxLength, CMD_SLOT_SIZE - 1);
         ++nTaken;
         m_bReplyReceived = true;
+        if (m_bLogging)
+            LogData();
         if (m_pRxPackets) {
             uint32_t dwSize = 0;
             if (!m_pRxPackets->AddData(m_byRxData.data(), m_dwRxLength) ||

@@ -1,21 +1,9 @@
-// CHalyardDoc: the view's timer ticks, polling, and stopping the log.
-#include <cstdio>
-
+// CHalyardDoc: the view's timer ticks.
 #include "document/CHalyardDoc.h"
+#include "document/LogFiles.h"
 #include "platform/Clock.h"
 
 namespace halyard {
-
-namespace {
-
-std::string ElapsedText(int nHours, int nMinutes, int nSeconds)
-{
-    char sz[32];
-    std::snprintf(sz, sizeof sz, " %02d:%02d:%02d", nHours, nMinutes, nSeconds);
-    return sz;
-}
-
-}  // namespace
 
 const std::vector<CHalyardDoc::SequenceBlock>& CHalyardDoc::SequenceBlocks()
 {
@@ -33,6 +21,9 @@ void CHalyardDoc::OnTimer(uint32_t nIDEvent)
         break;
     case TIMER_POLL:
         SendCommand(m_strPollText, true);
+        break;
+    case TIMER_DAILY_LOG:
+        OnDailyLogTick();
         break;
     case TIMER_AUTO_R:
         SendCommand("R?", true);
@@ -61,7 +52,7 @@ void CHalyardDoc::OnClockTick()
                 ++m_nLogHours;
             }
         }
-        m_strLogTime = ElapsedText(m_nLogHours, m_nLogMinutes, m_nLogSeconds);
+        m_strLogTime = LogTimeText(m_nLogHours, m_nLogMinutes, m_nLogSeconds);
         PostToFrame(WM_LOGTIME_UPDATE);
     }
     m_strTime = FormatTime(" %H:%M:%S", Clock().Now());
@@ -73,44 +64,6 @@ void CHalyardDoc::OnSequenceTick()
     for (const SequenceBlock& block : SequenceBlocks())
         if (this->*block.pbFlag)
             (this->*block.pfnStep)();
-}
-
-void CHalyardDoc::StopLogging()
-{
-    if (m_bLogging) {
-        try {
-            m_File.Flush();
-            m_File.Close();
-        } catch (const CFileException&) {
-            // The log is being given up; a failing flush cannot be retried.
-        }
-        m_nRecords = 0;
-        m_nLogSeconds = m_nLogMinutes = m_nLogHours = 0;
-        m_strLogTime.clear();
-        PostToFrame(WM_RECORD_UPDATE, 0);
-        PostToFrame(WM_LOGTIME_UPDATE);
-        PostToViews(WM_AUTO_R_START, 0);
-        PostToViews(WM_AUTO_M_START, 0);
-        PostToViews(WM_AUTO_XW_START, 0);
-        if (m_bCaptureA)
-            SendCommand("A?", true);
-    }
-    m_bLogging = false;
-}
-
-void CHalyardDoc::StartPolling(const std::string& szPollText, int16_t nPollTime)
-{
-    // A period below one second would make the view's timer spin.
-    if (szPollText.empty() || nPollTime < 1)
-        return;
-    m_strPollText = szPollText;
-    SendCommand(szPollText, true);
-    PostToViews(WM_POLL_START, static_cast<uintptr_t>(nPollTime), 0);
-}
-
-void CHalyardDoc::StopPolling()
-{
-    PostToViews(WM_POLL_STOP);
 }
 
 void CHalyardDoc::CaptureDumpLine(const std::string&, bool, bool)

@@ -78,6 +78,30 @@ bool CTimerSchedule::OnAccumStart(uintptr_t wParam)
     return true;
 }
 
+bool CTimerSchedule::OnDocMessage(uint32_t nMsg, uintptr_t wParam)
+{
+    switch (nMsg) {
+    case WM_POLL_START:
+        return OnPollStart(wParam);
+    case WM_POLL_STOP:
+        OnPollStop();
+        return true;
+    case WM_ACCUM_START:
+        return OnAccumStart(wParam);
+    case WM_AUTO_R_START:
+        OnAutoRStart(wParam);
+        return true;
+    case WM_AUTO_M_START:
+        OnAutoMStart(wParam);
+        return true;
+    case WM_AUTO_XW_START:
+        OnAutoXWStart(wParam);
+        return true;
+    default:
+        return true;
+    }
+}
+
 bool CTimerSchedule::OnSequenceProgress(uintptr_t wParam)
 {
     if (wParam == 1)

@@ -41,6 +41,10 @@ public:
     void OnAutoRStart(uintptr_t wParam) { m_bAutoR = wParam == 1; }
     void OnAutoMStart(uintptr_t wParam) { m_bAutoM = wParam == 1; }
     void OnAutoXWStart(uintptr_t wParam) { m_bAutoXW = wParam == 1; }
+    // Any of the document's messages: those about the timers above
+    // (WM_POLL_START, WM_POLL_STOP, WM_ACCUM_START, WM_AUTO_*_START) are acted
+    // on, the rest ignored. False when a timer could not be started.
+    bool OnDocMessage(uint32_t nMsg, uintptr_t wParam);
     // Start and end messages of a long sequence (wParam 1 starts it).
     bool OnSequenceProgress(uintptr_t wParam);
     // An expiry; ids other than 2 to 8 are ignored (false).

@@ -72,8 +72,9 @@ TEST_F(DocTimers, PollingSendsAtOnceAndOnEachTick)
 TEST_F(DocTimers, PollingWithoutTextOrPeriodDoesNothing)
 {
     Connect();
-    Doc().StartPolling("", 10);
-    Doc().StartPolling("D?", 0);
+    EXPECT_FALSE(Doc().StartPolling("", 10));
+    EXPECT_FALSE(Doc().StartPolling("D?", 0));
+    EXPECT_EQ(m_host.m_messageBoxes.size(), 2u) << "the user is told why";
     EXPECT_TRUE(m_pPort->Sent().empty());
     EXPECT_EQ(m_host.ViewCount(WM_POLL_START), 0u);
 }

@@ -4,7 +4,12 @@
 // order, and answers them as the GUI does: WM_COMMS_EVENT 1 calls
 // CommsDataReceived(true), 0 CommsTimeout; WM_THREAD_END CommsThreadFinished;
 // WM_COMMS_COMMAND collects the echo with GetCommsCommand; WM_COMMS_DATA calls
-// GetCommsData until it returns false. Runs on the test's thread (the UI thread).
+// GetCommsData until it returns false. Given a timer schedule (UseSchedule),
+// it also plays the view's timers: the document's timer messages and every
+// received line go to the schedule, as the view passes them. Runs on the
+// test's thread (the UI thread).
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
@@ -13,6 +18,7 @@
 
 #include "RecordingHost.h"
 #include "document/CHalyardDoc.h"
+#include "document/CTimerSchedule.h"
 
 namespace halyard::test {
 
@@ -26,9 +32,11 @@ public:
     // Handles every message logged since the last call.
     void Pump()
     {
-        const std::vector<LoggedMessage> log = m_host.Log();
-        for (; m_nNext < log.size(); ++m_nNext)
-            Handle(log[m_nNext]);
+        // Handling may post more: those wait for the next call.
+        const std::vector<LoggedMessage> fresh = m_host.LogFrom(m_nNext);
+        m_nNext += fresh.size();
+        for (const LoggedMessage& logged : fresh)
+            Handle(logged);
     }
 
     // Pumps until the condition holds or the deadline passes; the result is the
@@ -46,6 +54,8 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }
+
+    void UseSchedule(CTimerSchedule& schedule) { m_pSchedule = &schedule; }
 
     // Skips what is logged so far (after ClearMessages, start again at 0).
     void Restart() { m_nNext = 0; }
@@ -68,19 +78,27 @@ private:
             }
             return;
         }
+        if (m_pSchedule) {
+            EXPECT_TRUE(m_pSchedule->OnDocMessage(msg.nMsg, msg.wParam));
+        }
         if (msg.nMsg == WM_COMMS_COMMAND) {
             std::string strEcho;
             m_doc.GetCommsCommand(strEcho, static_cast<uint32_t>(msg.wParam));
             m_echoes.push_back(strEcho);
         } else if (msg.nMsg == WM_COMMS_DATA) {
             uint32_t dwBytes = 0;
+            const size_t nFirst = m_lines.size();
             while (m_doc.GetCommsData(m_lines, dwBytes)) {
+            }
+            for (size_t n = nFirst; m_pSchedule && n < m_lines.size(); ++n) {
+                EXPECT_TRUE(m_pSchedule->DataLineReceived(m_lines[n]));
             }
         }
     }
 
     CHalyardDoc& m_doc;
     CRecordingHost& m_host;
+    CTimerSchedule* m_pSchedule = nullptr;
     size_t m_nNext = 0;
 };
 

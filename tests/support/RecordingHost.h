@@ -65,6 +65,14 @@ public:
         std::lock_guard lock(m_mutex);
         return m_log;
     }
+    // The entries from nFirst on.
+    std::vector<LoggedMessage> LogFrom(size_t nFirst) const
+    {
+        std::lock_guard lock(m_mutex);
+        return nFirst < m_log.size() ? std::vector<LoggedMessage>(
+                                           m_log.begin() + static_cast<std::ptrdiff_t>(nFirst), m_log.end())
+                                     : std::vector<LoggedMessage>{};
+    }
     size_t LogSize() const
     {
         std::lock_guard lock(m_mutex);

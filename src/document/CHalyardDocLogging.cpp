@@ -1,0 +1,215 @@
+// CHalyardDoc: logging received lines to a file, the daily change of file,
+// and polling.
+//
+// Every record reaches the operating system in one write as it is logged, so a
+// program that is killed loses at most the line in flight. Whatever ends
+// logging other than the user's Stop is posted as WM_LOG_ERROR (wParam: the
+// file error's cause, lParam: the LogStopReason) so that the front end can go
+// back to its idle state and say why.
+#include "document/CHalyardDoc.h"
+#include "document/LogFiles.h"
+
+namespace halyard {
+
+void CHalyardDoc::SetLogParameters(const std::string& szPathName, const std::string& szPrefix, bool bAutoR,
+                                   bool bTimestamp, bool bAutoM, bool bAutoXW, bool bDailyCapture,
+                                   bool bResetA, bool bCaptureA, int16_t nHour, int16_t nMinute)
+{
+    m_strLogPathName = szPathName;
+    m_strLogPrefix = szPrefix;
+    m_bAutoR = bAutoR;
+    m_bTimestamp = bTimestamp;
+    m_bAutoM = bAutoM;
+    m_bAutoXW = bAutoXW;
+    m_bDailyCapture = bDailyCapture;
+    m_bResetA = bResetA;
+    m_bCaptureA = bCaptureA;
+    m_nDailyHour = nHour;
+    m_nDailyMinute = nMinute;
+    m_bDailyDone = false;
+    m_bCaptureADone = !bCaptureA;
+    m_bResetADone = !bResetA;
+}
+
+bool CHalyardDoc::StartLogging(bool bSendAC)
+{
+    if (m_bLogging)
+        return true;
+    // The user's Start empties the chosen file (the file dialog asked first);
+    // a daily change appends, so that a name already taken keeps its records.
+    const unsigned nFlags =
+        CTextFile::modeCreate | CTextFile::modeWrite | (bSendAC ? 0u : unsigned{CTextFile::modeNoTruncate});
+    CFileException error;
+    bool bOpened = m_File.Open(m_strLogPathName, nFlags, &error);
+    if (bOpened && !bSendAC) {
+        try {
+            m_File.SeekToEnd();
+        } catch (const CFileException& seekError) {
+            error = seekError;
+            m_File.Close();
+            bOpened = false;
+        }
+    }
+    if (!bOpened) {
+        m_LogError = error;
+        PostToViews(WM_LOG_ERROR, static_cast<uintptr_t>(error.m_cause),
+                    bSendAC ? LOG_CREATE_FAILED : LOG_DAILY_CREATE_FAILED);
+        return false;
+    }
+    m_bLogging = true;
+    m_nRecords = 0;
+    m_nLogSeconds = m_nLogMinutes = m_nLogHours = 0;
+    m_strLogTime = LogTimeText(0, 0, 0);
+    PostToFrame(WM_RECORD_UPDATE, 0);
+    PostToFrame(WM_LOGTIME_UPDATE);
+    PostToViews(WM_AUTO_R_START, m_bAutoR ? 1 : 0);
+    PostToViews(WM_AUTO_M_START, m_bAutoM ? 1 : 0);
+    PostToViews(WM_AUTO_XW_START, m_bAutoXW ? 1 : 0);
+    if (m_bResetA)
+        SendCommand("AC", true);
+    // A file started by the user begins with the marker; the sensor hears "AC" twice.
+    if (bSendAC && m_bResetA) {
+        SendCommand("AC", true);
+        WriteLogLine("AC\n");
+    }
+    return m_bLogging;
+}
+
+void CHalyardDoc::StopLogging(int32_t nReason)
+{
+    if (m_bLogging) {
+        CloseLogFile();
+        m_bLogging = false;
+        ShowLoggingStopped();
+        // A daily change still under way is dropped with the log.
+        PostToViews(WM_ACCUM_START, 0);
+        if (nReason != LOG_STOPPED_BY_USER)
+            PostToViews(WM_LOG_ERROR,
+                        IsLogFileFailure(nReason) ? static_cast<uintptr_t>(m_LogError.m_cause) : 0, nReason);
+        if (m_bCaptureA)
+            SendCommand("A?", true);
+    }
+    m_bLogging = false;
+}
+
+void CHalyardDoc::ShowLoggingStopped()
+{
+    m_nRecords = 0;
+    m_nLogSeconds = m_nLogMinutes = m_nLogHours = 0;
+    m_strLogTime.clear();
+    PostToFrame(WM_RECORD_UPDATE, 0);
+    PostToFrame(WM_LOGTIME_UPDATE);
+    PostToViews(WM_AUTO_R_START, 0);
+    PostToViews(WM_AUTO_M_START, 0);
+    PostToViews(WM_AUTO_XW_START, 0);
+}
+
+void CHalyardDoc::CloseLogFile()
+{
+    try {
+        m_File.Flush();
+        m_File.Close();
+    } catch (const CFileException&) {
+        // Every record was written when it was logged; closing has nothing left
+        // that could be lost.
+    }
+}
+
+bool CHalyardDoc::WriteLogLine(const std::string& strText)
+{
+    try {
+        m_File.WriteString(strText);
+        return true;
+    } catch (const CFileException& error) {
+        // The first failure ends logging, so the user is told once.
+        m_LogError = error;
+        StopLogging(LOG_WRITE_FAILED);
+        return false;
+    }
+}
+
+void CHalyardDoc::LogData()
+{
+    const TimePoint now = Clock().Now();
+    if (!WriteLogLine(LogRecord(m_byRxData.data(), m_dwRxLength, m_bTimestamp, now)))
+        return;
+    ++m_nRecords;
+    PostToFrame(WM_RECORD_UPDATE, m_nRecords);
+    if (m_bDailyCapture)
+        CheckDailyChange(now);
+}
+
+void CHalyardDoc::CheckDailyChange(TimePoint now)
+{
+    const int nSince = SecondsSinceDailyChange(now, m_nDailyHour, m_nDailyMinute);
+    if (nSince < 0)
+        return;
+    if (nSince > DAILY_WINDOW_SECONDS) {
+        m_bDailyDone = false;  // the window has passed: the next day may trigger
+        return;
+    }
+    if (m_bDailyDone)
+        return;
+    m_bDailyDone = true;
+    m_bCaptureADone = !m_bCaptureA;
+    m_bResetADone = !m_bResetA;
+    if (m_bCaptureA && !WriteLogLine("A?\n"))
+        return;
+    PostToViews(WM_ACCUM_START, 1);
+}
+
+void CHalyardDoc::OnDailyLogTick()
+{
+    // Logging stopped since the change was triggered: there is nothing to change.
+    if (!m_bLogging)
+        return;
+    if (!m_bCaptureADone) {
+        // The answer arrives while the old file is still open and is logged there.
+        m_bCaptureADone = true;
+        if (m_bCaptureA) {
+            SendCommand("A?", true);
+            if (!WriteLogLine("A?\n"))
+                return;
+        }
+        PostToViews(WM_ACCUM_START, 1);
+    } else if (!m_bResetADone) {
+        m_bResetADone = true;
+        if (m_bResetA) {
+            SendCommand("AC", true);
+            if (!WriteLogLine("AC\n"))
+                return;
+        }
+        PostToViews(WM_ACCUM_START, 1);
+    } else {
+        m_bDailyDone = true;
+        CloseLogFile();
+        m_bLogging = false;
+        m_strLogPathName = DailyLogFileName(m_strLogPrefix, Clock().Now());
+        if (!StartLogging(false))
+            ShowLoggingStopped();
+    }
+}
+
+bool CHalyardDoc::StartPolling(const std::string& szPollText, int16_t nPollTime)
+{
+    if (szPollText.empty()) {
+        m_host.MessageBox("Enter the command to poll with in Poll Text.", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    // A period of 0 would make the poll timer fire without pause.
+    if (nPollTime < 1) {
+        m_host.MessageBox("The poll time must be at least 1 second.", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    m_strPollText = szPollText;
+    SendCommand(szPollText, true);
+    PostToViews(WM_POLL_START, static_cast<uintptr_t>(nPollTime), 0);
+    return true;
+}
+
+void CHalyardDoc::StopPolling()
+{
+    PostToViews(WM_POLL_STOP);
+}
+
+}  // namespace halyard

@@ -1,0 +1,111 @@
+#include "document/LogFiles.h"
+
+#include <cstdio>
+
+namespace halyard {
+
+namespace {
+
+bool IsPrintable(uint8_t by)
+{
+    return (by >= 0x20 && by <= 0x7E) || (by >= 0xA0 && by <= 0xFE);
+}
+
+bool EndsWith(const std::string& str, const char* szEnd)
+{
+    const std::string strEnd(szEnd);
+    return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
+}
+
+}  // namespace
+
+std::string LogRecord(const uint8_t* pbyData, uint32_t dwLength, bool bTimestamp, TimePoint now)
+{
+    std::string strRecord;
+    strRecord.reserve(dwLength + 24);
+    for (uint32_t n = 0; n < dwLength && pbyData[n] != '\n'; ++n)
+        if (IsPrintable(pbyData[n]))
+            strRecord += static_cast<char>(pbyData[n]);
+    if (bTimestamp)
+        strRecord += FormatTime(",%d/%m/%Y,%H:%M:%S", now);
+    strRecord += '\n';
+    return strRecord;
+}
+
+std::string LogTimeText(int nHours, int nMinutes, int nSeconds)
+{
+    char sz[40];
+    std::snprintf(sz, sizeof sz, " %02d:%02d:%02d", nHours, nMinutes, nSeconds);
+    return sz;
+}
+
+std::string LogFileStem(const std::string& strPrefix, TimePoint now)
+{
+    return strPrefix + FormatTime(" %d%b%Y %H.%M", now);
+}
+
+std::string DailyLogFileName(const std::string& strPrefix, TimePoint now)
+{
+    return LogFileStem(strPrefix, now) + ".LOG";
+}
+
+int SecondsSinceDailyChange(TimePoint now, int nHour, int nMinute)
+{
+    const std::tm local = LocalTime(now);
+    const int nSinceMidnight = (local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec;
+    return nSinceMidnight - (nHour * 60 + nMinute) * 60;
+}
+
+LogFileChoice ChooseLogFile(const std::string& strChosen, bool bDailyCapture,
+                            const std::string& strFilePrefix)
+{
+    LogFileChoice choice;
+    if (bDailyCapture) {
+        choice.strLogFile = strChosen;
+        if (!EndsWith(strChosen, ".LOG") && !EndsWith(strChosen, ".log"))
+            choice.strLogFile += ".LOG";
+        const size_t nSlash = strChosen.rfind('/');
+        choice.strPrefix =
+            (nSlash == std::string::npos ? std::string() : strChosen.substr(0, nSlash + 1)) + strFilePrefix;
+        return choice;
+    }
+    const size_t nExt = strChosen.find(".LOG");
+    choice.strLogFile = strChosen;
+    if (nExt != std::string::npos) {
+        choice.strPrefix = strChosen.substr(0, nExt);
+    } else {
+        choice.strPrefix = strChosen;
+        choice.strLogFile += ".LOG";
+    }
+    return choice;
+}
+
+std::string LogStopText(int32_t nReason)
+{
+    switch (nReason) {
+    case LOG_WRITE_FAILED:
+        return "Logging stopped: the log file could not be written";
+    case LOG_CREATE_FAILED:
+        return "Logging not started: the log file could not be created";
+    case LOG_DAILY_CREATE_FAILED:
+        return "Logging stopped: the next daily log file could not be created";
+    case LOG_CONNECTION_CLOSED:
+        return "Logging stopped: connection closed";
+    case LOG_FILE_TAKEN:
+        return "Logging stopped: the file is needed for a load or dump";
+    default:
+        return "Logging stopped";
+    }
+}
+
+bool IsLogFileFailure(int32_t nReason)
+{
+    return nReason == LOG_WRITE_FAILED || nReason == LOG_CREATE_FAILED || nReason == LOG_DAILY_CREATE_FAILED;
+}
+
+std::string LogFailureMessage(int32_t nReason, const CFileException& error)
+{
+    return LogStopText(nReason) + ".\n\n" + error.ErrorMessage();
+}
+
+}  // namespace halyard

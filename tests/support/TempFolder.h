@@ -1,0 +1,48 @@
+#pragma once
+// A folder of its own for a test, removed with everything in it at the end,
+// and reading a file back whole.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace halyard::test {
+
+class CTempFolder {
+public:
+    CTempFolder()
+    {
+        std::string strTemplate = (std::filesystem::temp_directory_path() / "halyard-XXXXXX").string();
+        if (::mkdtemp(strTemplate.data()) != nullptr)
+            m_path = strTemplate;
+    }
+    ~CTempFolder()
+    {
+        std::error_code ignored;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ignored);
+    }
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    bool IsValid() const { return !m_path.empty(); }
+    // The path of strName inside the folder ("" gives the folder with a final "/").
+    std::string Path(const std::string& strName = {}) const { return m_path.string() + "/" + strName; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The file's bytes, or "" when it cannot be read.
+inline std::string ReadWholeFile(const std::string& strPath)
+{
+    std::ifstream in(strPath, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace halyard::test
