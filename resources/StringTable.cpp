@@ -68,6 +68,25 @@ const std::unordered_map<int, const char*>& Table()
         {IDC_DUMP_ALL, "Save all settings and NVRAM to a file"},
         {IDC_COMMAND_EDIT, "Type Command To Send here"},
         {IDC_SEND_COMMAND, "Send the Command to the Sensor"},
+
+        // Data capture page.
+        {IDC_START_LOG, "Start Logging"},
+        {IDC_STOP_LOG, "Stop Logging"},
+        {IDC_AUTO_R_YES, "Send R? after each reported string"},
+        {IDC_AUTO_R_NO, "Don't Send R? Command"},
+        {IDC_TIMESTAMP_YES, "Add TimeStamp to Logged Data"},
+        {IDC_TIMESTAMP_NO, "No TimeStamp"},
+        {IDC_DAILY_ON, "Daily Capture On"},
+        {IDC_DAILY_OFF, "Daily Capture Off"},
+        {IDC_FILE_PREFIX, "Daily Log file Prefix"},
+        {IDC_HOUR_LABEL, "Time in Hours to change log file"},
+        {IDC_MINUTE_LABEL, "Time in Minutes to change log file"},
+        {IDC_RESET_AT_START, "Reset Rainfall Acummulation at Start of Data File"},
+        {IDC_CAPTURE_AT_END, "Send A? command at End of data file"},
+        {IDC_POLL_TEXT_LABEL, "Poll Command Data"},
+        {IDC_POLL_TEXT, "Enter command to Transmit"},
+        {IDC_POLL_TIME, "Time in Seconds to send Poll Command"},
+        {IDC_START_STOP_POLL, "Start / Stop Polling"},
     };
     return table;
 }

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,14 +35,6 @@ constexpr std::array<BaudButton, 7> kBaudButtons = {{
     {IDC_57K6BAUD, "baud57k6Radio", "57K6", 57600},
 }};
 
-QGroupBox* AddGroup(QWidget* pPage, const char* szTitle, int x, int y, int cx, int cy)
-{
-    auto* pGroup = new QGroupBox(QString::fromLatin1(szTitle), pPage);
-    PlaceDlu(pGroup, x, y, cx, cy);
-    pGroup->lower();
-    return pGroup;
-}
-
 }  // namespace
 
 QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription)
@@ -65,7 +56,7 @@ CPortSettings::CPortSettings(QWidget* pParent)
     setObjectName(QStringLiteral("portSettingsPage"));
     m_anPortPresent.fill(1);
 
-    AddGroup(this, "Baud Rate", 7, 4, 62, 106);
+    AddGroupBox(this, QStringLiteral("Baud Rate"), 7, 4, 62, 106);
     for (size_t i = 0; i < kBaudButtons.size(); ++i) {
         auto* pRadio = new QRadioButton(QString::fromLatin1(kBaudButtons[i].szText), this);
         SetControlId(pRadio, kBaudButtons[i].nId, kBaudButtons[i].szObjectName);
@@ -75,7 +66,7 @@ CPortSettings::CPortSettings(QWidget* pParent)
     }
     connect(m_pBaudGroup, &QButtonGroup::idClicked, this, &CPortSettings::OnBnClickedBaud);
 
-    AddGroup(this, "Com Port", 76, 4, 288, 106);
+    AddGroupBox(this, QStringLiteral("Com Port"), 76, 4, 288, 106);
     auto* pPortLabel = new QLabel(QStringLiteral("Port:"), this);
     PlaceDlu(pPortLabel, 86, 24, 20, 8);
     SetControlId(m_PortCombo, IDC_PORTCOMBO, "portCombo");
@@ -85,7 +76,7 @@ CPortSettings::CPortSettings(QWidget* pParent)
     connect(m_PortCombo, &QComboBox::activated, this, [this](int) { OnCbnSelchangePortcombo1(); });
     connect(m_pCheckPorts, &QPushButton::clicked, this, &CPortSettings::OnBnClickedCheckportsButton1);
 
-    AddGroup(this, "Connect", 371, 4, 83, 106);
+    AddGroupBox(this, QStringLiteral("Connect"), 371, 4, 83, 106);
     SetControlId(m_ConnectLED, IDC_CONNECT_LED, "connectLed");
     const CDialogUnits units(font());
     const int nLamp = units.Y(18);
@@ -131,9 +122,9 @@ void CPortSettings::CheckAvailablePorts()
         if (entry.nPort < 0 || entry.nPort >= static_cast<int>(m_anPortPresent.size()))
             continue;
         m_anPortPresent[static_cast<size_t>(entry.nPort)] = 1;
-        m_PortCombo->addItem(
-            PortListEntry(entry.nPort, FromFileSystemPath(entry.strDevice), FromDocText(entry.strDescription)),
-            entry.nPort);
+        m_PortCombo->addItem(PortListEntry(entry.nPort, FromFileSystemPath(entry.strDevice),
+                                           FromDocText(entry.strDescription)),
+                             entry.nPort);
     }
     if (m_nPortIndex < 0 || m_nPortIndex >= m_PortCombo->count())
         m_nPortIndex = 0;

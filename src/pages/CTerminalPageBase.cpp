@@ -1,6 +1,5 @@
 #include "CTerminalPageBase.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,9 +19,7 @@ CTerminalPageBase::CTerminalPageBase(int nIDTemplate, const QString& strInitialC
 
 void CTerminalPageBase::AddGroup(const char* szTitle, int x, int y, int cx, int cy)
 {
-    auto* pGroup = new QGroupBox(QString::fromLatin1(szTitle), this);
-    PlaceDlu(pGroup, x, y, cx, cy);
-    pGroup->lower();
+    AddGroupBox(this, QString::fromLatin1(szTitle), x, y, cx, cy);
 }
 
 QPushButton* CTerminalPageBase::AddCommandButton(const CommandButtonDef& def, int x, int y, int cx, int cy)

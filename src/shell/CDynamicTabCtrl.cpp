@@ -102,14 +102,16 @@ void CDynamicTabCtrl::GotCommsData(int nSel, std::string& szData)
 
 void CDynamicTabCtrl::OnCommsClosed()
 {
+    // The port settings page shows the connection, the data capture page polling.
     m_pPages[0]->OnCommsClosed();
+    m_pPages[2]->OnCommsClosed();
 }
 
 void CDynamicTabCtrl::OnLogError(uint32_t wParam, int32_t lParam)
 {
-    // The "Data Capture" tab is always at position 2.
-    if (GetCurSel() == 2)
-        m_pPages[2]->OnLogError(wParam, lParam);
+    // Whichever tab is current: the data capture page must not go on showing
+    // a log that has stopped.
+    m_pPages[2]->OnLogError(wParam, lParam);
 }
 
 void CDynamicTabCtrl::OnFirstDataMsg(int nSel, uint32_t wParam, int32_t lParam)

@@ -10,6 +10,7 @@
 #include "document/CHalyardDoc.h"
 #include "pages/CPortSettings.h"
 #include "platform/PortTable.h"
+#include "sim/SensorModel.h"
 #include "sim/SimSensor.h"
 
 namespace halyard {
@@ -49,6 +50,9 @@ bool CHalyardApp::SetUpPorts(const AppOptions& options)
         return true;
     sim::SimOptions simOptions;
     simOptions.strModel = options.strSimModel;
+    // It sends its data messages by itself, as a sensor on a mast does, so
+    // that there is something to watch and log from the start.
+    simOptions.wOpState |= sim::CSensorModel::kAutoSendBit;
     m_pSim = std::make_unique<sim::CSimSensor>(simOptions);
     if (!m_pSim->Start()) {
         m_strError = QStringLiteral("The simulated sensor could not be started.");

@@ -10,11 +10,13 @@
 #include "CDocDialog.h"
 #include "CDynamicTabCtrl.h"
 #include "CReceivedDataList.h"
+#include "DataExchange.h"
 #include "DialogUnits.h"
 #include "FocusChange.h"
 #include "TextConvert.h"
 #include "UiPrompts.h"
 #include "document/CHalyardDoc.h"
+#include "document/LogFiles.h"
 #include "platform/TextFile.h"
 #include "resources/Resource.h"
 #include "resources/StringTable.h"
@@ -163,16 +165,8 @@ bool CHalyardView::UpdateData(bool bSaveAndValidate)
         m_pRS485Check->setChecked(m_bRS485Enabled);
         return true;
     }
-    bool bOk = false;
-    const int nAddress = m_pSensorAddress->text().trimmed().toInt(&bOk);
-    if (!bOk || nAddress < 0 || nAddress > 99) {
-        CUiPrompts::MessageBox(this,
-                               bOk ? QStringLiteral("Please enter an integer between 0 and 99.")
-                                   : QStringLiteral("Please enter an integer."),
-                               MB_OK | MB_ICONWARNING);
+    if (!ExchangeInt(m_pSensorAddress, m_pSensorAddress->text(), 0, 99, m_nSensorAddress))
         return false;
-    }
-    m_nSensorAddress = nAddress;
     m_bRS485Enabled = m_pRS485Check->isChecked();
     return true;
 }
@@ -325,7 +319,15 @@ intptr_t CHalyardView::OnRS485Enable(uintptr_t wParam, intptr_t lParam)
 
 intptr_t CHalyardView::OnLogError(uintptr_t wParam, intptr_t lParam)
 {
-    m_tabCtrl->OnLogError(static_cast<uint32_t>(wParam), static_cast<int32_t>(lParam));
+    // The document has ended logging (or could not start it): the page goes
+    // back to idle, the list says why, and a file failure is shown with the
+    // file and the system's reason.
+    const auto nReason = static_cast<int32_t>(lParam);
+    m_tabCtrl->OnLogError(static_cast<uint32_t>(wParam), nReason);
+    UpdateDataList(FromDocText(LogStopText(nReason)));
+    if (IsLogFileFailure(nReason))
+        CUiPrompts::MessageBox(this, FromFileSystemPath(LogFailureMessage(nReason, m_pDoc->m_LogError)),
+                               MB_OK | MB_ICONERROR);
     return 0;
 }
 

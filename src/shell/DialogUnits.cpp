@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QVariant>
 #include <QWidget>
 
@@ -55,6 +56,14 @@ void ResizeDlu(QWidget* pWidget, int cx, int cy)
 {
     const CDialogUnits units(pWidget->font());
     pWidget->resize(units.Size(cx, cy));
+}
+
+QGroupBox* AddGroupBox(QWidget* pParent, const QString& strTitle, int x, int y, int cx, int cy)
+{
+    auto* pGroup = new QGroupBox(strTitle, pParent);
+    PlaceDlu(pGroup, x, y, cx, cy);
+    pGroup->lower();
+    return pGroup;
 }
 
 void SetControlId(QWidget* pWidget, int nId, const char* szObjectName)

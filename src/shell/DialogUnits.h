@@ -10,6 +10,8 @@
 #include <QSize>
 
 class QFont;
+class QGroupBox;
+class QString;
 class QWidget;
 
 namespace halyard {
@@ -36,6 +38,10 @@ private:
 void PlaceDlu(QWidget* pWidget, int x, int y, int cx, int cy);
 // Sizes a form or page to cx, cy dialog units of its own font.
 void ResizeDlu(QWidget* pWidget, int cx, int cy);
+
+// A group box frame behind a set of controls of pParent (a sibling of them,
+// as on the forms), at x, y with size cx, cy in dialog units.
+QGroupBox* AddGroupBox(QWidget* pParent, const QString& strTitle, int x, int y, int cx, int cy);
 
 // The control id (its tooltip's key) and the object name of a control.
 void SetControlId(QWidget* pWidget, int nId, const char* szObjectName);

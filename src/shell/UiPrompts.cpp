@@ -20,6 +20,7 @@ struct PromptState {
     std::deque<std::optional<QString>> files;
     QStringList shown;
     QString strLastFilter;
+    QString strLastInitialName;
 };
 
 PromptState& State()
@@ -83,10 +84,12 @@ CUiPrompts::FileAnswer CUiPrompts::NextFile()
 }
 
 CUiPrompts::FileAnswer CUiPrompts::RunFileDialog(QWidget* pParent, const QString& strFilter,
-                                                 const QString& strDefExt, bool bSave)
+                                                 const QString& strDefExt, const QString& strInitialName,
+                                                 bool bSave)
 {
     const QString strShownFilter = FilterWithBothCases(strFilter);
     State().strLastFilter = strShownFilter;
+    State().strLastInitialName = strInitialName;
     FileAnswer answer = NextFile();
     if (answer.bAnswered)
         return answer;
@@ -95,6 +98,8 @@ CUiPrompts::FileAnswer CUiPrompts::RunFileDialog(QWidget* pParent, const QString
     dialog.setFileMode(bSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!strDefExt.isEmpty())
         dialog.setDefaultSuffix(strDefExt);
+    if (!strInitialName.isEmpty())
+        dialog.selectFile(strInitialName);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         answer.bChosen = true;
         answer.strPath = dialog.selectedFiles().front();
@@ -103,9 +108,9 @@ CUiPrompts::FileAnswer CUiPrompts::RunFileDialog(QWidget* pParent, const QString
 }
 
 std::optional<QString> CUiPrompts::GetSaveFileName(QWidget* pParent, const QString& strFilter,
-                                                   const QString& strDefExt)
+                                                   const QString& strDefExt, const QString& strInitialName)
 {
-    const FileAnswer answer = RunFileDialog(pParent, strFilter, strDefExt, true);
+    const FileAnswer answer = RunFileDialog(pParent, strFilter, strDefExt, strInitialName, true);
     if (!answer.bChosen)
         return std::nullopt;
     return WithDefaultExtension(answer.strPath, strDefExt);
@@ -114,7 +119,7 @@ std::optional<QString> CUiPrompts::GetSaveFileName(QWidget* pParent, const QStri
 std::optional<QString> CUiPrompts::GetOpenFileName(QWidget* pParent, const QString& strFilter,
                                                    const QString& strDefExt)
 {
-    const FileAnswer answer = RunFileDialog(pParent, strFilter, strDefExt, false);
+    const FileAnswer answer = RunFileDialog(pParent, strFilter, strDefExt, QString(), false);
     if (!answer.bChosen)
         return std::nullopt;
     return answer.strPath;
@@ -146,6 +151,11 @@ QString CUiPrompts::LastFileFilter()
     return State().strLastFilter;
 }
 
+QString CUiPrompts::LastInitialName()
+{
+    return State().strLastInitialName;
+}
+
 void CUiPrompts::Reset()
 {
     auto& state = State();
@@ -153,6 +163,7 @@ void CUiPrompts::Reset()
     state.files.clear();
     state.shown.clear();
     state.strLastFilter.clear();
+    state.strLastInitialName.clear();
 }
 
 QString FilterWithBothCases(const QString& strFilter)

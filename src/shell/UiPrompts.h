@@ -26,9 +26,11 @@ public:
     // A save-as dialog that asks before overwriting; filter as Qt writes it
     // ("Text Files (*.TXT)"), shown with each pattern in both cases
     // (FilterWithBothCases). The chosen path, or nothing when cancelled. A
-    // chosen name without an extension gets strDefExt (when not empty).
+    // chosen name without an extension gets strDefExt (when not empty). The
+    // dialog suggests strInitialName (a name, or a path) when one is given.
     static std::optional<QString> GetSaveFileName(QWidget* pParent, const QString& strFilter,
-                                                  const QString& strDefExt);
+                                                  const QString& strDefExt,
+                                                  const QString& strInitialName = {});
     static std::optional<QString> GetOpenFileName(QWidget* pParent, const QString& strFilter,
                                                   const QString& strDefExt);
 
@@ -40,6 +42,8 @@ public:
     static QStringList MessagesShown();
     // The filter of the last file dialog asked for, as the dialog was given it.
     static QString LastFileFilter();
+    // The name the last file dialog suggested.
+    static QString LastInitialName();
     static void Reset();
 
 private:
@@ -50,7 +54,7 @@ private:
     };
     static FileAnswer NextFile();
     static FileAnswer RunFileDialog(QWidget* pParent, const QString& strFilter, const QString& strDefExt,
-                                    bool bSave);
+                                    const QString& strInitialName, bool bSave);
 };
 
 // strFilter with every "*.ext" pattern also in the other case ("Data Log Files

@@ -45,6 +45,8 @@ class ConnectTest : public QObject {
         options.bSimulate = true;
         options.strSimModel = szModel;
         m_pApp = StartApp(options);
+        // Its data messages would come between the lines these tests look at.
+        Sensor().SetOpState(0);
     }
 
     void SelectPort(int nPort)
