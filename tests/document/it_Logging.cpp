@@ -1,0 +1,187 @@
+// Logging over a pseudo-terminal from the simulated sensor, through the real
+// serial link and watcher thread: every line received while logging is a
+// record, in order, and a program killed in the middle of a log leaves every
+// record it wrote whole in the file.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DocPump.h"
+#include "RecordingHost.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "document/CHalyardDoc.h"
+#include "platform/Clock.h"
+
+namespace halyard::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<std::string> SplitCrLf(const std::string& strText)
+{
+    std::vector<std::string> lines;
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+    if (nStart < strText.size())
+        lines.push_back(strText.substr(nStart));  // a piece without its line end
+    return lines;
+}
+
+std::string SeqLine(int n)
+{
+    char sz[32];
+    std::snprintf(sz, sizeof sz, "PW SEQ %05d", n);
+    return sz;
+}
+
+// A document connected to a simulated sensor, with the test's thread as its UI thread.
+class CLoggingRig {
+public:
+    explicit CLoggingRig(sim::SimOptions options)
+        : m_port(std::move(options))
+    {
+        m_host.m_beforeTick = [this](CConnectLogic& logic, int nTick) {
+            if (!logic.PortFailed() && !logic.IsIdentified())
+                m_port.AwaitReply(static_cast<size_t>(nTick), true);
+        };
+        m_doc.OnNewDocument();
+    }
+
+    bool Connect()
+    {
+        if (!m_port.Started())
+            return false;
+        m_doc.SetUpPortAndBaudRate(m_port.Port(), 57600);
+        const bool bConnected = m_doc.ConnectToSensor();
+        m_port.ForgetDataEvent();
+        return bConnected;
+    }
+
+    bool StartLog(const std::string& strPath)
+    {
+        m_pump.Pump();
+        m_doc.SetLogParameters(strPath, strPath, false, false, false, false, false, false, false, 0, 0);
+        return m_doc.StartLogging(true);
+    }
+
+    // The lines received so far, as the view got them, without their line ends.
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> lines;
+        for (std::string strLine : m_pump.m_lines) {
+            while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r'))
+                strLine.pop_back();
+            lines.push_back(strLine);
+        }
+        return lines;
+    }
+
+    CSimPort m_port;
+    CRecordingHost m_host;
+    CHalyardDoc m_doc{m_host};
+    CDocPump m_pump{m_doc, m_host};
+};
+
+class Logging : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The document's pauses on closing pass at once; the link keeps real time.
+        SetClock(&m_clock);
+        ASSERT_TRUE(m_folder.IsValid());
+    }
+    void TearDown() override { SetClock(nullptr); }
+
+    CManualClock m_clock{MakeLocalTime(2026, 12, 8, 10, 0, 0)};
+    CTempFolder m_folder;
+};
+
+TEST_F(Logging, EveryLineReceivedWhileLoggingIsARecordInOrder)
+{
+    sim::SimOptions options;
+    options.wOpState = 0x0001;  // data messages of its own every 15 ms besides the numbered lines
+    options.nDataPeriodMs = 15;
+    CLoggingRig rig(options);
+    ASSERT_TRUE(rig.Connect());
+    const std::string strPath = m_folder.Path("stream.LOG");
+    ASSERT_TRUE(rig.StartLog(strPath));
+    constexpr int kLines = 400;
+    for (int n = 1; n <= kLines; ++n) {
+        rig.m_port.Sim().SendLine(SeqLine(n));
+        if (n % 20 == 0)
+            rig.m_pump.Pump();
+    }
+    ASSERT_TRUE(rig.m_pump.PumpUntil([&] {
+        // The last numbered line, and a few data messages of the sensor's own.
+        const auto lines = rig.Lines();
+        return rig.m_doc.m_nRecords >= kLines + 3 &&
+               std::find(lines.begin(), lines.end(), SeqLine(kLines)) != lines.end();
+    }));
+    rig.m_doc.StopLogging();
+    rig.m_pump.Pump();
+
+    const std::vector<std::string> records = SplitCrLf(ReadWholeFile(strPath));
+    const std::vector<std::string> seen = rig.Lines();
+    ASSERT_GE(seen.size(), records.size());
+    // The records are the lines the view saw since logging started, one for one.
+    EXPECT_TRUE(
+        std::equal(records.begin(), records.end(), seen.end() - static_cast<std::ptrdiff_t>(records.size())));
+    std::vector<std::string> numbered;
+    for (const std::string& strRecord : records)
+        if (strRecord.rfind("PW SEQ ", 0) == 0)
+            numbered.push_back(strRecord);
+    ASSERT_EQ(numbered.size(), static_cast<size_t>(kLines));
+    for (int n = 1; n <= kLines; ++n)
+        EXPECT_EQ(numbered[static_cast<size_t>(n - 1)], SeqLine(n));
+    EXPECT_GT(records.size(), numbered.size()) << "the sensor's own data messages are logged too";
+}
+
+// The child plays the program: it logs numbered lines until it is killed.
+[[noreturn]] void LogUntilKilled(const std::string& strPath)
+{
+    CLoggingRig rig({});
+    if (!rig.Connect() || !rig.StartLog(strPath))
+        std::_Exit(2);
+    for (int n = 1;; ++n) {
+        rig.m_port.Sim().SendLine(SeqLine(n));
+        rig.m_pump.Pump();
+        std::this_thread::sleep_for(1ms);
+    }
+}
+
+TEST_F(Logging, AKilledProgramLeavesEveryRecordItWroteWhole)
+{
+    const std::string strPath = m_folder.Path("killed.LOG");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0)
+        LogUntilKilled(strPath);
+
+    constexpr size_t kRecords = 300;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (SplitCrLf(ReadWholeFile(strPath)).size() < kRecords && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ::kill(pid, SIGKILL);
+    int nStatus = 0;
+    ASSERT_EQ(::waitpid(pid, &nStatus, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(nStatus)) << "the child ended by itself with " << WEXITSTATUS(nStatus);
+
+    const std::string strLog = ReadWholeFile(strPath);
+    ASSERT_GE(SplitCrLf(strLog).size(), kRecords);
+    EXPECT_EQ(strLog.substr(strLog.size() - 2), "\r\n") << "the last record is whole";
+    const std::vector<std::string> records = SplitCrLf(strLog);
+    for (size_t n = 0; n < records.size(); ++n)
+        ASSERT_EQ(records[n], SeqLine(static_cast<int>(n + 1))) << "record " << n + 1;
+}
+
+}  // namespace
+}  // namespace halyard::test
