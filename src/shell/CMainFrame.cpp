@@ -163,7 +163,12 @@ void CMainFrame::CreateStatusBar()
         pPane->setFrameShadow(QFrame::Sunken);
         // The indicator string (label and 48 blanks) sizes the pane.
         const QString strIndicator = QString::fromLatin1(kPanes[i].szLabel) + QString(48, QLatin1Char(' '));
-        pPane->setFixedWidth(metrics.horizontalAdvance(strIndicator) + 2 * pPane->frameWidth());
+        // A pane of fixed size both ways: a new text (the record count with
+        // every logged line) repaints the pane alone, without laying out the
+        // status bar again.
+        pPane->setText(strIndicator);
+        pPane->setFixedSize(metrics.horizontalAdvance(strIndicator) + 2 * pPane->frameWidth(),
+                            pPane->sizeHint().height());
         statusBar()->addWidget(pPane);
         m_pPanes[i] = pPane;
     }
