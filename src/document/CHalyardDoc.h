@@ -219,6 +219,11 @@ private:
     // Writes text to the log; a failure stops logging and is reported.
     bool WriteLogLine(const std::string& strText);
     void CloseLogFile();
+    // One accumulation step of the daily change: the command and its marker
+    // line when wanted, then the next step's timer.
+    void DailyAccumStep(bool& bDone, bool bWanted, const char* szCommand);
+    // Sends the command and writes it to the log as a marker line.
+    bool SendWithMarker(const char* szCommand);
     // Zero records and elapsed time on the status bar, no automatic commands.
     void ShowLoggingStopped();
     void OnSequenceTick();

@@ -68,10 +68,8 @@ bool CHalyardDoc::StartLogging(bool bSendAC)
     if (m_bResetA)
         SendCommand("AC", true);
     // A file started by the user begins with the marker; the sensor hears "AC" twice.
-    if (bSendAC && m_bResetA) {
-        SendCommand("AC", true);
-        WriteLogLine("AC\n");
-    }
+    if (bSendAC && m_bResetA)
+        SendWithMarker("AC");
     return m_bLogging;
 }
 
@@ -165,21 +163,9 @@ void CHalyardDoc::OnDailyLogTick()
         return;
     if (!m_bCaptureADone) {
         // The answer arrives while the old file is still open and is logged there.
-        m_bCaptureADone = true;
-        if (m_bCaptureA) {
-            SendCommand("A?", true);
-            if (!WriteLogLine("A?\n"))
-                return;
-        }
-        PostToViews(WM_ACCUM_START, 1);
+        DailyAccumStep(m_bCaptureADone, m_bCaptureA, "A?");
     } else if (!m_bResetADone) {
-        m_bResetADone = true;
-        if (m_bResetA) {
-            SendCommand("AC", true);
-            if (!WriteLogLine("AC\n"))
-                return;
-        }
-        PostToViews(WM_ACCUM_START, 1);
+        DailyAccumStep(m_bResetADone, m_bResetA, "AC");
     } else {
         m_bDailyDone = true;
         CloseLogFile();
@@ -188,6 +174,20 @@ void CHalyardDoc::OnDailyLogTick()
         if (!StartLogging(false))
             ShowLoggingStopped();
     }
+}
+
+void CHalyardDoc::DailyAccumStep(bool& bDone, bool bWanted, const char* szCommand)
+{
+    bDone = true;
+    if (bWanted && !SendWithMarker(szCommand))
+        return;
+    PostToViews(WM_ACCUM_START, 1);
+}
+
+bool CHalyardDoc::SendWithMarker(const char* szCommand)
+{
+    SendCommand(szCommand, true);
+    return WriteLogLine(std::string(szCommand) + "\n");
 }
 
 bool CHalyardDoc::StartPolling(const std::string& szPollText, int16_t nPollTime)
