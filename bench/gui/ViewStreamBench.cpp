@@ -11,6 +11,9 @@
 //   order (the last 500 shown are the last 500 sent), and a 10 ms timer probe
 //   on the UI thread reports how late the event loop ran;
 // - "silent": connected, nothing sent, for 20 s.
+// With "--log", the 57600-baud phase runs three times: without logging, with
+// logging started from the Data Capture page (time stamps on, one file), and
+// without again; the log must hold every line of its phase.
 //
 // Run it under Xvfb (xvfb-run -a build/bench/halyard_view_bench) or with
 // QT_QPA_PLATFORM=offscreen. "--lines N" changes the length of the stream phases;
@@ -24,20 +27,26 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "BenchLines.h"
 #include "TestPty.h"
 #include "document/CHalyardDoc.h"
+#include "shell/CDynamicTabCtrl.h"
 #include "shell/CHalyardApp.h"
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
@@ -269,8 +278,54 @@ void Report(const char* szPhase, int nLines, std::pair<double, double> used)
                 nLines, used.second, 100.0 * used.first / used.second, 1000.0 * used.first * 1000.0 / nLines);
 }
 
+// Starts logging from the Data Capture page as a user would: no automatic
+// "R?" (the writer does not answer it), one file, time stamps on.
+bool StartLoggingFromPage(CHalyardApp& app, const std::string& strPath)
+{
+    CHalyardView& view = app.View();
+    view.TabCtrl().SetCurSel(2);
+    view.OnTcnSelchangeTab1();
+    view.findChild<QRadioButton*>(QStringLiteral("autoRNoRadio"))->click();
+    // No "AC" or "A?" either: the log then holds exactly the lines streamed.
+    for (const char* szCheck : {"resetAtStartCheck", "captureAtEndCheck"})
+        view.findChild<QCheckBox*>(QString::fromLatin1(szCheck))->setChecked(false);
+    view.findChild<QRadioButton*>(QStringLiteral("dailyOffRadio"))->click();
+    CUiPrompts::SetNextFileName(QString::fromStdString(strPath));
+    view.findChild<QPushButton*>(QStringLiteral("startLogButton"))->click();
+    return app.Doc().m_bLogging;
+}
+
+size_t LinesIn(const std::string& strPath)
+{
+    std::ifstream in(strPath, std::ios::binary);
+    size_t nLines = 0;
+    for (std::string strLine; std::getline(in, strLine);)
+        ++nLines;
+    return nLines;
+}
+
+// The 57600-baud phase without, with and again without logging.
+bool RunLoggingPhases(CHalyardApp& app, CStreamBench& bench, int nLines)
+{
+    const std::string strPath =
+        (std::filesystem::temp_directory_path() / ("halyard-bench-" + std::to_string(::getpid()) + ".LOG"))
+            .string();
+    Report("57600 baud", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+    if (!StartLoggingFromPage(app, strPath)) {
+        std::printf("logging did not start (%s)\n", strPath.c_str());
+        return false;
+    }
+    Report("57600 log", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+    app.View().findChild<QPushButton*>(QStringLiteral("stopLogButton"))->click();
+    const size_t nRecords = LinesIn(strPath);
+    std::filesystem::remove(strPath);
+    Report("57600 baud", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+    std::printf("%-12s %zu records for %d lines streamed while logging\n", "log", nRecords, nLines);
+    return nRecords == static_cast<size_t>(nLines);
+}
+
 int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequests, int fdDone, int nLines,
-               const QString& strShot)
+               const QString& strShot, bool bLog)
 {
     QApplication qapp(argc, argv);
     CUiPrompts::SetTestMode(true);  // nothing modal may stop the run
@@ -293,6 +348,11 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
     std::printf("platform %s, list full (%lld lines)\n", qPrintable(QGuiApplication::platformName()),
                 static_cast<long long>(bench.List().count()));
 
+    if (bLog) {
+        const bool bLogged = RunLoggingPhases(app, bench, nLines);
+        doc.CloseConnection(false);
+        return bLogged ? EXIT_SUCCESS : EXIT_FAILURE;
+    }
     Report("57600 baud", nLines, bench.StreamLines(nLines, kLinePeriodNs));
     if (!strShot.isEmpty())
         app.Frame().grab().save(strShot);
@@ -321,6 +381,9 @@ int main(int argc, char** argv)
 {
     int nLines = 1000;
     QString strShot;
+    bool bLog = false;
+    for (int n = 1; n < argc; ++n)
+        bLog = bLog || std::string(argv[n]) == "--log";
     for (int n = 1; n + 1 < argc; ++n) {
         if (std::string(argv[n]) == "--lines")
             nLines = std::max(1, std::atoi(argv[n + 1]));
@@ -346,7 +409,7 @@ int main(int argc, char** argv)
     ::close(donePipe[1]);
     const std::string strSlave = pty.SlavePath();
     pty.CloseMaster();  // the writer holds it
-    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines, strShot);
+    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines, strShot, bLog);
     ::close(requestPipe[1]);
     ::waitpid(pid, nullptr, 0);
     return nResult;
