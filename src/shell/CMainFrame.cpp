@@ -172,6 +172,9 @@ void CMainFrame::CreateStatusBar()
         statusBar()->addWidget(pPane);
         m_pPanes[i] = pPane;
     }
+    m_recordsRefresh.setSingleShot(true);
+    m_recordsRefresh.setInterval(200);
+    connect(&m_recordsRefresh, &QTimer::timeout, this, &CMainFrame::UpdatePanes);
     UpdatePanes();
 }
 
@@ -232,7 +235,8 @@ intptr_t CMainFrame::OnCommsOpen(uintptr_t, intptr_t lParam)
 intptr_t CMainFrame::OnRecordUpdate(uintptr_t wParam, intptr_t)
 {
     m_nRecords = static_cast<uint32_t>(wParam);
-    UpdatePanes();
+    if (!m_recordsRefresh.isActive())
+        m_recordsRefresh.start();
     return 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 
@@ -73,6 +74,9 @@ private:
     CHalyardView* m_pView;
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_pPanes[4] = {};
+    // The record count changes with every line logged; its pane is redrawn
+    // at most five times a second.
+    QTimer m_recordsRefresh;
     QMenu* m_pOptionsMenu = nullptr;
     QAction* m_pTestAction = nullptr;
     QAction* m_pALSAction = nullptr;

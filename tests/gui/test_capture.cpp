@@ -20,10 +20,12 @@
 #include "document/CHalyardDoc.h"
 #include "pages/CConnectDlg.h"
 #include "shell/CDynamicTabCtrl.h"
+#include "sim/SensorModel.h"
 #include "sim/SimSensor.h"
 
 using namespace halyard;
 using namespace halyard::test;
+using halyard::sim::CSensorModel;
 
 namespace {
 constexpr int kConnectWaitMs = 20000;
@@ -193,6 +195,29 @@ private slots:
         QVERIFY(IdleState());
         QTRY_COMPARE(m_pApp->Frame().Pane(2)->text(), QString("No. Records: 0"));
         QTRY_VERIFY(Sensor().ReceivedCommands().back() == "A?");
+    }
+
+    void theSensorsOwnDataMessagesReachTheFileAsTheyCome()
+    {
+        Connect();
+        Page<QRadioButton>("dailyOffRadio")->click();
+        Page<QRadioButton>("autoRNoRadio")->click();
+        const QString strFile = Folder() + "/mast.LOG";
+        CUiPrompts::SetNextFileName(strFile);
+        StartButton()->click();
+        QVERIFY(Doc().m_bLogging);
+        // As started by the run script: data messages of its own every 10 s.
+        Sensor().SetOpState(CSensorModel::kAutoSendBit);
+        // The answers to the two "AC", then the data message.
+        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nRecords, 3u, 30000);
+        const std::string strLog = OnDisk(strFile);
+        QVERIFY(strLog.rfind("AC\r\n", 0) == 0);
+        const size_t nLast = strLog.rfind("\r\n", strLog.size() - 3) + 2;
+        const QString strRecord = QString::fromStdString(strLog.substr(nLast, strLog.size() - nLast - 2));
+        // The record is the line as listed, with the time stamp after it.
+        const QString strListed = View().DataList().Lines().constLast();
+        QVERIFY2(strRecord.startsWith(strListed + ","), qPrintable(strRecord + " / " + strListed));
+        QVERIFY(strRecord.contains(QRegularExpression(",\\d\\d/\\d\\d/\\d{4},\\d\\d:\\d\\d:\\d\\d$")));
     }
 
     void refusedNumbersStartNothing()
