@@ -153,6 +153,9 @@ bool CHalyardDoc::ConnectToSensor()
 
 void CHalyardDoc::CloseConnection(bool bInDtor)
 {
+    // A sequence cannot go on without its sensor: it ends and says so.
+    if (!bInDtor)
+        EndSequences(SEQ_CONNECTION_CLOSED);
     m_Serial.EnableCommThread(false);
     m_Serial.Close();
     m_bConnected = false;

@@ -25,6 +25,7 @@
 #include "document/Framing.h"
 #include "document/IDocHost.h"
 #include "document/Registers.h"
+#include "document/Sequences.h"
 #include "platform/Clock.h"
 #include "platform/TextFile.h"
 #include "serial/CPacketBuffer.h"
@@ -107,6 +108,25 @@ public:
     bool StartPolling(const std::string& szPollText, int16_t nPollTime);
     void StopPolling();
 
+    // --- Long sequences: NVRAM loads and diagnostic dumps ------------------
+    // Only one runs at a time: a start while one runs (or while not connected)
+    // is refused with a message. A start stops logging, which shares m_File.
+    // Paths are in the file system's encoding.
+    void LoadNVRAM(const std::string& szPathName);
+    void SendNextNVRAMSetting();
+    void ReSendInitLine();
+    void DumpAll(const std::string& szPathName);
+    // True when the dump has just ended.
+    bool RequestNextDumpSetting();
+    void DumpALS(const std::string& szPathName);
+    bool RequestNextALSDumpSetting();
+    void LoadALSNVRAM(const std::string& szPathName);
+    void SendNextALSNVRAMSetting();
+    // The user's Cancel: the running sequence ends (a load as failed) after
+    // putting the sensor's operating state or NVRAM writing back as it was.
+    void CancelSequence();
+    bool SequenceRunning() const;
+
     // --- Operating state and options word --------------------------------
     bool GetOperatingState(uint16_t* punState, bool bForce);
     bool GetOptionsWord(uint16_t* punValue, bool bForce);
@@ -151,6 +171,10 @@ public:
     bool m_bAwaitOS = false;
     bool m_bAwaitOP = false;
     bool m_bOSDecimal = false;
+    // The last operating-state reply taken, and whether it was a register
+    // value (and not, say, "BAD CMD" cut to five characters).
+    bool m_bOpStateIsValue = false;
+    std::string m_strOpStateReply;
 
     // --- Logging and polling ----------------------------------------------
     bool m_bLogging = false;
@@ -190,6 +214,18 @@ public:
     bool m_bStepFailed = false;
     int32_t m_nWaitTicks = 0;
     int32_t m_nSeqStep = 0;
+    int32_t m_nVarIndex = 0;
+    std::string m_strCapture;
+    std::string m_strLoadLine;
+    // How the last sequence ended, for the user.
+    SequenceOutcome m_SeqOutcome;
+    // A load sent its write-enable ("OS", or "ALS-OSNVW5"); a dump changed the
+    // sensor's output mode: an early end puts it back.
+    bool m_bSensorChanged = false;
+    // Ticks since the ALS dump last heard the sensor.
+    int32_t m_nSilentTicks = 0;
+    // A load has read its file to the end or to its '#'.
+    bool m_bLoadFileEnded = false;
 
 protected:
     // A step of a sequence paced by timer 8: the sequence's flag and its step.
@@ -203,6 +239,26 @@ protected:
 private:
     // Each received packet's last line, while a dump runs (the dump's capture).
     void CaptureDumpLine(const std::string& strText, bool bDataMessage, bool bStartup);
+
+    // Sequences: the timer-8 blocks, starting, reading, writing and ending.
+    void NVRAMLoadTick();
+    void ALSNVRAMLoadTick();
+    void DumpTick();
+    void ALSDumpTick();
+    bool CanStartSequence();
+    bool OpenSequenceFile(const std::string& strPath, bool bWrite, const char* szError);
+    void ReadLoadLine();
+    int CountLinesLeft();
+    void EndLoad(bool bALS, int nEnd);
+    void EndDump(bool bALS, int nEnd);
+    void EndSequences(int nEnd);
+    void StartDumpFile(bool bALS, const std::string& szPathName);
+    bool WriteDump(const std::string& strText);
+    void DumpQuery(const std::string& strCommand, const std::string& strRecord);
+    void DumpOpState(uint16_t wValue, bool bChangesOutput);
+    void RestoreSensor();
+    void EndDumpUnanswered(bool bALS);
+    void OnDumpClockTick();
 
     void PostToViews(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
     void PostToFrame(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);

@@ -259,10 +259,14 @@ void CHalyardDoc::OfferRegisterReply(const std::string& strText)
     const OpStateReply reply = RecogniseOpStateReply(strText);
     if (!reply.bRecognised)
         return;
-    if (reply.bBinary) {
-        halyard::ConvertBinaryStringtoData(reply.strText, &m_wOpState);
-    } else if (m_bOSDecimal) {
-        m_wOpState = static_cast<uint16_t>(LeadingDecimal(reply.strText));
+    // Only a reply that sets the state says whether it was a register value.
+    if (reply.bBinary || m_bOSDecimal) {
+        if (reply.bBinary)
+            halyard::ConvertBinaryStringtoData(reply.strText, &m_wOpState);
+        else
+            m_wOpState = static_cast<uint16_t>(LeadingDecimal(reply.strText));
+        m_bOpStateIsValue = reply.bValue;
+        m_strOpStateReply = reply.strText;
     }
     m_bOpStateValid = true;
     m_bAwaitOS = false;

@@ -9,7 +9,12 @@ const std::vector<CHalyardDoc::SequenceBlock>& CHalyardDoc::SequenceBlocks()
 {
     // One row per sequence, in the order the blocks run on each tick; only one
     // sequence runs at a time, and a row acts only while its flag is set.
-    static const std::vector<SequenceBlock> blocks{};
+    static const std::vector<SequenceBlock> blocks{
+        {&CHalyardDoc::m_bNVRAMLoad, &CHalyardDoc::NVRAMLoadTick},
+        {&CHalyardDoc::m_bALSNVRAMLoad, &CHalyardDoc::ALSNVRAMLoadTick},
+        {&CHalyardDoc::m_bDumpAll, &CHalyardDoc::DumpTick},
+        {&CHalyardDoc::m_bALSDump, &CHalyardDoc::ALSDumpTick},
+    };
     return blocks;
 }
 
@@ -57,6 +62,7 @@ void CHalyardDoc::OnClockTick()
     }
     m_strTime = FormatTime(" %H:%M:%S", Clock().Now());
     PostToFrame(WM_TIME_UPDATE);
+    OnDumpClockTick();
 }
 
 void CHalyardDoc::OnSequenceTick()
@@ -64,11 +70,6 @@ void CHalyardDoc::OnSequenceTick()
     for (const SequenceBlock& block : SequenceBlocks())
         if (this->*block.pbFlag)
             (this->*block.pfnStep)();
-}
-
-void CHalyardDoc::CaptureDumpLine(const std::string&, bool, bool)
-{
-    // The dump sequences record their replies here; no dump can run yet.
 }
 
 }  // namespace halyard

@@ -97,6 +97,11 @@ bool CTimerSchedule::OnDocMessage(uint32_t nMsg, uintptr_t wParam)
     case WM_AUTO_XW_START:
         OnAutoXWStart(wParam);
         return true;
+    case WM_INIT_START:
+    case WM_START_SEQ:
+    case WM_ALS_DUMP:
+    case WM_PARAM_LOAD:
+        return OnSequenceProgress(wParam);
     default:
         return true;
     }

@@ -42,8 +42,9 @@ public:
     void OnAutoMStart(uintptr_t wParam) { m_bAutoM = wParam == 1; }
     void OnAutoXWStart(uintptr_t wParam) { m_bAutoXW = wParam == 1; }
     // Any of the document's messages: those about the timers above
-    // (WM_POLL_START, WM_POLL_STOP, WM_ACCUM_START, WM_AUTO_*_START) are acted
-    // on, the rest ignored. False when a timer could not be started.
+    // (WM_POLL_START, WM_POLL_STOP, WM_ACCUM_START, WM_AUTO_*_START, and the
+    // start and end messages of the long sequences) are acted on, the rest
+    // ignored. False when a timer could not be started.
     bool OnDocMessage(uint32_t nMsg, uintptr_t wParam);
     // Start and end messages of a long sequence (wParam 1 starts it).
     bool OnSequenceProgress(uintptr_t wParam);

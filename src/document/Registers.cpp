@@ -76,6 +76,9 @@ OpStateReply RecogniseOpStateReply(std::string_view line)
         reply.bRecognised = true;
         reply.bBinary = true;
         reply.strText = line;
+        reply.bValue = true;
+        for (size_t n = 0; n < line.size(); ++n)
+            reply.bValue = reply.bValue && (n == 8 ? line[n] == ',' : (line[n] == '0' || line[n] == '1'));
         return reply;
     }
     // The five-digit decimal form, possibly with a second leading blank.
@@ -86,6 +89,7 @@ OpStateReply RecogniseOpStateReply(std::string_view line)
     if (line.size() == OPSTATE_DECIMAL_LENGTH) {
         reply.bRecognised = true;
         reply.strText = line;
+        reply.bValue = line.find_first_not_of("0123456789") == std::string_view::npos;
     }
     return reply;
 }

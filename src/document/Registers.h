@@ -64,6 +64,9 @@ struct OpStateReply {
     bool bRecognised = false;  // the request is answered
     bool bBinary = false;      // 17-character binary form
     std::string strText;       // the 17 or 5 characters taken
+    // The text is a register value: 8 binary digits, a comma and 8 more, or
+    // five decimal digits (not, say, "BAD C" cut from "BAD CMD").
+    bool bValue = false;
 };
 OpStateReply RecogniseOpStateReply(std::string_view line);
 

@@ -6,11 +6,7 @@
 #include <memory>
 #include <tuple>
 
-#include "DocFixture.h"
-#include "DocPump.h"
-#include "ManualTimers.h"
-#include "TempFolder.h"
-#include "document/CTimerSchedule.h"
+#include "DocLoopFixture.h"
 #include "document/LogFiles.h"
 
 namespace halyard::test {
@@ -18,21 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class DocLogging : public DocFixture {
+class DocLogging : public DocLoopFixture {
 protected:
     void SetUp() override
     {
-        DocFixture::SetUp();
-        ASSERT_TRUE(m_folder.IsValid());
-        m_pPump = std::make_unique<CDocPump>(Doc(), m_host);
-        m_pPump->UseSchedule(m_schedule);
-        m_timers.SetOwner([this](uint32_t nId) {
-            m_schedule.OnTimer(nId);
-            Deliver();
-        });
-        ASSERT_TRUE(m_schedule.Start());
-        Connect();
-        m_pPump->Restart();
+        DocLoopFixture::SetUp();
         // The sensor answers what the accumulation steps ask.
         m_pPort->m_responder = [](const std::string& strLine) {
             std::vector<std::string> replies;
@@ -44,12 +30,6 @@ protected:
                 replies.push_back("R 00,21.8,00\r\n");
             return replies;
         };
-    }
-
-    void TearDown() override
-    {
-        m_pPump.reset();
-        DocFixture::TearDown();
     }
 
     struct Options {
@@ -72,41 +52,7 @@ protected:
         return bStarted;
     }
 
-    // The sensor's answers to what was sent, until nothing more is waiting,
-    // then every message posted meanwhile, as the frame and the view take them.
-    void Deliver()
-    {
-        for (int n = 0; n < 10; ++n) {
-            m_pPump->Pump();
-            m_pPort->Sent();
-            if (m_pPort->PacketsWaiting() == 0)
-                break;
-            Doc().CommsDataReceived(true);
-        }
-        m_pPump->Pump();
-    }
-
-    void Line(const std::string& strText)
-    {
-        m_pPort->SupplyLine(strText);
-        Doc().CommsDataReceived(true);
-        Deliver();
-    }
-
-    void Wait(int nMs) { m_timers.Advance(nMs); }
-    void WaitUntil(int nHour, int nMinute, int nSecond, int nDay = 8)
-    {
-        const auto until = MakeLocalTime(2026, 12, nDay, nHour, nMinute, nSecond);
-        Wait(static_cast<int>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(until - m_clock.Now()).count()));
-    }
-
     std::vector<PostedMessage> LogErrors() const { return ViewMessagesOf(WM_LOG_ERROR); }
-
-    CTempFolder m_folder;
-    CManualTimers m_timers{m_clock};
-    CTimerSchedule m_schedule{m_timers, [this](uint32_t nId) { Doc().OnTimer(nId); }};
-    std::unique_ptr<CDocPump> m_pPump;
 };
 
 TEST_F(DocLogging, UserStartWritesTheResetMarkerFirstAndCountsStampedRecords)

@@ -1,0 +1,58 @@
+#pragma once
+// What the long sequences (NVRAM loads, diagnostic dumps) share besides the
+// document's members: the fixed queries of the diagnostic dump, and how a
+// sequence ended, told to the user as lines of the received-data list.
+// Pure functions, any front end.
+
+#include <string>
+#include <vector>
+
+namespace halyard {
+
+// The command of a diagnostic dump step that only sends a fixed query, or
+// nullptr for a step that does something else (the variables, the "OS"
+// writes, the timed waits, the end).
+const char* DumpQueryAt(int nStep);
+
+// The dump's timed waits (steps 174 to 184, even) and how long each waits at
+// most, in seconds: the first 75, the others 65.
+bool IsDumpTimedWait(int nStep);
+int DumpWaitLimit(int nStep);
+// The steps that wait for a data message that timer 2 paces.
+bool IsDumpDataWaitStep(int nStep);
+
+// Command lines sent at most by an NVRAM load and by an ALS NVRAM load.
+constexpr int NVRAM_LOAD_LINES = 996;
+constexpr int ALS_NVRAM_LOAD_LINES = 998;
+
+// Ticks of 500 ms without a reply after which a dump gives up.
+constexpr int DUMP_FIRST_REPLY_TICKS = 50;
+constexpr int DUMP_REPLY_TICKS = 80;
+constexpr int SERIAL_NUMBER_TICKS = 5;
+
+enum SequenceEnd : int {
+    SEQ_DONE = 0,
+    SEQ_NO_REPLY,           // the sensor stopped answering
+    SEQ_CONNECTION_CLOSED,  // closed by the user or lost
+    SEQ_CANCELLED,          // the user pressed Cancel
+    SEQ_OPSTATE_UNREAD,     // the operating state read was no register value
+    SEQ_FILE_ERROR          // the file could not be read or written
+};
+
+// How the last sequence ended, beyond finished or failed.
+struct SequenceOutcome {
+    int nEnd = SEQ_DONE;
+    int nLinesRefused = 0;        // load lines refused twice with "BAD CMD"
+    int nLinesTooLong = 0;        // load lines longer than a command can be
+    int nLinesNotSent = 0;        // load lines beyond the most a load sends
+    int nLineLimit = 0;           // that most
+    bool bOpStateKept = false;    // a dump left the operating state alone
+    std::string strOpStateReply;  // what the sensor answered for the operating state
+    std::string strFileError;
+};
+
+// The lines the received-data list shows after a sequence's own end line;
+// none for a sequence that simply finished.
+std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome);
+
+}  // namespace halyard

@@ -1,0 +1,449 @@
+// The long sequences on a fake port with a scripted sensor and the settable
+// clock: NVRAM loads, the diagnostic dump and the ALS dump, step by step,
+// with their files, their ends and their faults.
+#include <map>
+#include <set>
+
+#include "DocLoopFixture.h"
+#include "document/Registers.h"
+#include "document/Sequences.h"
+
+namespace halyard::test {
+namespace {
+
+// Answers every command the way a sensor would, with faults on demand.
+struct CScriptedSensor {
+    uint16_t wOpState = 0x0001;                  // automatic output
+    std::map<std::string, int> badCmd;           // "BAD CMD" so many times for a command
+    std::set<std::string> unanswered;            // no answer at all
+    std::map<std::string, std::string> replies;  // fixed answers
+    bool bSilent = false;
+    std::vector<std::string> heard;
+
+    std::vector<std::string> Answer(const std::string& strCommand)
+    {
+        heard.push_back(strCommand);
+        if (bSilent || unanswered.count(strCommand) != 0)
+            return {};
+        if (auto it = badCmd.find(strCommand); it != badCmd.end() && it->second > 0) {
+            --it->second;
+            return {"BAD CMD\r\n"};
+        }
+        if (auto it = replies.find(strCommand); it != replies.end())
+            return {it->second + "\r\n"};
+        return {Reply(strCommand) + "\r\n"};
+    }
+
+    std::string Reply(const std::string& strCommand)
+    {
+        if (strCommand == "V9?" || strCommand == "OS?")
+            return BinaryDisplayForm(wOpState);
+        if (strCommand.size() == 18 && strCommand.rfind("OS", 0) == 0) {
+            ConvertBinaryStringtoData(strCommand.substr(2, 8) + "," + strCommand.substr(10), &wOpState);
+            return BinaryDisplayForm(wOpState);
+        }
+        if (strCommand == "D?")
+            return "PW 00,0060,12345,12000";
+        if (strCommand.size() > 2 && strCommand[0] == 'V' && strCommand.back() == '?')
+            return std::to_string(std::stoi(strCommand.substr(1)) * 10);
+        if (strCommand.rfind("ALS-V", 0) == 0 && strCommand.back() == '?')
+            return std::to_string(std::stoi(strCommand.substr(strCommand.find_first_of("0123456789"))));
+        return strCommand.substr(0, strCommand.size() - (strCommand.back() == '?' ? 1 : 0)) + " OK";
+    }
+};
+
+class DocSequences : public DocLoopFixture {
+protected:
+    void SetUp() override
+    {
+        DocLoopFixture::SetUp();
+        m_pPort->m_responder = [this](const std::string& strLine) { return m_sensor.Answer(strLine); };
+    }
+
+    std::string WriteFile(const std::string& strName, const std::string& strText)
+    {
+        const std::string strPath = m_folder.Path(strName);
+        std::ofstream(strPath, std::ios::binary) << strText;
+        return strPath;
+    }
+
+    // Ticks until no sequence runs, at most nMaxMs of the settable clock.
+    bool RunToEnd(int nMaxMs = 600000)
+    {
+        Deliver();
+        for (int n = 0; n < nMaxMs / 500 && Doc().SequenceRunning(); ++n)
+            Wait(500);
+        return !Doc().SequenceRunning();
+    }
+
+    std::vector<std::string> Sent() { return m_pPort->SentLines(); }
+    std::vector<uintptr_t> Ends(uint32_t nMsg)
+    {
+        std::vector<uintptr_t> ends;
+        for (const PostedMessage& m : ViewMessagesOf(nMsg))
+            ends.push_back(m.wParam);
+        return ends;
+    }
+
+    CScriptedSensor m_sensor;
+};
+
+const std::string kEnable = "OS1010000000000000";   // 0x0001 without auto output, NVRAM writes on
+const std::string kRestore = "OS0000000000000001";  // as read
+
+// ---------------------------------------------------------------------------
+// NVRAM load
+
+TEST_F(DocSequences, NvramLoadReadsEnablesSendsTheLinesAndRestores)
+{
+    const std::string strPath = WriteFile(
+        "settings.NVM", ":saved 08/12/2026\r\nV12,5\nV13,7\r\nOS0000000000000011\r\n\r\n#\r\nV14,1\r\n");
+    Doc().LoadNVRAM(strPath);
+    ASSERT_TRUE(RunToEnd());
+    // The empty line sends nothing; nothing after '#' is read.
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V13,7", "OS0000000000000011",
+                                                kRestore}));
+    EXPECT_EQ(Ends(WM_INIT_START), (std::vector<uintptr_t>{1, 0}));
+    EXPECT_FALSE(Doc().m_File.IsOpen());
+    EXPECT_EQ(m_sensor.wOpState, 0x0001) << "the file's own OS line is undone";
+
+    // A file of comments only: read, enable, restore, finished.
+    m_pPort->ClearSent();
+    Doc().LoadNVRAM(WriteFile("empty.NVM", ":only\r\n:comments\r\n"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, kRestore}));
+    EXPECT_EQ(Ends(WM_INIT_START), (std::vector<uintptr_t>{1, 0, 1, 0}));
+}
+
+TEST_F(DocSequences, NvramLineRefusedOnceIsResentAndTwiceIsGivenUp)
+{
+    m_sensor.badCmd["V12,5"] = 1;
+    Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\nV13,7\r\n"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V12,5", "V13,7", kRestore}));
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 0u);
+
+    m_pPort->ClearSent();
+    m_sensor.badCmd["V12,5"] = 2;
+    Doc().LoadNVRAM(WriteFile("b.NVM", "V12,5\r\nV13,7\r\n"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V12,5", "V13,7", kRestore}));
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
+    EXPECT_EQ(Doc().m_SeqOutcome.nLinesRefused, 1);
+    EXPECT_EQ(SequenceOutcomeLines(Doc().m_SeqOutcome),
+              (std::vector<std::string>{"1 line refused twice by the sensor (BAD CMD)"}));
+}
+
+TEST_F(DocSequences, NvramLoadWritesNoStateItDidNotRead)
+{
+    m_sensor.replies["V9?"] = "BAD CMD";
+    Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\n"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?"}));
+    EXPECT_EQ(Ends(WM_INIT_START), (std::vector<uintptr_t>{1, 2}));
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_OPSTATE_UNREAD);
+    const auto lines = SequenceOutcomeLines(Doc().m_SeqOutcome);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"BAD C\""), std::string::npos) << lines[0];
+}
+
+TEST_F(DocSequences, NvramLinesBeyondTheLimitOrTooLongAreCountedNotDropped)
+{
+    std::string strText = "V0," + std::string(MAX_COMMAND_TEXT, '9') + "\r\n";  // too long for a command
+    for (int n = 1; n <= NVRAM_LOAD_LINES + 3; ++n)
+        strText += (n % 100 == 0 ? ":comment\r\n" : "") + ("V1," + std::to_string(n) + "\r\n");
+    Doc().LoadNVRAM(WriteFile("big.NVM", strText));
+    ASSERT_TRUE(RunToEnd(3600000));
+    const auto sent = Sent();
+    // The long line takes a step of its own without being sent.
+    EXPECT_EQ(sent.size(), 3u + (NVRAM_LOAD_LINES - 1) + 1u);
+    EXPECT_EQ(sent[3], "V1,1");
+    EXPECT_EQ(sent[sent.size() - 2], "V1," + std::to_string(NVRAM_LOAD_LINES - 1));
+    EXPECT_EQ(sent.back(), kRestore);
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
+    EXPECT_EQ(Doc().m_SeqOutcome.nLinesTooLong, 1);
+    EXPECT_EQ(Doc().m_SeqOutcome.nLinesNotSent, 4);
+}
+
+TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
+{
+    Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\nV13,7\r\n"));
+    m_sensor.unanswered.insert("V12,5");
+    Wait(5000);
+    ASSERT_TRUE(Doc().m_bNVRAMLoad) << "a load waits for its reply";
+    ASSERT_EQ(Sent().back(), "V12,5");
+    Doc().CancelSequence();
+    Deliver();
+    EXPECT_FALSE(Doc().SequenceRunning());
+    EXPECT_EQ(Sent().back(), kRestore) << "the write-enable is undone";
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
+    EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
+
+    // Closed while waiting: ended as failed, and a later load can start.
+    Doc().LoadNVRAM(WriteFile("b.NVM", "V12,5\r\n"));
+    Wait(5000);
+    Doc().CloseConnection(false);
+    Deliver();
+    EXPECT_FALSE(Doc().m_bNVRAMLoad);
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
+    EXPECT_FALSE(Doc().m_File.IsOpen());
+    EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
+    Connect();
+    m_pPump->Restart();
+    m_sensor.unanswered.clear();
+    Doc().LoadNVRAM(WriteFile("c.NVM", "V12,5\r\n"));
+    EXPECT_TRUE(RunToEnd());
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 0u);
+}
+
+TEST_F(DocSequences, OneSequenceAtATime)
+{
+    Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\n"));
+    Doc().DumpAll(m_folder.Path("dump.TXT"));
+    Doc().LoadNVRAM(WriteFile("b.NVM", "V13,5\r\n"));
+    EXPECT_EQ(m_host.m_messageBoxes.size(), 2u);
+    EXPECT_EQ(m_host.m_messageBoxes[0].first, "A diagnostic save or parameter load is already running");
+    EXPECT_TRUE(Doc().m_bNVRAMLoad);
+    EXPECT_FALSE(Doc().m_bDumpAll);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", kRestore}));
+
+    // A missing file is said and starts nothing.
+    Doc().LoadNVRAM(m_folder.Path("missing.NVM"));
+    EXPECT_EQ(m_host.m_messageBoxes.back().first, "Cannot Load NVRAM Error 2");
+    EXPECT_FALSE(Doc().SequenceRunning());
+}
+
+TEST_F(DocSequences, StartingASequenceStopsLogging)
+{
+    Doc().SetLogParameters(m_folder.Path("a.LOG"), "", false, false, false, false, false, false, false, 0, 0);
+    ASSERT_TRUE(Doc().StartLogging(true));
+    Doc().DumpAll(m_folder.Path("dump.TXT"));
+    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_EQ(ViewMessagesOf(WM_LOG_ERROR).back().lParam, 4);
+    EXPECT_TRUE(Doc().m_bDumpAll);
+}
+
+TEST_F(DocSequences, AlsNvramLoadSwitchesWritingOnAndOff)
+{
+    Doc().LoadALSNVRAM(WriteFile("als.NVM", ":c\r\nALS-V5,12\r\n"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"ALS-OSNVW5", "ALS-V5,12", "ALS-OSNVW0"}));
+    EXPECT_EQ(Ends(WM_INIT_START), (std::vector<uintptr_t>{1, 0}));
+
+    m_pPort->ClearSent();
+    m_sensor.unanswered.insert("ALS-V5,12");
+    Doc().LoadALSNVRAM(WriteFile("als.NVM", "ALS-V5,12\r\n"));
+    Wait(3000);
+    Doc().CancelSequence();
+    Deliver();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"ALS-OSNVW5", "ALS-V5,12", "ALS-OSNVW0"}));
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
+}
+
+// ---------------------------------------------------------------------------
+// Diagnostic dump
+
+std::vector<std::string> ExpectedDumpCommands(bool bOsWrites)
+{
+    std::vector<std::string> commands{"D?", "R?", "V9?"};
+    if (bOsWrites)
+        commands.push_back("OS0000000000000000");  // polled output
+    for (const char* sz : {"PV?", "P?", "BT?", "BB?", "OP?", "T?", "C?", "WT?", "XF?", "SN?"})
+        commands.emplace_back(sz);
+    for (int n = 0; n < 150; ++n)
+        commands.push_back("V" + std::to_string(n) + "?");
+    for (const char* sz : {"JM?", "JRO?", "JAO?", "JAI?", "JAL?", "JCC?"})
+        commands.emplace_back(sz);
+    if (bOsWrites)
+        commands.push_back("OS0000000000000001");  // automatic output, calculated at the period's end
+    for (const char* sz :
+         {"BT?", "BB?", "R?", "R?", "R?", "R?", "R?", "R?", "BT?", "BB?", "XS?", "TR?", "XR?", "XF?"})
+        commands.emplace_back(sz);
+    if (bOsWrites)
+        commands.push_back("OS0000000000000001");  // as read
+    commands.emplace_back("V9?");
+    return commands;
+}
+
+std::vector<std::string> FileLines(const std::string& strPath)
+{
+    std::vector<std::string> lines;
+    const std::string strText = ReadWholeFile(strPath);
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+    return lines;
+}
+
+TEST_F(DocSequences, DumpAsksEverythingInOrderAndRecordsEachReply)
+{
+    m_sensor.wOpState = 0x0003;  // automatic output, calculated on demand
+    const std::string strPath = m_folder.Path("sensor 7.TXT");
+    Doc().DumpAll(strPath);
+    // The sensor gives no data messages of its own: every timed wait runs out.
+    ASSERT_TRUE(RunToEnd());
+    auto expected = ExpectedDumpCommands(true);
+    expected[3] = "OS0000000000000010";
+    expected[expected.size() - 2] = "OS0000000000000011";
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0}));
+    EXPECT_TRUE(m_host.m_messageBoxes.empty());
+
+    const auto lines = FileLines(strPath);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for sensor Serial Number sensor 7.TXT");
+    EXPECT_EQ(lines[1], ": 01:30:05, 08/12/2026");
+    EXPECT_EQ(lines[2], "D?PW 00,0060,12345,12000");
+    EXPECT_EQ(lines[3], "R?");
+    EXPECT_EQ(lines[4], "R OK");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "V12,120"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "V149,1490"), lines.end());
+    EXPECT_EQ(lines[lines.size() - 2], "#");
+    EXPECT_EQ(lines.back(), "Diagnostic Save Finished");
+    EXPECT_EQ(m_sensor.wOpState, 0x0003) << "the state read is restored";
+
+    // A second dump while one runs starts nothing.
+    m_pPort->ClearSent();
+    Doc().DumpAll(strPath);
+    Doc().DumpAll(strPath);
+    EXPECT_EQ(m_host.m_messageBoxes.size(), 1u);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"D?"}));
+}
+
+TEST_F(DocSequences, DumpWithoutAReadableStateWritesNoOs)
+{
+    m_sensor.replies["V9?"] = "BAD CMD";
+    Doc().DumpAll(m_folder.Path("d.TXT"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), ExpectedDumpCommands(false));
+    EXPECT_TRUE(Doc().m_SeqOutcome.bOpStateKept);
+    EXPECT_EQ(Ends(WM_START_SEQ).back(), 0u);
+    const auto lines = FileLines(m_folder.Path("d.TXT"));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "BAD CMD"), lines.end()) << "the reply is recorded";
+}
+
+TEST_F(DocSequences, DumpSerialNumberStartupLinesAndDataMessages)
+{
+    m_sensor.unanswered.insert("SN?");
+    m_sensor.replies["OS0000000000000000"] = "Sensor Startup";
+    const std::string strPath = m_folder.Path("d.TXT");
+    Doc().DumpAll(strPath);
+    ASSERT_TRUE(RunToEnd());
+    const auto lines = FileLines(strPath);
+    auto at = [&](const std::string& strLine) {
+        return std::find(lines.begin(), lines.end(), strLine) - lines.begin();
+    };
+    const auto nSerial = at("SN?");
+    ASSERT_LT(nSerial + 2, static_cast<std::ptrdiff_t>(lines.size()));
+    EXPECT_EQ(lines[nSerial + 1], "");
+    EXPECT_EQ(lines[nSerial + 2], "SERIAL NUMBER NOT SET");
+    EXPECT_EQ(lines[nSerial + 3], "V0,0");
+    const auto nOs = at("OS0000000000000000");
+    EXPECT_EQ(lines[nOs + 1], "");
+    EXPECT_EQ(lines[nOs + 2], "Sensor Startup");
+}
+
+TEST_F(DocSequences, DumpWaitsEndAtTheFirstDataMessage)
+{
+    const std::string strPath = m_folder.Path("d.TXT");
+    Doc().DumpAll(strPath);
+    Deliver();
+    // Up to the first timed wait.
+    for (int n = 0; n < 400 && Sent().size() < 173; ++n)
+        Wait(500);
+    ASSERT_EQ(Sent().back(), "BB?");
+    Wait(10000);
+    EXPECT_EQ(Sent().back(), "BB?") << "still waiting";
+    Line("PW 00,0060,22222,12000");
+    Wait(500);
+    EXPECT_EQ(Sent().back(), "R?") << "the data message ended the wait";
+    ASSERT_TRUE(RunToEnd());
+    const auto lines = FileLines(strPath);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "PW 00,0060,22222,12000"), lines.end());
+}
+
+TEST_F(DocSequences, DumpUnansweredEndsOnceWithItsEndLines)
+{
+    m_sensor.bSilent = true;
+    const std::string strPath = m_folder.Path("d.TXT");
+    Doc().DumpAll(strPath);
+    Deliver();
+    Wait(50 * 500);
+    EXPECT_TRUE(Doc().m_bDumpAll);
+    Wait(1000);
+    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0}));
+    ASSERT_EQ(m_host.m_messageBoxes.size(), 1u);
+    EXPECT_EQ(m_host.m_messageBoxes[0].first, "No Reply from Sensor, Check connections");
+    const auto lines = FileLines(strPath);
+    EXPECT_EQ(lines.back(), "Diagnostic Save Finished");
+    EXPECT_EQ(lines[lines.size() - 2], "D?#");
+}
+
+TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
+{
+    const std::string strPath = m_folder.Path("d.TXT");
+    Doc().DumpAll(strPath);
+    Wait(5000);  // past the polled-output "OS"
+    ASSERT_GT(Doc().m_nSeqStep, 4);
+    Doc().CancelSequence();
+    Deliver();
+    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_EQ(Sent().back(), kRestore);
+    EXPECT_EQ(m_sensor.wOpState, 0x0001);
+    EXPECT_EQ(FileLines(strPath).back(), "Diagnostic Save Finished");
+    EXPECT_TRUE(m_host.m_messageBoxes.empty()) << "a cancel is no missing reply";
+
+    Doc().DumpAll(strPath);
+    Wait(5000);
+    Doc().CloseConnection(false);
+    Deliver();
+    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0, 1, 0}));
+    EXPECT_EQ(FileLines(strPath).back(), "Diagnostic Save Finished");
+    EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
+}
+
+// ---------------------------------------------------------------------------
+// ALS dump
+
+TEST_F(DocSequences, AlsDumpAsksItsTableAndRecordsVariablesOnOneLine)
+{
+    m_sensor.unanswered.insert("ALS-S?");
+    const std::string strPath = m_folder.Path("als.TXT");
+    Doc().DumpALS(strPath);
+    ASSERT_TRUE(RunToEnd());
+    std::vector<std::string> expected{"ALS-D?", "ALS-R?",  "ALS-PV?", "ALS-S?",  "ALS-OS?",
+                                      "ALS-C?", "ALS-XF?", "ALS-V0?", "ALS-VF1?"};
+    for (int n = 3; n <= 41; ++n)
+        expected.push_back("ALS-V" + std::to_string(n) + "?");
+    expected.emplace_back("ALS-D?");
+    expected.emplace_back("ALS-R?");
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
+    const auto lines = FileLines(strPath);
+    EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number als.TXT");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "ALS-V5,5"), lines.end());
+    const auto nSerial = std::find(lines.begin(), lines.end(), "ALS-S?") - lines.begin();
+    EXPECT_EQ(lines[nSerial + 2], "SERIAL NUMBER NOT SET");
+    EXPECT_EQ(lines.back(), "ALS Diagnostic Save Finished");
+}
+
+TEST_F(DocSequences, AlsDumpResendsASilentQueryButNotForEver)
+{
+    m_sensor.unanswered.insert("ALS-C?");
+    Doc().DumpALS(m_folder.Path("als.TXT"));
+    ASSERT_TRUE(RunToEnd(120000));
+    const auto sent = Sent();
+    const auto nResent = std::count(sent.begin(), sent.end(), "ALS-C?");
+    EXPECT_GT(nResent, 40) << "sent again on every tick";
+    EXPECT_LE(nResent, 82);
+    EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
+    EXPECT_EQ(m_host.m_messageBoxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace halyard::test
