@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "document/CHalyardDoc.h"
 #include "resources/Resource.h"
 
 namespace halyard {
@@ -29,6 +30,16 @@ CALSTerminal::CALSTerminal(QWidget* pParent)
         AddCommandButton(kALSCommands[i], 16 + static_cast<int>(i % 2) * 80,
                          18 + static_cast<int>(i / 2) * 26, 70, 16);
     AddCommonControls();
+}
+
+void CALSTerminal::StartDump(const std::string& strPath)
+{
+    Doc()->DumpALS(strPath);
+}
+
+void CALSTerminal::StartLoad(const std::string& strPath)
+{
+    Doc()->LoadALSNVRAM(strPath);
 }
 
 }  // namespace halyard

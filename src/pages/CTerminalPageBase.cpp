@@ -6,6 +6,7 @@
 #include "document/CHalyardDoc.h"
 #include "document/IDocHost.h"
 #include "resources/Resource.h"
+#include "shell/CTimeoutMsgDlg.h"
 #include "shell/DialogUnits.h"
 #include "shell/TextConvert.h"
 #include "shell/UiPrompts.h"
@@ -55,11 +56,40 @@ void CTerminalPageBase::AddCommonControls()
     m_pLoadParams = new QPushButton(QStringLiteral("Load Parameter File"), this);
     SetControlId(m_pLoadParams, IDC_LOAD_PARAMS, "loadParamsButton");
     PlaceDlu(m_pLoadParams, 334, 78, 100, 16);
+    m_pDumpAll->setAutoDefault(false);
+    m_pLoadParams->setAutoDefault(false);
+    connect(m_pDumpAll, &QPushButton::clicked, this, &CTerminalPageBase::OnBnClickedDumpAll2);
+    connect(m_pLoadParams, &QPushButton::clicked, this, &CTerminalPageBase::OnBnClickedLoadParams);
+}
 
-    // The dump and load sequences are not part of this program yet: the
-    // buttons are shown, with their tooltips, but cannot be pressed.
-    m_pDumpAll->setEnabled(false);
-    m_pLoadParams->setEnabled(false);
+void CTerminalPageBase::OnBnClickedDumpAll2()
+{
+    const auto path =
+        CUiPrompts::GetSaveFileName(this, QStringLiteral("Text Files (*.TXT)"), QStringLiteral("TXT"));
+    if (path && Doc() != nullptr)
+        StartDump(ToFileSystemPath(*path));
+}
+
+void CTerminalPageBase::OnBnClickedLoadParams()
+{
+    CTimeoutMsgDlg confirm(this);
+    confirm.m_strMessage1 = QStringLiteral("This will Overwrite Sensor settings. ARE YOU SURE?");
+    if (confirm.DoModal() != IDYES)
+        return;
+    const auto path = CUiPrompts::GetOpenFileName(
+        this, QStringLiteral("NVRAM Files (*.NVM);;All Files (*.*)"), QStringLiteral("NVM"));
+    if (path && Doc() != nullptr)
+        StartLoad(ToFileSystemPath(*path));
+}
+
+void CTerminalPageBase::StartDump(const std::string& strPath)
+{
+    Doc()->DumpAll(strPath);
+}
+
+void CTerminalPageBase::StartLoad(const std::string& strPath)
+{
+    Doc()->LoadNVRAM(strPath);
 }
 
 void CTerminalPageBase::DoDataExchange(bool bSaveAndValidate)

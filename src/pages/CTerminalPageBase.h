@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <string>
+
 #include "shell/CDocDialog.h"
 
 class QLineEdit;
@@ -35,6 +37,10 @@ public:
     // Button handlers (public so the view's keyboard and tests reach them).
     void OnCommandButton(const QString& strCommand);
     void OnBnClickedSendCommand();
+    // "Save Diagnostic Data": a dump into a text file chosen by the user.
+    void OnBnClickedDumpAll2();
+    // "Load Parameter File": after a confirmation, an NVRAM file into the sensor.
+    void OnBnClickedLoadParams();
 
 protected:
     void DoDataExchange(bool bSaveAndValidate) override;
@@ -45,6 +51,10 @@ protected:
     void AddCommonControls();
     // Asks the document to send m_strCommand with CR LF.
     void SendCommandLine();
+    // The page's own dump and load: the sensor's here, the ALS's on its page.
+    // Paths are in the file system's encoding.
+    virtual void StartDump(const std::string& strPath);
+    virtual void StartLoad(const std::string& strPath);
 
     QLineEdit* m_pCommandEdit = nullptr;
     QPushButton* m_pSend = nullptr;

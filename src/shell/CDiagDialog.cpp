@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -15,6 +16,7 @@ CDiagDialog::CDiagDialog(IDiagDlgOwner* pOwner, QWidget* pParent)
     , m_pView(pOwner)
     , m_ctrlProgress(new QProgressBar(this))
     , m_pMessageLabel(new QLabel(QStringLiteral("Getting Diagnostic Data from Sensor"), this))
+    , m_pCancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
     setModal(false);
     setObjectName(QStringLiteral("diagDialog"));
@@ -27,6 +29,13 @@ CDiagDialog::CDiagDialog(IDiagDlgOwner* pOwner, QWidget* pParent)
     PlaceDlu(pWait, 135, 25, 50, 8);
     PlaceDlu(m_ctrlProgress, 89, 43, 138, 14);
     m_ctrlProgress->setTextVisible(false);
+    m_pCancel->setObjectName(QStringLiteral("diagCancelButton"));
+    m_pCancel->setAutoDefault(false);
+    PlaceDlu(m_pCancel, 133, 64, 50, 14);
+    connect(m_pCancel, &QPushButton::clicked, this, [this] {
+        if (m_pView != nullptr)
+            m_pView->DiagDlgCancel();
+    });
     setFixedSize(CDialogUnits(font()).Size(316, 87));
     // The base initialisation: range 0 to 1650, at 0, step 1.
     m_ctrlProgress->setRange(0, 1650);

@@ -1,7 +1,8 @@
 #pragma once
 // CDiagDialog: the modeless progress dialog the view opens while a long
 // sequence runs (NVRAM load, diagnostic dumps, parameter upload): a message
-// line and a progress bar the view steps on each 500 ms tick. It deletes itself
+// line, a progress bar the view steps on each 500 ms tick, and Cancel, which
+// asks the owner to end the sequence. It deletes itself
 // when its window goes; Finished() tells the owner first, so the owner's
 // pointer never dangles. UI thread only.
 
@@ -10,6 +11,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace halyard {
 
@@ -18,6 +20,8 @@ class IDiagDlgOwner {
 public:
     virtual ~IDiagDlgOwner() = default;
     virtual void DiagDlgDone() = 0;
+    // The user pressed Cancel: the owner ends the sequence, which closes the dialog.
+    virtual void DiagDlgCancel() = 0;
 };
 
 class CDiagDialog : public QDialog {
@@ -45,6 +49,7 @@ private:
     unsigned m_nTemplateID = 318;
     QProgressBar* m_ctrlProgress;
     QLabel* m_pMessageLabel;
+    QPushButton* m_pCancel;
     QString m_strMessage = QStringLiteral("Downloading Diagnostic Data");
 };
 

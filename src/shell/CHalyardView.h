@@ -48,6 +48,7 @@ public:
     bool UpdateData(bool bSaveAndValidate = true);
     QString UpdateDataList(const QString& szLine);
     void DiagDlgDone() override;
+    void DiagDlgCancel() override;
 
     // Options menu: commands and their check marks.
     void OnOptionsTestoption();

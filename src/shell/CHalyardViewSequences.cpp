@@ -8,6 +8,7 @@
 #include "TextConvert.h"
 #include "UiPrompts.h"
 #include "document/CHalyardDoc.h"
+#include "document/Sequences.h"
 #include "platform/SysError.h"
 
 namespace halyard {
@@ -83,6 +84,10 @@ void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wPa
     if (m_pDiagDlg != nullptr)
         m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
     UpdateDataList(QString::fromLatin1(szEnd));
+    // Why it ended, when it did not simply finish.
+    if (m_pDoc != nullptr)
+        for (const std::string& strLine : SequenceOutcomeLines(m_pDoc->m_SeqOutcome))
+            UpdateDataList(FromFileSystemPath(strLine));
     m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
         m_tabCtrl->DeleteTempFile(CurrentPage());
@@ -91,6 +96,12 @@ void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wPa
 void CHalyardView::DiagDlgDone()
 {
     m_pDiagDlg = nullptr;
+}
+
+void CHalyardView::DiagDlgCancel()
+{
+    if (m_pDoc != nullptr)
+        m_pDoc->CancelSequence();
 }
 
 // ---------------------------------------------------------------------------

@@ -410,7 +410,7 @@ private slots:
                  QString("Send the Command to the Sensor"));
         QCOMPARE(Find<QLineEdit>(pTerminal, "commandEdit")->text(), QString("Type Command to send here"));
         auto* pDump = Find<QPushButton>(pTerminal, "dumpAllButton");
-        QVERIFY(!pDump->isEnabled());
+        QVERIFY(pDump->isEnabled());
         QCOMPARE(pDump->toolTip(), QString("Save all settings and NVRAM to a file"));
         QVERIFY(Find<QPushButton>(pTerminal, "loadParamsButton")->toolTip().isEmpty());
         // The ALS page shares ids, and so tooltips, with the terminal page.
