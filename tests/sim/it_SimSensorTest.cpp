@@ -1,11 +1,8 @@
 // The simulated sensor through its pseudo-terminal, as a serial client sees it.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "PtyClient.h"
 #include "SimProtocol.h"
-#include "SimSensor.h"
+#include "SimSensorFixture.h"
 
 namespace halyard::sim {
 namespace {
@@ -13,34 +10,7 @@ namespace {
 using test::CPtyClient;
 using namespace std::chrono_literals;
 
-class SimSensorIt : public ::testing::Test {
-protected:
-    // Starts a sensor with `options` and opens a client on it.
-    void StartSensor(SimOptions options = {})
-    {
-        m_pSensor = std::make_unique<CSimSensor>(std::move(options));
-        ASSERT_TRUE(m_pSensor->Start());
-        ASSERT_FALSE(m_pSensor->DevicePath().empty());
-        m_pClient = std::make_unique<CPtyClient>(m_pSensor->DevicePath());
-        ASSERT_TRUE(m_pClient->IsOpen());
-    }
-    void TearDown() override
-    {
-        m_pClient.reset();
-        m_pSensor.reset();
-    }
-    static SimOptions Bus(int nAddress, const char* szModel = "ZRT-650")
-    {
-        SimOptions options;
-        options.strModel = szModel;
-        options.nAddress = nAddress;
-        options.bRS485 = true;
-        return options;
-    }
-
-    std::unique_ptr<CSimSensor> m_pSensor;
-    std::unique_ptr<CPtyClient> m_pClient;
-};
+class SimSensorIt : public test::CSimSensorFixture {};
 
 TEST_F(SimSensorIt, IdentifiesTwoModels)
 {
