@@ -56,6 +56,26 @@ TEST_F(SimSensorIt, RegisterWritesAndWriteProtection)
     EXPECT_EQ(m_pClient->Ask("V63?"), "00018");
 }
 
+// The sensor's write enable does not reach the ALS: it has its own.
+TEST_F(SimSensorIt, AlsWritesNeedTheAlsWriteEnable)
+{
+    StartSensor();
+    const std::optional<std::string> strOld = m_pClient->Ask("ALS-V7?");
+    ASSERT_TRUE(strOld);
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,321"), "BAD CMD");
+    EXPECT_EQ(m_pClient->Ask("OS1010000000000000"), "10100000,00000000");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,321"), "BAD CMD");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7?"), *strOld);
+
+    EXPECT_EQ(m_pClient->Ask("ALS-OSNVW5"), "ALS NVRAM WRITE ON");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,321"), "ALS-V7,321");
+    EXPECT_EQ(m_pClient->Ask("ALS-VF1,3.25"), "ALS-VF1,3.2500");
+    EXPECT_EQ(m_pClient->Ask("ALS-OSNVW0"), "ALS NVRAM WRITE OFF");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,5"), "BAD CMD");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7?"), "00321");
+    EXPECT_EQ(m_pClient->Ask("ALS-VF1?"), "3.2500");
+}
+
 TEST_F(SimSensorIt, Rs485AnswersOnlyItsOwnWellFramedLines)
 {
     StartSensor(Bus(7));
