@@ -176,16 +176,26 @@ void CSimEngine::HandleLine(const std::string& strLine, TimePoint now)
         }
         m_commands.push_back(strCommand);
         m_cvCommands.notify_all();
-        if (Faulty(Fault::Silent))
-            return;
-        const bool bRefuse = Faulty(Fault::BadCmdFor) && !m_strBadCmdFor.empty() &&
-                             strCommand.compare(0, m_strBadCmdFor.size(), m_strBadCmdFor) == 0;
-        replies = bRefuse ? std::vector<std::string>{"BAD CMD"} : m_model.Execute(strCommand, now);
+        replies = RepliesTo(strCommand, now);
     }
     const TimePoint due =
         now + (Faulty(Fault::LateAnswer) ? std::chrono::milliseconds(m_nLateMs.load()) : 0ms);
     for (const std::string& strReply : replies)
         QueueLine(strReply, bFramed, due);
+}
+
+// The reply lines to a recorded command, with the command faults applied.
+std::vector<std::string> CSimEngine::RepliesTo(const std::string& strCommand, TimePoint now)
+{
+    switch (m_commandFaults.Receive(strCommand, Faulty(Fault::Silent), Faulty(Fault::BadCmdFor))) {
+    case CCommandFaults::Answer::Normal:
+        return m_model.Execute(strCommand, now);
+    case CCommandFaults::Answer::BadCmd:
+        return {"BAD CMD"};
+    case CCommandFaults::Answer::None:
+        break;
+    }
+    return {};
 }
 
 void CSimEngine::ScheduleData(TimePoint now)
@@ -283,9 +293,21 @@ void CSimEngine::SetBadCmdFor(const std::string& strCommand)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_strBadCmdFor = strCommand;
+        m_commandFaults.SetBadCmdFor(strCommand);
     }
     SetFault(Fault::BadCmdFor, !strCommand.empty());
+}
+
+void CSimEngine::SetBadCmdOnceFor(const std::string& strCommand)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetBadCmdOnceFor(strCommand);
+}
+
+void CSimEngine::SetNoAnswerFor(const std::string& strCommand)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetNoAnswerFor(strCommand);
 }
 
 std::vector<std::string> CSimEngine::ReceivedCommands() const

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "CommandFaults.h"
 #include "LineSplitter.h"
 #include "PtyPair.h"
 #include "SensorModel.h"
@@ -42,6 +43,8 @@ public:
     bool GetFault(Fault fault) const { return m_abFaults[static_cast<size_t>(fault)].load(); }
     void SetLateAnswerMs(int nMs) { m_nLateMs = nMs < 0 ? 0 : nMs; }
     void SetBadCmdFor(const std::string& strCommand);
+    void SetBadCmdOnceFor(const std::string& strCommand);
+    void SetNoAnswerFor(const std::string& strCommand);
     // A line (framed and shaped when sent) or raw bytes for the wire.
     void PostOutgoing(std::string strBytes, bool bRaw);
 
@@ -86,6 +89,7 @@ private:
     void TakeOutbox(TimePoint now);
     void HandleInput(TimePoint now);
     void HandleLine(const std::string& strLine, TimePoint now);
+    std::vector<std::string> RepliesTo(const std::string& strCommand, TimePoint now);
     void ScheduleData(TimePoint now);
     void QueueLine(const std::string& strText, bool bFramed, TimePoint due);
     void QueueBytes(std::string strBytes, TimePoint due);
@@ -98,7 +102,7 @@ private:
     CSensorModel m_model;                 // guarded by m_mutex
     std::vector<std::string> m_commands;  // guarded by m_mutex
     size_t m_nRejected = 0;               // guarded by m_mutex
-    std::string m_strBadCmdFor;           // guarded by m_mutex
+    CCommandFaults m_commandFaults;       // guarded by m_mutex
     std::deque<Outgoing> m_outbox;        // guarded by m_mutex
     std::array<std::atomic<bool>, kFaultCount> m_abFaults{};
     std::atomic<int> m_nLateMs{2000};

@@ -56,6 +56,16 @@ void CSimSensor::SetBadCmdFor(const std::string& strCommand)
     m_pEngine->SetBadCmdFor(strCommand);
 }
 
+void CSimSensor::SetBadCmdOnceFor(const std::string& strCommand)
+{
+    m_pEngine->SetBadCmdOnceFor(strCommand);
+}
+
+void CSimSensor::SetNoAnswerFor(const std::string& strCommand)
+{
+    m_pEngine->SetNoAnswerFor(strCommand);
+}
+
 void CSimSensor::SendLine(const std::string& strLine)
 {
     m_pEngine->PostOutgoing(strLine, false);

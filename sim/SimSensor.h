@@ -63,6 +63,13 @@ public:
     bool GetFault(Fault fault) const;
     void SetLateAnswerMs(int nMs);                     // delay of LateAnswer (default 2000 ms)
     void SetBadCmdFor(const std::string& strCommand);  // "BAD CMD" for this command
+    // The next command that starts with the text gets "BAD CMD", the ones
+    // after it their normal answer; "" takes back one not used yet. Works
+    // apart from SetBadCmdFor and the BadCmdFor fault.
+    void SetBadCmdOnceFor(const std::string& strCommand);
+    // Every command that starts with the text goes unanswered, though it is
+    // recorded as received; this goes before any "BAD CMD". "" switches it off.
+    void SetNoAnswerFor(const std::string& strCommand);
     void SendLine(const std::string& strLine);  // unsolicited line (CR LF added; framed in RS485 mode; sent
                                                 // even when Silent)
     std::vector<std::string> ReceivedCommands() const;  // commands received, unframed, in order

@@ -1,0 +1,55 @@
+// Faults that pick out single commands of a long sequence, over the
+// pseudo-terminal as a serial client sees them.
+#include <gtest/gtest.h>
+
+#include "SensorTexts.h"
+#include "SimSensorFixture.h"
+
+namespace halyard::sim {
+namespace {
+
+class SimFaultsIt : public test::CSimSensorFixture {
+protected:
+    std::optional<std::string> Ask(const std::string& strCommand) { return m_pClient->Ask(strCommand); }
+    std::string NvramText(int nIndex) const { return NvramValueText(m_pSensor->GetNvram(nIndex)); }
+};
+
+// An NVRAM load whose one write is refused: the others land, the refused one
+// keeps its old value, and the protection comes back with the restoring OS.
+TEST_F(SimFaultsIt, BadCmdOnceInAnNvramLoad)
+{
+    StartSensor();
+    m_pSensor->SetBadCmdOnceFor("V15,");
+    const int nOld15 = m_pSensor->GetNvram(15);
+    EXPECT_EQ(Ask("V9?"), "00000000,00000000");
+    EXPECT_EQ(Ask("OS1010000000000000"), "10100000,00000000");
+    for (int n = 10; n <= 20; ++n) {
+        const std::string strWrite = "V" + std::to_string(n) + "," + std::to_string(500 + n);
+        EXPECT_EQ(Ask(strWrite), n == 15 ? "BAD CMD" : strWrite);
+    }
+    EXPECT_EQ(m_pSensor->GetNvram(14), 514);
+    EXPECT_EQ(m_pSensor->GetNvram(15), nOld15);
+    EXPECT_EQ(Ask("V15,515"), "V15,515") << "refused once only";
+    EXPECT_EQ(Ask("OS0000000000000000"), "00000000,00000000");
+    EXPECT_EQ(Ask("V16,1"), "BAD CMD");
+    EXPECT_EQ(Ask("V16?"), NvramText(16));
+    EXPECT_EQ(m_pSensor->GetNvram(16), 516);
+}
+
+TEST_F(SimFaultsIt, NoAnswerForOneCommandOfADump)
+{
+    StartSensor();
+    m_pSensor->SetNoAnswerFor("SN?");
+    ASSERT_TRUE(m_pClient->WriteLine("SN?"));
+    EXPECT_EQ(Ask("JM?"), "00630") << "the first line after SN? answers JM?";
+    EXPECT_EQ(Ask("V0?"), NvramText(0));
+    EXPECT_EQ(m_pSensor->ReceivedCommands(), (std::vector<std::string>{"SN?", "JM?", "V0?"}));
+
+    m_pSensor->SetNoAnswerFor("");
+    const std::optional<std::string> strSerial = Ask("SN?");
+    ASSERT_TRUE(strSerial);
+    EXPECT_EQ(strSerial->rfind("Serial Number", 0), 0U) << *strSerial;
+}
+
+}  // namespace
+}  // namespace halyard::sim
