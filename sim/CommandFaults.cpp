@@ -2,7 +2,15 @@
 
 namespace halyard::sim {
 
-CCommandFaults::Answer CCommandFaults::Receive(const std::string& strCommand, bool bSilent, bool bBadCmdFor)
+CCommandFaults::Outcome CCommandFaults::Receive(const std::string& strCommand, bool bSilent, bool bBadCmdFor)
+{
+    Outcome outcome;
+    outcome.answer = Choose(strCommand, bSilent, bBadCmdFor);
+    outcome.bFallSilent = outcome.answer != Answer::None && CountDown(m_nSilentAfter);
+    return outcome;
+}
+
+CCommandFaults::Answer CCommandFaults::Choose(const std::string& strCommand, bool bSilent, bool bBadCmdFor)
 {
     if (bSilent || Matches(strCommand, m_strNoAnswerFor))
         return Answer::None;
@@ -18,6 +26,13 @@ CCommandFaults::Answer CCommandFaults::Receive(const std::string& strCommand, bo
 bool CCommandFaults::Matches(const std::string& strCommand, const std::string& strStart)
 {
     return !strStart.empty() && strCommand.starts_with(strStart);
+}
+
+bool CCommandFaults::CountDown(size_t& nLeft)
+{
+    if (nLeft == 0)
+        return false;
+    return --nLeft == 0;
 }
 
 }  // namespace halyard::sim

@@ -187,7 +187,11 @@ void CSimEngine::HandleLine(const std::string& strLine, TimePoint now)
 // The reply lines to a recorded command, with the command faults applied.
 std::vector<std::string> CSimEngine::RepliesTo(const std::string& strCommand, TimePoint now)
 {
-    switch (m_commandFaults.Receive(strCommand, Faulty(Fault::Silent), Faulty(Fault::BadCmdFor))) {
+    const CCommandFaults::Outcome outcome =
+        m_commandFaults.Receive(strCommand, Faulty(Fault::Silent), Faulty(Fault::BadCmdFor));
+    if (outcome.bFallSilent)
+        m_abFaults[static_cast<size_t>(Fault::Silent)] = true;
+    switch (outcome.answer) {
     case CCommandFaults::Answer::Normal:
         return m_model.Execute(strCommand, now);
     case CCommandFaults::Answer::BadCmd:
@@ -308,6 +312,12 @@ void CSimEngine::SetNoAnswerFor(const std::string& strCommand)
 {
     std::lock_guard lock(m_mutex);
     m_commandFaults.SetNoAnswerFor(strCommand);
+}
+
+void CSimEngine::SetSilentAfter(size_t nCommands)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetSilentAfter(nCommands);
 }
 
 std::vector<std::string> CSimEngine::ReceivedCommands() const

@@ -45,6 +45,7 @@ public:
     void SetBadCmdFor(const std::string& strCommand);
     void SetBadCmdOnceFor(const std::string& strCommand);
     void SetNoAnswerFor(const std::string& strCommand);
+    void SetSilentAfter(size_t nCommands);
     // A line (framed and shaped when sent) or raw bytes for the wire.
     void PostOutgoing(std::string strBytes, bool bRaw);
 

@@ -66,6 +66,11 @@ void CSimSensor::SetNoAnswerFor(const std::string& strCommand)
     m_pEngine->SetNoAnswerFor(strCommand);
 }
 
+void CSimSensor::SetSilentAfter(size_t nCommands)
+{
+    m_pEngine->SetSilentAfter(nCommands);
+}
+
 void CSimSensor::SendLine(const std::string& strLine)
 {
     m_pEngine->PostOutgoing(strLine, false);

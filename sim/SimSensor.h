@@ -70,6 +70,11 @@ public:
     // Every command that starts with the text goes unanswered, though it is
     // recorded as received; this goes before any "BAD CMD". "" switches it off.
     void SetNoAnswerFor(const std::string& strCommand);
+    // Once that many further commands have been answered ("BAD CMD" counts,
+    // a command left unanswered does not), the sensor goes Silent as
+    // SetFault(Fault::Silent, true) does: the last of them still gets its
+    // answer. The count runs once; 0 stops it, a new one replaces it.
+    void SetSilentAfter(size_t nCommands);
     void SendLine(const std::string& strLine);  // unsolicited line (CR LF added; framed in RS485 mode; sent
                                                 // even when Silent)
     std::vector<std::string> ReceivedCommands() const;  // commands received, unframed, in order

@@ -11,7 +11,12 @@ using Answer = CCommandFaults::Answer;
 // A command received while the sensor talks and the BadCmdFor fault is off.
 Answer Receive(CCommandFaults& faults, const std::string& strCommand)
 {
-    return faults.Receive(strCommand, false, false);
+    return faults.Receive(strCommand, false, false).answer;
+}
+
+bool FallsSilent(CCommandFaults& faults, const std::string& strCommand)
+{
+    return faults.Receive(strCommand, false, false).bFallSilent;
 }
 
 TEST(SimCommandFaults, BadCmdOnceRefusesTheNextMatchingCommandOnly)
@@ -31,7 +36,7 @@ TEST(SimCommandFaults, BadCmdOnceRefusesTheNextMatchingCommandOnly)
 
     // A silent sensor answers nothing and so does not use it up.
     faults.SetBadCmdOnceFor("OS");
-    EXPECT_EQ(faults.Receive("OS?", true, false), Answer::None);
+    EXPECT_EQ(faults.Receive("OS?", true, false).answer, Answer::None);
     EXPECT_EQ(Receive(faults, "OS?"), Answer::BadCmd);
 }
 
@@ -52,18 +57,18 @@ TEST(SimCommandFaults, BadCmdForRefusesWhileItsFaultIsOn)
 {
     CCommandFaults faults;
     faults.SetBadCmdFor("JM?");
-    EXPECT_EQ(faults.Receive("JM?", false, true), Answer::BadCmd);
-    EXPECT_EQ(faults.Receive("JM?", false, true), Answer::BadCmd);
-    EXPECT_EQ(faults.Receive("OS?", false, true), Answer::Normal);
+    EXPECT_EQ(faults.Receive("JM?", false, true).answer, Answer::BadCmd);
+    EXPECT_EQ(faults.Receive("JM?", false, true).answer, Answer::BadCmd);
+    EXPECT_EQ(faults.Receive("OS?", false, true).answer, Answer::Normal);
     EXPECT_EQ(Receive(faults, "JM?"), Answer::Normal);
 
     // With both kinds for one command the once-kind is used up all the same.
     faults.SetBadCmdOnceFor("JM?");
-    EXPECT_EQ(faults.Receive("JM?", false, true), Answer::BadCmd);
+    EXPECT_EQ(faults.Receive("JM?", false, true).answer, Answer::BadCmd);
     EXPECT_EQ(Receive(faults, "JM?"), Answer::Normal);
 
     faults.SetBadCmdFor("");
-    EXPECT_EQ(faults.Receive("JM?", false, true), Answer::Normal) << "an empty text matches nothing";
+    EXPECT_EQ(faults.Receive("JM?", false, true).answer, Answer::Normal) << "an empty text matches nothing";
 }
 
 TEST(SimCommandFaults, NoAnswerGoesBeforeBadCmd)
@@ -76,10 +81,46 @@ TEST(SimCommandFaults, NoAnswerGoesBeforeBadCmd)
 
     faults.SetBadCmdFor("SN?");
     faults.SetBadCmdOnceFor("SN?");
-    EXPECT_EQ(faults.Receive("SN?", false, true), Answer::None);
+    EXPECT_EQ(faults.Receive("SN?", false, true).answer, Answer::None);
     faults.SetNoAnswerFor("");
     EXPECT_EQ(Receive(faults, "SN?"), Answer::BadCmd) << "the once-kind was still waiting";
     EXPECT_EQ(Receive(faults, "SN?"), Answer::Normal);
+}
+
+TEST(SimCommandFaults, FallsSilentAfterTheCountOfAnsweredCommands)
+{
+    CCommandFaults faults;
+    faults.SetSilentAfter(3);
+    faults.SetNoAnswerFor("SN?");
+    faults.SetBadCmdOnceFor("PV?");
+    EXPECT_FALSE(FallsSilent(faults, "JM?"));
+    EXPECT_FALSE(FallsSilent(faults, "SN?"));
+    EXPECT_FALSE(faults.Receive("JM?", true, false).bFallSilent) << "nothing is answered while silent";
+    EXPECT_FALSE(FallsSilent(faults, "PV?")) << "BAD CMD is the second answer";
+    const CCommandFaults::Outcome third = faults.Receive("OS?", false, false);
+    EXPECT_EQ(third.answer, Answer::Normal) << "the last one counted is answered";
+    EXPECT_TRUE(third.bFallSilent);
+    for (int n = 0; n < 5; ++n)
+        EXPECT_FALSE(FallsSilent(faults, "OS?")) << "the count runs once";
+}
+
+TEST(SimCommandFaults, SilentCountStopsOrStartsAgain)
+{
+    CCommandFaults faults;
+    faults.SetSilentAfter(2);
+    EXPECT_FALSE(FallsSilent(faults, "V0?"));
+    faults.SetSilentAfter(0);
+    for (int n = 0; n < 5; ++n)
+        EXPECT_FALSE(FallsSilent(faults, "V1?"));
+
+    faults.SetSilentAfter(2);
+    EXPECT_FALSE(FallsSilent(faults, "V2?"));
+    faults.SetSilentAfter(2);
+    EXPECT_FALSE(FallsSilent(faults, "V3?")) << "a new count starts from its call";
+    EXPECT_TRUE(FallsSilent(faults, "V4?"));
+
+    faults.SetSilentAfter(1);
+    EXPECT_TRUE(FallsSilent(faults, "V5?"));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 namespace halyard::sim {
 namespace {
 
+using namespace std::chrono_literals;
+
 class SimFaultsIt : public test::CSimSensorFixture {
 protected:
     std::optional<std::string> Ask(const std::string& strCommand) { return m_pClient->Ask(strCommand); }
@@ -49,6 +51,20 @@ TEST_F(SimFaultsIt, NoAnswerForOneCommandOfADump)
     const std::optional<std::string> strSerial = Ask("SN?");
     ASSERT_TRUE(strSerial);
     EXPECT_EQ(strSerial->rfind("Serial Number", 0), 0U) << *strSerial;
+}
+
+TEST_F(SimFaultsIt, FallsSilentPartWayThroughADump)
+{
+    StartSensor();
+    m_pSensor->SetSilentAfter(3);
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(Ask("V" + std::to_string(n) + "?"), NvramText(n));
+    EXPECT_TRUE(m_pSensor->GetFault(Fault::Silent));
+    ASSERT_TRUE(m_pClient->WriteLine("V3?"));
+    ASSERT_TRUE(m_pSensor->WaitForCommands(4, 5s));
+    m_pSensor->SetFault(Fault::Silent, false);
+    EXPECT_EQ(Ask("JM?"), "00630") << "the silent sensor did not answer V3?";
+    EXPECT_EQ(m_pSensor->ReceivedCommands().size(), 5U);
 }
 
 }  // namespace
