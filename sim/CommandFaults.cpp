@@ -7,6 +7,7 @@ CCommandFaults::Outcome CCommandFaults::Receive(const std::string& strCommand, b
     Outcome outcome;
     outcome.answer = Choose(strCommand, bSilent, bBadCmdFor);
     outcome.bFallSilent = outcome.answer != Answer::None && CountDown(m_nSilentAfter);
+    outcome.bHangUp = CountDown(m_nHangUpAfter);
     return outcome;
 }
 

@@ -1,9 +1,9 @@
 // CCommandFaults: the faults that pick single commands out of a sequence. It
 // decides, for each command the sensor receives, whether it gets its normal
 // answer, "BAD CMD" or no answer at all, and counts the commands after which
-// the sensor falls silent. A chosen command is named by the text it starts
-// with. No threads and no I/O: CSimEngine asks it about every received
-// command under its lock, and unit tests drive it directly.
+// the sensor falls silent or hangs up. A chosen command is named by the text
+// it starts with. No threads and no I/O: CSimEngine asks it about every
+// received command under its lock, and unit tests drive it directly.
 #pragma once
 
 #include <cstddef>
@@ -33,10 +33,15 @@ public:
     // answer is not); the one that makes it nCommands tells the sensor to fall
     // silent after answering it. Counts once; 0 stops the count.
     void SetSilentAfter(size_t nCommands) { m_nSilentAfter = nCommands; }
+    // Counts the commands received from now on, answered or not; the one that
+    // makes it nCommands tells the sensor to hang up once its answer is out.
+    // Counts once; 0 stops the count.
+    void SetHangUpAfter(size_t nCommands) { m_nHangUpAfter = nCommands; }
 
     struct Outcome {
         Answer answer = Answer::Normal;
         bool bFallSilent = false;  // silent from the next command on
+        bool bHangUp = false;      // hang up once the answer is out
     };
     // What to do with one received command. bSilent: the sensor is silent, so
     // nothing is answered, used up or counted as answered. bBadCmdFor: the
@@ -53,6 +58,7 @@ private:
     std::string m_strBadCmdOnceFor;
     std::string m_strNoAnswerFor;
     size_t m_nSilentAfter = 0;
+    size_t m_nHangUpAfter = 0;
 };
 
 }  // namespace halyard::sim

@@ -1,9 +1,11 @@
 // CSimEngine: the working part of a simulated sensor. It owns the
 // pseudo-terminal and the thread that reads command lines, answers them
 // through CSensorModel, sends automatic data messages and applies the faults
-// a test switched on. CSimSensor is its public face; every public member here
-// may be called from any thread (m_mutex guards the model, the command record
-// and the outbox; the thread alone owns the pty and the wire queue).
+// a test switched on. A counted hang-up ends the thread by itself; Start()
+// and Stop() join it then. CSimSensor is its public face; every public member
+// here may be called from any thread (m_mutex guards the model, the command
+// record, the command faults and the outbox; the thread alone owns the pty and
+// the wire queue).
 #pragma once
 
 #include <array>
@@ -36,7 +38,7 @@ public:
 
     bool Start();
     void Stop();
-    bool IsRunning() const { return m_thread.joinable(); }
+    bool IsRunning() const { return m_bRunning; }
     const std::string& DevicePath() const { return m_strDevicePath; }
 
     void SetFault(Fault fault, bool bOn);
@@ -46,6 +48,7 @@ public:
     void SetBadCmdOnceFor(const std::string& strCommand);
     void SetNoAnswerFor(const std::string& strCommand);
     void SetSilentAfter(size_t nCommands);
+    void SetHangUpAfter(size_t nCommands);
     // A line (framed and shaped when sent) or raw bytes for the wire.
     void PostOutgoing(std::string strBytes, bool bRaw);
 
@@ -87,6 +90,8 @@ private:
     bool Faulty(Fault fault) const { return GetFault(fault); }
     void Wake() const;
     void Run();
+    bool ReadyToHangUp(TimePoint now) const;
+    void Finish();
     void TakeOutbox(TimePoint now);
     void HandleInput(TimePoint now);
     void HandleLine(const std::string& strLine, TimePoint now);
@@ -114,10 +119,13 @@ private:
     std::array<int, 2> m_anWakePipe{-1, -1};
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bRunning{false};  // from Start() until the thread ends
     // Owned by the thread while it runs.
     CLineSplitter m_splitter;
     std::deque<Chunk> m_wire;
     bool m_bAutoWas = false;
+    bool m_bHangUpDue = false;  // a counted hang-up: drain the wire, read nothing more
+    TimePoint m_lastWrite{};
     TimePoint m_nextData{};
     std::minstd_rand m_rng{20240611};
 };

@@ -71,6 +71,11 @@ void CSimSensor::SetSilentAfter(size_t nCommands)
     m_pEngine->SetSilentAfter(nCommands);
 }
 
+void CSimSensor::SetHangUpAfter(size_t nCommands)
+{
+    m_pEngine->SetHangUpAfter(nCommands);
+}
+
 void CSimSensor::SendLine(const std::string& strLine)
 {
     m_pEngine->PostOutgoing(strLine, false);

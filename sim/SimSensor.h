@@ -75,6 +75,13 @@ public:
     // SetFault(Fault::Silent, true) does: the last of them still gets its
     // answer. The count runs once; 0 stops it, a new one replaces it.
     void SetSilentAfter(size_t nCommands);
+    // Once that many further commands have been received, answered or not,
+    // the sensor hangs up as HangUp() does: the last one's answer goes out
+    // first (the sensor waits up to 5 s for the client to read it), nothing
+    // after it is read, IsRunning() turns false and GetFault(Fault::HangUp)
+    // true; Start() gives a fresh terminal. The count runs once; 0 stops it,
+    // a new one replaces it.
+    void SetHangUpAfter(size_t nCommands);
     void SendLine(const std::string& strLine);  // unsolicited line (CR LF added; framed in RS485 mode; sent
                                                 // even when Silent)
     std::vector<std::string> ReceivedCommands() const;  // commands received, unframed, in order

@@ -123,5 +123,36 @@ TEST(SimCommandFaults, SilentCountStopsOrStartsAgain)
     EXPECT_TRUE(FallsSilent(faults, "V5?"));
 }
 
+TEST(SimCommandFaults, HangsUpAfterTheCountOfReceivedCommands)
+{
+    CCommandFaults faults;
+    faults.SetHangUpAfter(3);
+    faults.SetNoAnswerFor("SN?");
+    EXPECT_FALSE(faults.Receive("JM?", false, false).bHangUp);
+    EXPECT_FALSE(faults.Receive("SN?", false, false).bHangUp) << "unanswered, but received";
+    const CCommandFaults::Outcome third = faults.Receive("V0?", true, false);
+    EXPECT_TRUE(third.bHangUp) << "a silent sensor counts what it receives";
+    EXPECT_EQ(third.answer, Answer::None);
+    EXPECT_FALSE(faults.Receive("V0?", false, false).bHangUp) << "the count runs once";
+
+    faults.SetHangUpAfter(1);
+    faults.SetHangUpAfter(0);
+    for (int n = 0; n < 5; ++n)
+        EXPECT_FALSE(faults.Receive("V1?", false, false).bHangUp);
+}
+
+TEST(SimCommandFaults, SilenceAndHangUpCountApart)
+{
+    CCommandFaults faults;
+    faults.SetSilentAfter(1);
+    faults.SetHangUpAfter(2);
+    const CCommandFaults::Outcome first = faults.Receive("V9?", false, false);
+    EXPECT_TRUE(first.bFallSilent);
+    EXPECT_FALSE(first.bHangUp);
+    const CCommandFaults::Outcome second = faults.Receive("V10?", true, false);
+    EXPECT_FALSE(second.bFallSilent);
+    EXPECT_TRUE(second.bHangUp);
+}
+
 }  // namespace
 }  // namespace halyard::sim

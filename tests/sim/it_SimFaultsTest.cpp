@@ -67,5 +67,43 @@ TEST_F(SimFaultsIt, FallsSilentPartWayThroughADump)
     EXPECT_EQ(m_pSensor->ReceivedCommands().size(), 5U);
 }
 
+// The line drops in the middle of an NVRAM load: the last counted command is
+// answered, the one sent with it in the same write never arrives.
+TEST_F(SimFaultsIt, HangsUpAfterItsLastAnswer)
+{
+    StartSensor();
+    const int nOld11 = m_pSensor->GetNvram(11);
+    m_pSensor->SetHangUpAfter(3);
+    EXPECT_EQ(Ask("V9?"), "00000000,00000000");
+    EXPECT_EQ(Ask("OS1010000000000000"), "10100000,00000000");
+    ASSERT_TRUE(m_pClient->Write("V10,1\r\nV11,2\r\n"));
+    EXPECT_EQ(m_pClient->ReadLine(), "V10,1");
+    EXPECT_TRUE(m_pClient->WaitForHangUp());
+    EXPECT_FALSE(m_pSensor->IsRunning());
+    EXPECT_TRUE(m_pSensor->GetFault(Fault::HangUp));
+    EXPECT_EQ(m_pSensor->ReceivedCommands(),
+              (std::vector<std::string>{"V9?", "OS1010000000000000", "V10,1"}));
+    EXPECT_EQ(m_pSensor->GetNvram(11), nOld11);
+
+    // Restarted, it answers on a fresh terminal: the count ran out.
+    ASSERT_TRUE(m_pSensor->Start());
+    EXPECT_TRUE(m_pSensor->IsRunning());
+    EXPECT_FALSE(m_pSensor->GetFault(Fault::HangUp));
+    test::CPtyClient client(m_pSensor->DevicePath());
+    for (int n = 0; n < 5; ++n)
+        EXPECT_EQ(client.Ask("JM?"), "00630");
+}
+
+TEST_F(SimFaultsIt, HangUpWaitsForALateAnswer)
+{
+    StartSensor();
+    m_pSensor->SetLateAnswerMs(200);
+    m_pSensor->SetFault(Fault::LateAnswer, true);
+    m_pSensor->SetHangUpAfter(1);
+    EXPECT_EQ(Ask("JM?"), "00630");
+    EXPECT_TRUE(m_pClient->WaitForHangUp());
+    EXPECT_FALSE(m_pSensor->IsRunning());
+}
+
 }  // namespace
 }  // namespace halyard::sim
