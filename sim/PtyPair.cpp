@@ -1,6 +1,7 @@
 #include "PtyPair.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,6 +53,13 @@ bool CPtyPair::Open()
         errno = nError;
     }
     return bOk;
+}
+
+bool CPtyPair::SlaveHasInput() const
+{
+    // Polling the slave first moves what the master wrote into its read buffer.
+    pollfd fd{m_nSlave, POLLIN, 0};
+    return m_nSlave >= 0 && ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0;
 }
 
 void CPtyPair::Close()

@@ -2,7 +2,8 @@
 // which the sensor thread reads and writes (non-blocking), and keeps the slave
 // open as well without ever reading it, so that the master does not see EIO
 // while no client has the port open and a client can close and reopen it.
-// Opened and closed by CSimSensor on its owning thread; not shared.
+// Opened by CSimEngine before its thread runs and closed after the thread
+// ends, or by the thread itself when it hangs up; never by two at once.
 #pragma once
 
 #include <string>
@@ -23,6 +24,9 @@ public:
 
     bool IsOpen() const { return m_nMaster >= 0; }
     int MasterFd() const { return m_nMaster; }
+    // True while bytes written to the master wait for a reader of the slave,
+    // those still on their way through the terminal included.
+    bool SlaveHasInput() const;
     const std::string& SlavePath() const { return m_strSlavePath; }
 
 private:

@@ -20,6 +20,10 @@ using namespace std::chrono_literals;
 
 constexpr auto kSplitPause = 15ms;  // between the pieces of a split line
 constexpr size_t kOverlongBytes = 5000;
+// A counted hang-up waits this long at most for the client to read the last
+// answer, and looks again this often.
+constexpr auto kHangUpReadGrace = 5s;
+constexpr auto kHangUpLook = 10ms;
 
 }  // namespace
 
@@ -35,6 +39,7 @@ bool CSimEngine::Start()
 {
     if (IsRunning())
         return true;
+    Stop();  // joins a thread that ended by itself
     if (!CSensorModel::IsKnownModel(m_options.strModel) || m_options.nAddress < 0 || m_options.nAddress > 99)
         return false;
     {
@@ -54,9 +59,11 @@ bool CSimEngine::Start()
     m_splitter.Reset();
     m_wire.clear();
     m_bAutoWas = false;
+    m_bHangUpDue = false;
     if (m_options.bStartupMessage)
         PostOutgoing(StartupText(), false);
     m_bStop = false;
+    m_bRunning = true;
     m_thread = std::thread([this] { Run(); });
     return true;
 }
@@ -100,9 +107,14 @@ void CSimEngine::Run()
     while (!m_bStop) {
         const TimePoint now = SteadyClock::now();
         TakeOutbox(now);
-        ScheduleData(now);
+        if (!m_bHangUpDue)
+            ScheduleData(now);
         WriteDue(now);
-        std::array<pollfd, 2> fds{{{m_pty.MasterFd(), POLLIN, 0}, {m_anWakePipe[0], POLLIN, 0}}};
+        if (ReadyToHangUp(now))
+            break;
+        // About to hang up, the sensor reads nothing more (poll skips fd -1).
+        const int nMasterFd = m_bHangUpDue ? -1 : m_pty.MasterFd();
+        std::array<pollfd, 2> fds{{{nMasterFd, POLLIN, 0}, {m_anWakePipe[0], POLLIN, 0}}};
         const int nReady = ::poll(fds.data(), fds.size(), PollTimeoutMs(now));
         if (nReady < 0 && errno != EINTR)
             break;
@@ -122,6 +134,27 @@ void CSimEngine::Run()
         if (fds[0].revents & (POLLERR | POLLNVAL))
             break;
     }
+    Finish();
+}
+
+// Closing the master throws away what the client has not read yet, so a
+// counted hang-up waits until its last answer is written and read; a client
+// that does not read gets it kHangUpReadGrace after the last write.
+bool CSimEngine::ReadyToHangUp(TimePoint now) const
+{
+    return m_bHangUpDue && m_wire.empty() &&
+           (!m_pty.SlaveHasInput() || now >= m_lastWrite + kHangUpReadGrace);
+}
+
+// A counted hang-up closes the terminal from the thread itself, once the
+// flags already tell that the sensor hung up and no longer runs.
+void CSimEngine::Finish()
+{
+    if (m_bHangUpDue)
+        m_abFaults[static_cast<size_t>(Fault::HangUp)] = true;
+    m_bRunning = false;
+    if (m_bHangUpDue)
+        m_pty.Close();
 }
 
 void CSimEngine::TakeOutbox(TimePoint now)
@@ -149,8 +182,11 @@ void CSimEngine::HandleInput(TimePoint now)
         return;
     std::vector<std::string> lines;
     m_splitter.Feed(std::string_view(abyBuffer, static_cast<size_t>(nRead)), lines);
-    for (const std::string& strLine : lines)
+    for (const std::string& strLine : lines) {
+        if (m_bHangUpDue)
+            break;  // the line is down before the rest arrives
         HandleLine(strLine, now);
+    }
 }
 
 void CSimEngine::HandleLine(const std::string& strLine, TimePoint now)
@@ -176,16 +212,31 @@ void CSimEngine::HandleLine(const std::string& strLine, TimePoint now)
         }
         m_commands.push_back(strCommand);
         m_cvCommands.notify_all();
-        if (Faulty(Fault::Silent))
-            return;
-        const bool bRefuse = Faulty(Fault::BadCmdFor) && !m_strBadCmdFor.empty() &&
-                             strCommand.compare(0, m_strBadCmdFor.size(), m_strBadCmdFor) == 0;
-        replies = bRefuse ? std::vector<std::string>{"BAD CMD"} : m_model.Execute(strCommand, now);
+        replies = RepliesTo(strCommand, now);
     }
     const TimePoint due =
         now + (Faulty(Fault::LateAnswer) ? std::chrono::milliseconds(m_nLateMs.load()) : 0ms);
     for (const std::string& strReply : replies)
         QueueLine(strReply, bFramed, due);
+}
+
+// The reply lines to a recorded command, with the command faults applied.
+std::vector<std::string> CSimEngine::RepliesTo(const std::string& strCommand, TimePoint now)
+{
+    const CCommandFaults::Outcome outcome =
+        m_commandFaults.Receive(strCommand, Faulty(Fault::Silent), Faulty(Fault::BadCmdFor));
+    if (outcome.bFallSilent)
+        m_abFaults[static_cast<size_t>(Fault::Silent)] = true;
+    m_bHangUpDue = m_bHangUpDue || outcome.bHangUp;
+    switch (outcome.answer) {
+    case CCommandFaults::Answer::Normal:
+        return m_model.Execute(strCommand, now);
+    case CCommandFaults::Answer::BadCmd:
+        return {"BAD CMD"};
+    case CCommandFaults::Answer::None:
+        break;
+    }
+    return {};
 }
 
 void CSimEngine::ScheduleData(TimePoint now)
@@ -247,6 +298,7 @@ void CSimEngine::WriteDue(TimePoint now)
     while (!m_wire.empty() && m_wire.front().due <= now) {
         Chunk& chunk = m_wire.front();
         const ssize_t nWritten = ::write(m_pty.MasterFd(), chunk.strBytes.data(), chunk.strBytes.size());
+        m_lastWrite = now;
         if (nWritten < 0 && errno == EINTR)
             continue;
         if (nWritten > 0 && static_cast<size_t>(nWritten) < chunk.strBytes.size()) {
@@ -262,8 +314,10 @@ int CSimEngine::PollTimeoutMs(TimePoint now) const
     TimePoint wake = now + 1s;
     if (!m_wire.empty())
         wake = std::min(wake, m_wire.front().due);
-    if (m_bAutoWas)
+    if (m_bAutoWas && !m_bHangUpDue)
         wake = std::min(wake, m_nextData);
+    if (m_bHangUpDue)
+        wake = std::min(wake, now + kHangUpLook);
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
     return static_cast<int>(std::clamp<long long>(ms, 0, 1000));
 }
@@ -283,9 +337,33 @@ void CSimEngine::SetBadCmdFor(const std::string& strCommand)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_strBadCmdFor = strCommand;
+        m_commandFaults.SetBadCmdFor(strCommand);
     }
     SetFault(Fault::BadCmdFor, !strCommand.empty());
+}
+
+void CSimEngine::SetBadCmdOnceFor(const std::string& strCommand)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetBadCmdOnceFor(strCommand);
+}
+
+void CSimEngine::SetNoAnswerFor(const std::string& strCommand)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetNoAnswerFor(strCommand);
+}
+
+void CSimEngine::SetSilentAfter(size_t nCommands)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetSilentAfter(nCommands);
+}
+
+void CSimEngine::SetHangUpAfter(size_t nCommands)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandFaults.SetHangUpAfter(nCommands);
 }
 
 std::vector<std::string> CSimEngine::ReceivedCommands() const

@@ -1,9 +1,11 @@
 // CSimEngine: the working part of a simulated sensor. It owns the
 // pseudo-terminal and the thread that reads command lines, answers them
 // through CSensorModel, sends automatic data messages and applies the faults
-// a test switched on. CSimSensor is its public face; every public member here
-// may be called from any thread (m_mutex guards the model, the command record
-// and the outbox; the thread alone owns the pty and the wire queue).
+// a test switched on. A counted hang-up ends the thread by itself; Start()
+// and Stop() join it then. CSimSensor is its public face; every public member
+// here may be called from any thread (m_mutex guards the model, the command
+// record, the command faults and the outbox; the thread alone owns the pty and
+// the wire queue).
 #pragma once
 
 #include <array>
@@ -17,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "CommandFaults.h"
 #include "LineSplitter.h"
 #include "PtyPair.h"
 #include "SensorModel.h"
@@ -35,13 +38,17 @@ public:
 
     bool Start();
     void Stop();
-    bool IsRunning() const { return m_thread.joinable(); }
+    bool IsRunning() const { return m_bRunning; }
     const std::string& DevicePath() const { return m_strDevicePath; }
 
     void SetFault(Fault fault, bool bOn);
     bool GetFault(Fault fault) const { return m_abFaults[static_cast<size_t>(fault)].load(); }
     void SetLateAnswerMs(int nMs) { m_nLateMs = nMs < 0 ? 0 : nMs; }
     void SetBadCmdFor(const std::string& strCommand);
+    void SetBadCmdOnceFor(const std::string& strCommand);
+    void SetNoAnswerFor(const std::string& strCommand);
+    void SetSilentAfter(size_t nCommands);
+    void SetHangUpAfter(size_t nCommands);
     // A line (framed and shaped when sent) or raw bytes for the wire.
     void PostOutgoing(std::string strBytes, bool bRaw);
 
@@ -83,9 +90,12 @@ private:
     bool Faulty(Fault fault) const { return GetFault(fault); }
     void Wake() const;
     void Run();
+    bool ReadyToHangUp(TimePoint now) const;
+    void Finish();
     void TakeOutbox(TimePoint now);
     void HandleInput(TimePoint now);
     void HandleLine(const std::string& strLine, TimePoint now);
+    std::vector<std::string> RepliesTo(const std::string& strCommand, TimePoint now);
     void ScheduleData(TimePoint now);
     void QueueLine(const std::string& strText, bool bFramed, TimePoint due);
     void QueueBytes(std::string strBytes, TimePoint due);
@@ -98,7 +108,7 @@ private:
     CSensorModel m_model;                 // guarded by m_mutex
     std::vector<std::string> m_commands;  // guarded by m_mutex
     size_t m_nRejected = 0;               // guarded by m_mutex
-    std::string m_strBadCmdFor;           // guarded by m_mutex
+    CCommandFaults m_commandFaults;       // guarded by m_mutex
     std::deque<Outgoing> m_outbox;        // guarded by m_mutex
     std::array<std::atomic<bool>, kFaultCount> m_abFaults{};
     std::atomic<int> m_nLateMs{2000};
@@ -109,10 +119,13 @@ private:
     std::array<int, 2> m_anWakePipe{-1, -1};
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bRunning{false};  // from Start() until the thread ends
     // Owned by the thread while it runs.
     CLineSplitter m_splitter;
     std::deque<Chunk> m_wire;
     bool m_bAutoWas = false;
+    bool m_bHangUpDue = false;  // a counted hang-up: drain the wire, read nothing more
+    TimePoint m_lastWrite{};
     TimePoint m_nextData{};
     std::minstd_rand m_rng{20240611};
 };

@@ -56,6 +56,26 @@ void CSimSensor::SetBadCmdFor(const std::string& strCommand)
     m_pEngine->SetBadCmdFor(strCommand);
 }
 
+void CSimSensor::SetBadCmdOnceFor(const std::string& strCommand)
+{
+    m_pEngine->SetBadCmdOnceFor(strCommand);
+}
+
+void CSimSensor::SetNoAnswerFor(const std::string& strCommand)
+{
+    m_pEngine->SetNoAnswerFor(strCommand);
+}
+
+void CSimSensor::SetSilentAfter(size_t nCommands)
+{
+    m_pEngine->SetSilentAfter(nCommands);
+}
+
+void CSimSensor::SetHangUpAfter(size_t nCommands)
+{
+    m_pEngine->SetHangUpAfter(nCommands);
+}
+
 void CSimSensor::SendLine(const std::string& strLine)
 {
     m_pEngine->PostOutgoing(strLine, false);

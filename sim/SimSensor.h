@@ -63,6 +63,25 @@ public:
     bool GetFault(Fault fault) const;
     void SetLateAnswerMs(int nMs);                     // delay of LateAnswer (default 2000 ms)
     void SetBadCmdFor(const std::string& strCommand);  // "BAD CMD" for this command
+    // The next command that starts with the text gets "BAD CMD", the ones
+    // after it their normal answer; "" takes back one not used yet. Works
+    // apart from SetBadCmdFor and the BadCmdFor fault.
+    void SetBadCmdOnceFor(const std::string& strCommand);
+    // Every command that starts with the text goes unanswered, though it is
+    // recorded as received; this goes before any "BAD CMD". "" switches it off.
+    void SetNoAnswerFor(const std::string& strCommand);
+    // Once that many further commands have been answered ("BAD CMD" counts,
+    // a command left unanswered does not), the sensor goes Silent as
+    // SetFault(Fault::Silent, true) does: the last of them still gets its
+    // answer. The count runs once; 0 stops it, a new one replaces it.
+    void SetSilentAfter(size_t nCommands);
+    // Once that many further commands have been received, answered or not,
+    // the sensor hangs up as HangUp() does: the last one's answer goes out
+    // first (the sensor waits up to 5 s for the client to read it), nothing
+    // after it is read, IsRunning() turns false and GetFault(Fault::HangUp)
+    // true; Start() gives a fresh terminal. The count runs once; 0 stops it,
+    // a new one replaces it.
+    void SetHangUpAfter(size_t nCommands);
     void SendLine(const std::string& strLine);  // unsolicited line (CR LF added; framed in RS485 mode; sent
                                                 // even when Silent)
     std::vector<std::string> ReceivedCommands() const;  // commands received, unframed, in order

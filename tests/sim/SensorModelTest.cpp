@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <sstream>
 
 #include "SensorModel.h"
 #include "SensorTexts.h"
@@ -229,6 +231,44 @@ TEST(SimSensorModel, AttachedAls)
     EXPECT_EQ(model.Als().GetVariable(5), 123);
     EXPECT_EQ(model.GetNvram(5), CSensorModel("ZRT-630", 7, false).GetNvram(5))
         << "ALS writes stay in the ALS";
+}
+
+// The document's diagnostic dumps read every one of these; a missing entry
+// would show as BAD CMD in the dump.
+TEST(SimSensorModel, AnswersEveryQueryOfTheDiagnosticDumps)
+{
+    std::istringstream fixed("R? V9? OS0000000001000001 PV? P? BT? BB? OP? T? C? WT? XF? SN? JM? JRO? JAO? "
+                             "JAI? JAL? JCC? XS? TR? XR? D? ALS-D? ALS-R? ALS-PV? ALS-S? ALS-OS? ALS-C? "
+                             "ALS-XF? ALS-VF1?");
+    std::vector<std::string> commands{std::istream_iterator<std::string>(fixed), {}};
+    for (int n = 0; n < 150; ++n)
+        commands.push_back("V" + std::to_string(n) + "?");
+    for (int n = 0; n < 42; ++n)
+        commands.push_back("ALS-V" + std::to_string(n) + "?");
+    CSensorModel model("ZRT-630", 0, false);
+    for (const std::string& strCommand : commands)
+        EXPECT_NE(Reply(model, strCommand), "BAD CMD") << strCommand;
+}
+
+// An ALS NVRAM load: write enable, every variable, write disable.
+TEST(SimSensorModel, AlsKeepsEveryVariableOfALoad)
+{
+    CSensorModel model("ZRT-630", 0, false);
+    EXPECT_EQ(Reply(model, "ALS-OSNVW5"), "ALS NVRAM WRITE ON");
+    EXPECT_TRUE(model.Als().NvramWriteEnabled());
+    for (int n = 0; n < 42; ++n) {
+        const std::string strWrite = "ALS-V" + std::to_string(n) + "," + std::to_string(900 - n);
+        EXPECT_EQ(Reply(model, strWrite), strWrite);
+    }
+    EXPECT_EQ(Reply(model, "ALS-VF1,0.75"), "ALS-VF1,0.7500");
+    EXPECT_EQ(Reply(model, "ALS-OSNVW0"), "ALS NVRAM WRITE OFF");
+    EXPECT_FALSE(model.Als().NvramWriteEnabled());
+    for (int n = 0; n < 42; ++n)
+        EXPECT_EQ(Reply(model, "ALS-V" + std::to_string(n) + "?"), NvramValueText(900 - n)) << n;
+    EXPECT_EQ(Reply(model, "ALS-VF1?"), "0.7500");
+    EXPECT_EQ(Reply(model, "ALS-V41,1"), "BAD CMD");
+    EXPECT_EQ(Reply(model, "ALS-VF1,1.5"), "BAD CMD");
+    EXPECT_EQ(model.Als().GetVariable(41), 859);
 }
 
 TEST(SimSensorModel, CalibrationCommandsNeedInitialising)

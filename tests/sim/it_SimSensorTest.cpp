@@ -1,11 +1,8 @@
 // The simulated sensor through its pseudo-terminal, as a serial client sees it.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "PtyClient.h"
 #include "SimProtocol.h"
-#include "SimSensor.h"
+#include "SimSensorFixture.h"
 
 namespace halyard::sim {
 namespace {
@@ -13,34 +10,7 @@ namespace {
 using test::CPtyClient;
 using namespace std::chrono_literals;
 
-class SimSensorIt : public ::testing::Test {
-protected:
-    // Starts a sensor with `options` and opens a client on it.
-    void StartSensor(SimOptions options = {})
-    {
-        m_pSensor = std::make_unique<CSimSensor>(std::move(options));
-        ASSERT_TRUE(m_pSensor->Start());
-        ASSERT_FALSE(m_pSensor->DevicePath().empty());
-        m_pClient = std::make_unique<CPtyClient>(m_pSensor->DevicePath());
-        ASSERT_TRUE(m_pClient->IsOpen());
-    }
-    void TearDown() override
-    {
-        m_pClient.reset();
-        m_pSensor.reset();
-    }
-    static SimOptions Bus(int nAddress, const char* szModel = "ZRT-650")
-    {
-        SimOptions options;
-        options.strModel = szModel;
-        options.nAddress = nAddress;
-        options.bRS485 = true;
-        return options;
-    }
-
-    std::unique_ptr<CSimSensor> m_pSensor;
-    std::unique_ptr<CPtyClient> m_pClient;
-};
+class SimSensorIt : public test::CSimSensorFixture {};
 
 TEST_F(SimSensorIt, IdentifiesTwoModels)
 {
@@ -84,6 +54,26 @@ TEST_F(SimSensorIt, RegisterWritesAndWriteProtection)
     EXPECT_EQ(m_pClient->Ask("OP0000000000000101"), "00000000,00000101");
     EXPECT_EQ(m_pSensor->GetOptions(), 0x0005);
     EXPECT_EQ(m_pClient->Ask("V63?"), "00018");
+}
+
+// The sensor's write enable does not reach the ALS: it has its own.
+TEST_F(SimSensorIt, AlsWritesNeedTheAlsWriteEnable)
+{
+    StartSensor();
+    const std::optional<std::string> strOld = m_pClient->Ask("ALS-V7?");
+    ASSERT_TRUE(strOld);
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,321"), "BAD CMD");
+    EXPECT_EQ(m_pClient->Ask("OS1010000000000000"), "10100000,00000000");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,321"), "BAD CMD");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7?"), *strOld);
+
+    EXPECT_EQ(m_pClient->Ask("ALS-OSNVW5"), "ALS NVRAM WRITE ON");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,321"), "ALS-V7,321");
+    EXPECT_EQ(m_pClient->Ask("ALS-VF1,3.25"), "ALS-VF1,3.2500");
+    EXPECT_EQ(m_pClient->Ask("ALS-OSNVW0"), "ALS NVRAM WRITE OFF");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7,5"), "BAD CMD");
+    EXPECT_EQ(m_pClient->Ask("ALS-V7?"), "00321");
+    EXPECT_EQ(m_pClient->Ask("ALS-VF1?"), "3.2500");
 }
 
 TEST_F(SimSensorIt, Rs485AnswersOnlyItsOwnWellFramedLines)
