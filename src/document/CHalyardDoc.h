@@ -222,6 +222,10 @@ public:
     // A load sent its write-enable ("OS", or "ALS-OSNVW5"); a dump changed the
     // sensor's output mode: an early end puts it back.
     bool m_bSensorChanged = false;
+    // The operating state a load or dump read before changing it; what it
+    // writes back. Kept apart from m_wOpState, which a dump's own "V9?"
+    // among the variables reads again once the state was changed.
+    uint16_t m_wReadOpState = 0;
     // Ticks since the ALS dump last heard the sensor.
     int32_t m_nSilentTicks = 0;
     // A load has read its file to the end or to its '#'.

@@ -199,7 +199,8 @@ bool CHalyardDoc::RequestNextDumpSetting()
     case 3:
         m_bOSDecimal = false;
         m_nWaitTicks = 0;
-        DumpOpState(static_cast<uint16_t>(m_wOpState & ~kAutoOutput), true);
+        m_wReadOpState = m_wOpState;
+        DumpOpState(static_cast<uint16_t>(m_wReadOpState & ~kAutoOutput), true);
         break;
     case 8:
         m_bAwaitOP = true;
@@ -212,11 +213,11 @@ bool CHalyardDoc::RequestNextDumpSetting()
         m_bAwaitOS = false;
         m_bOSDecimal = false;
         m_nWaitTicks = 0;
-        DumpOpState(static_cast<uint16_t>((m_wOpState | kAutoOutput) & ~kCalcAtPeriodEnd), true);
+        DumpOpState(static_cast<uint16_t>((m_wReadOpState | kAutoOutput) & ~kCalcAtPeriodEnd), true);
         break;
     case 192:
         // Back to the state read at the start; the wait count runs on.
-        DumpOpState(m_wOpState, false);
+        DumpOpState(m_wReadOpState, false);
         break;
     default:
         if (const char* szQuery = DumpQueryAt(nStep))
@@ -378,8 +379,8 @@ void CHalyardDoc::RestoreSensor()
     m_bSensorChanged = false;
     if (m_bALSNVRAMLoad)
         SendCommand("ALS-OSNVW0", true);
-    else if (m_bOpStateIsValue)
-        SendCommand("OS" + BinaryCommandForm(m_wOpState), true);
+    else
+        SendCommand("OS" + BinaryCommandForm(m_wReadOpState), true);
 }
 
 void CHalyardDoc::CancelSequence()

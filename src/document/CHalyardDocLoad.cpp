@@ -165,8 +165,9 @@ void CHalyardDoc::SendNextNVRAMSetting()
             EndLoad(false, SEQ_OPSTATE_UNREAD);
             return;
         }
+        m_wReadOpState = m_wOpState;
         const auto wEnabled =
-            static_cast<uint16_t>(((m_wOpState & ~kPolledOutputMask) & ~kWriteMask) | kWriteEnabled);
+            static_cast<uint16_t>(((m_wReadOpState & ~kPolledOutputMask) & ~kWriteMask) | kWriteEnabled);
         SendCommand("OS" + BinaryCommandForm(wEnabled), true);
         m_bOSDecimal = false;
         m_bSensorChanged = true;
@@ -175,7 +176,7 @@ void CHalyardDoc::SendNextNVRAMSetting()
     } else {
         m_SeqOutcome.nLinesNotSent = CountLinesLeft();
         m_SeqOutcome.nLineLimit = NVRAM_LOAD_LINES;
-        SendCommand("OS" + BinaryCommandForm(m_wOpState), true);
+        SendCommand("OS" + BinaryCommandForm(m_wReadOpState), true);
         m_bAwaitOS = false;
         m_bOSDecimal = false;
         m_bSensorChanged = false;

@@ -38,6 +38,8 @@ struct CScriptedSensor {
     {
         if (strCommand == "V9?" || strCommand == "OS?")
             return BinaryDisplayForm(wOpState);
+        if (strCommand == "OP?")
+            return BinaryDisplayForm(0x0021);
         if (strCommand.size() == 18 && strCommand.rfind("OS", 0) == 0) {
             ConvertBinaryStringtoData(strCommand.substr(2, 8) + "," + strCommand.substr(10), &wOpState);
             return BinaryDisplayForm(wOpState);

@@ -13,9 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "DocPump.h"
-#include "RecordingHost.h"
-#include "SimFixture.h"
+#include "SimDocRig.h"
 #include "TempFolder.h"
 #include "document/CHalyardDoc.h"
 #include "platform/Clock.h"
@@ -43,54 +41,6 @@ std::string SeqLine(int n)
     return sz;
 }
 
-// A document connected to a simulated sensor, with the test's thread as its UI thread.
-class CLoggingRig {
-public:
-    explicit CLoggingRig(sim::SimOptions options)
-        : m_port(std::move(options))
-    {
-        m_host.m_beforeTick = [this](CConnectLogic& logic, int nTick) {
-            if (!logic.PortFailed() && !logic.IsIdentified())
-                m_port.AwaitReply(static_cast<size_t>(nTick), true);
-        };
-        m_doc.OnNewDocument();
-    }
-
-    bool Connect()
-    {
-        if (!m_port.Started())
-            return false;
-        m_doc.SetUpPortAndBaudRate(m_port.Port(), 57600);
-        const bool bConnected = m_doc.ConnectToSensor();
-        m_port.ForgetDataEvent();
-        return bConnected;
-    }
-
-    bool StartLog(const std::string& strPath)
-    {
-        m_pump.Pump();
-        m_doc.SetLogParameters(strPath, strPath, false, false, false, false, false, false, false, 0, 0);
-        return m_doc.StartLogging(true);
-    }
-
-    // The lines received so far, as the view got them, without their line ends.
-    std::vector<std::string> Lines() const
-    {
-        std::vector<std::string> lines;
-        for (std::string strLine : m_pump.m_lines) {
-            while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r'))
-                strLine.pop_back();
-            lines.push_back(strLine);
-        }
-        return lines;
-    }
-
-    CSimPort m_port;
-    CRecordingHost m_host;
-    CHalyardDoc m_doc{m_host};
-    CDocPump m_pump{m_doc, m_host};
-};
-
 class Logging : public ::testing::Test {
 protected:
     void SetUp() override
@@ -110,7 +60,7 @@ TEST_F(Logging, EveryLineReceivedWhileLoggingIsARecordInOrder)
     sim::SimOptions options;
     options.wOpState = 0x0001;  // data messages of its own every 15 ms besides the numbered lines
     options.nDataPeriodMs = 15;
-    CLoggingRig rig(options);
+    CSimDocRig rig(options);
     ASSERT_TRUE(rig.Connect());
     const std::string strPath = m_folder.Path("stream.LOG");
     ASSERT_TRUE(rig.StartLog(strPath));
@@ -148,7 +98,7 @@ TEST_F(Logging, EveryLineReceivedWhileLoggingIsARecordInOrder)
 // The child plays the program: it logs numbered lines until it is killed.
 [[noreturn]] void LogUntilKilled(const std::string& strPath)
 {
-    CLoggingRig rig({});
+    CSimDocRig rig({});
     if (!rig.Connect() || !rig.StartLog(strPath))
         std::_Exit(2);
     for (int n = 1;; ++n) {
