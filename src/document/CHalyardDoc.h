@@ -250,6 +250,7 @@ private:
     void DumpTick();
     void ALSDumpTick();
     bool CanStartSequence();
+    void StartLoad(bool bALS, const std::string& szPathName);
     bool OpenSequenceFile(const std::string& strPath, bool bWrite, const char* szError);
     void ReadLoadLine();
     int CountLinesLeft();

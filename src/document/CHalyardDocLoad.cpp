@@ -90,6 +90,16 @@ bool CHalyardDoc::OpenSequenceFile(const std::string& strPath, bool bWrite, cons
 
 void CHalyardDoc::LoadNVRAM(const std::string& szPathName)
 {
+    StartLoad(false, szPathName);
+}
+
+void CHalyardDoc::LoadALSNVRAM(const std::string& szPathName)
+{
+    StartLoad(true, szPathName);
+}
+
+void CHalyardDoc::StartLoad(bool bALS, const std::string& szPathName)
+{
     if (!CanStartSequence())
         return;
     m_bOpStateValid = false;
@@ -98,23 +108,15 @@ void CHalyardDoc::LoadNVRAM(const std::string& szPathName)
     m_bAwaitOS = false;
     if (!OpenSequenceFile(szPathName, false, "Cannot Load NVRAM Error %d"))
         return;
-    m_bNVRAMLoad = true;
-    SendCommand("V9?", true);
-    PostToViews(WM_INIT_START, 1, 0);
-}
-
-void CHalyardDoc::LoadALSNVRAM(const std::string& szPathName)
-{
-    if (!CanStartSequence())
-        return;
-    m_bOpStateValid = false;
-    m_wOpState = 0;
-    m_bAwaitOS = false;
-    if (!OpenSequenceFile(szPathName, false, "Cannot Load NVRAM Error %d"))
-        return;
-    m_bALSNVRAMLoad = true;
-    m_bSensorChanged = true;
-    SendCommand("ALS-OSNVW5", true);
+    if (bALS) {
+        // NVRAM writing on now, off at the end.
+        m_bALSNVRAMLoad = true;
+        m_bSensorChanged = true;
+        SendCommand("ALS-OSNVW5", true);
+    } else {
+        m_bNVRAMLoad = true;
+        SendCommand("V9?", true);
+    }
     PostToViews(WM_INIT_START, 1, 0);
 }
 

@@ -269,16 +269,6 @@ std::vector<std::string> ExpectedDumpCommands(bool bOsWrites)
     return commands;
 }
 
-std::vector<std::string> FileLines(const std::string& strPath)
-{
-    std::vector<std::string> lines;
-    const std::string strText = ReadWholeFile(strPath);
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
-        lines.push_back(strText.substr(nStart, nEnd - nStart));
-    return lines;
-}
-
 TEST_F(DocSequences, DumpAsksEverythingInOrderAndRecordsEachReply)
 {
     m_sensor.wOpState = 0x0003;  // automatic output, calculated on demand
@@ -293,7 +283,7 @@ TEST_F(DocSequences, DumpAsksEverythingInOrderAndRecordsEachReply)
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0}));
     EXPECT_TRUE(m_host.m_messageBoxes.empty());
 
-    const auto lines = FileLines(strPath);
+    const auto lines = ReadLines(strPath);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for sensor Serial Number sensor 7.TXT");
     EXPECT_EQ(lines[1], ": 01:30:05, 08/12/2026");
@@ -322,7 +312,7 @@ TEST_F(DocSequences, DumpWithoutAReadableStateWritesNoOs)
     EXPECT_EQ(Sent(), ExpectedDumpCommands(false));
     EXPECT_TRUE(Doc().m_SeqOutcome.bOpStateKept);
     EXPECT_EQ(Ends(WM_START_SEQ).back(), 0u);
-    const auto lines = FileLines(m_folder.Path("d.TXT"));
+    const auto lines = ReadLines(m_folder.Path("d.TXT"));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "BAD CMD"), lines.end()) << "the reply is recorded";
 }
 
@@ -333,7 +323,7 @@ TEST_F(DocSequences, DumpSerialNumberStartupLinesAndDataMessages)
     const std::string strPath = m_folder.Path("d.TXT");
     Doc().DumpAll(strPath);
     ASSERT_TRUE(RunToEnd());
-    const auto lines = FileLines(strPath);
+    const auto lines = ReadLines(strPath);
     auto at = [&](const std::string& strLine) {
         return std::find(lines.begin(), lines.end(), strLine) - lines.begin();
     };
@@ -362,7 +352,7 @@ TEST_F(DocSequences, DumpWaitsEndAtTheFirstDataMessage)
     Wait(500);
     EXPECT_EQ(Sent().back(), "R?") << "the data message ended the wait";
     ASSERT_TRUE(RunToEnd());
-    const auto lines = FileLines(strPath);
+    const auto lines = ReadLines(strPath);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "PW 00,0060,22222,12000"), lines.end());
 }
 
@@ -379,7 +369,7 @@ TEST_F(DocSequences, DumpUnansweredEndsOnceWithItsEndLines)
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0}));
     ASSERT_EQ(m_host.m_messageBoxes.size(), 1u);
     EXPECT_EQ(m_host.m_messageBoxes[0].first, "No Reply from Sensor, Check connections");
-    const auto lines = FileLines(strPath);
+    const auto lines = ReadLines(strPath);
     EXPECT_EQ(lines.back(), "Diagnostic Save Finished");
     EXPECT_EQ(lines[lines.size() - 2], "D?#");
 }
@@ -395,7 +385,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     EXPECT_FALSE(Doc().m_bDumpAll);
     EXPECT_EQ(Sent().back(), kRestore);
     EXPECT_EQ(m_sensor.wOpState, 0x0001);
-    EXPECT_EQ(FileLines(strPath).back(), "Diagnostic Save Finished");
+    EXPECT_EQ(ReadLines(strPath).back(), "Diagnostic Save Finished");
     EXPECT_TRUE(m_host.m_messageBoxes.empty()) << "a cancel is no missing reply";
 
     Doc().DumpAll(strPath);
@@ -404,7 +394,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     Deliver();
     EXPECT_FALSE(Doc().m_bDumpAll);
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0, 1, 0}));
-    EXPECT_EQ(FileLines(strPath).back(), "Diagnostic Save Finished");
+    EXPECT_EQ(ReadLines(strPath).back(), "Diagnostic Save Finished");
     EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
 }
 
@@ -425,7 +415,7 @@ TEST_F(DocSequences, AlsDumpAsksItsTableAndRecordsVariablesOnOneLine)
     expected.emplace_back("ALS-R?");
     EXPECT_EQ(Sent(), expected);
     EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
-    const auto lines = FileLines(strPath);
+    const auto lines = ReadLines(strPath);
     EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number als.TXT");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "ALS-V5,5"), lines.end());
     const auto nSerial = std::find(lines.begin(), lines.end(), "ALS-S?") - lines.begin();

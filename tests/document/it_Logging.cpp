@@ -23,17 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::vector<std::string> SplitCrLf(const std::string& strText)
-{
-    std::vector<std::string> lines;
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
-        lines.push_back(strText.substr(nStart, nEnd - nStart));
-    if (nStart < strText.size())
-        lines.push_back(strText.substr(nStart));  // a piece without its line end
-    return lines;
-}
-
 std::string SeqLine(int n)
 {
     char sz[32];

@@ -20,15 +20,6 @@ protected:
     }
     void TearDown() override { SetClock(nullptr); }
 
-    static std::vector<std::string> Lines(const std::string& strPath)
-    {
-        std::vector<std::string> lines;
-        const std::string strText = ReadWholeFile(strPath);
-        size_t nStart = 0;
-        for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
-            lines.push_back(strText.substr(nStart, nEnd - nStart));
-        return lines;
-    }
     static bool Has(const std::vector<std::string>& lines, const std::string& strLine)
     {
         return std::find(lines.begin(), lines.end(), strLine) != lines.end();
@@ -50,7 +41,7 @@ TEST_F(Sequences, AFullDiagnosticDumpWithAutomaticOutput)
     rig.m_doc.DumpAll(strPath);
     ASSERT_TRUE(rig.RunSequence());
     EXPECT_TRUE(rig.m_host.m_messageBoxes.empty());
-    const auto lines = Lines(strPath);
+    const auto lines = ReadLines(strPath);
     ASSERT_GT(lines.size(), 200u);
     EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for sensor Serial Number dump.TXT");
     EXPECT_EQ(lines[2].substr(0, 2), "D?");
@@ -108,7 +99,7 @@ TEST_F(Sequences, TheAlsDumpAndTheAlsNvramLoad)
     const std::string strPath = m_folder.Path("als.TXT");
     rig.m_doc.DumpALS(strPath);
     ASSERT_TRUE(rig.RunSequence());
-    const auto lines = Lines(strPath);
+    const auto lines = ReadLines(strPath);
     EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number als.TXT");
     EXPECT_TRUE(Has(lines, "ALS-V5,00077")) << "the value loaded before";
     EXPECT_EQ(lines.back(), "ALS Diagnostic Save Finished");

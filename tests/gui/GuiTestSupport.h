@@ -12,12 +12,14 @@
 
 #include <memory>
 
+#include "document/CHalyardDoc.h"
 #include "pages/CDynamicLED.h"
 #include "shell/CHalyardApp.h"
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
 #include "shell/CReceivedDataList.h"
 #include "shell/UiPrompts.h"
+#include "sim/SimSensor.h"
 
 namespace halyard::test {
 
@@ -31,6 +33,25 @@ inline std::unique_ptr<CHalyardApp> StartApp(const AppOptions& options = {})
     // Let the start-up message (WM_INIT_EVENT) arrive, as the event loop would.
     QCoreApplication::sendPostedEvents();
     return pApp;
+}
+
+// The program with its simulated sensor, which stays quiet (no data messages
+// of its own) until a test lets it speak.
+inline std::unique_ptr<CHalyardApp> StartWithQuietSensor()
+{
+    AppOptions options;
+    options.bSimulate = true;
+    auto pApp = StartApp(options);
+    pApp->Simulator()->SetOpState(0);
+    return pApp;
+}
+
+// Closes the connection when open, then ends the program.
+inline void StopApp(std::unique_ptr<CHalyardApp>& pApp)
+{
+    if (pApp && pApp->Doc().m_bConnected)
+        pApp->Doc().CloseConnection(false);
+    pApp.reset();
 }
 
 template <class T>

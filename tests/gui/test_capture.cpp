@@ -109,18 +109,12 @@ private slots:
     {
         m_pFolder = std::make_unique<CTempFolder>();
         QVERIFY(m_pFolder->IsValid());
-        AppOptions options;
-        options.bSimulate = true;
-        m_pApp = StartApp(options);
-        // The sensor speaks when the test says.
-        Sensor().SetOpState(0);
+        m_pApp = StartWithQuietSensor();
     }
 
     void cleanup()
     {
-        if (m_pApp && Doc().m_bConnected)
-            Doc().CloseConnection(false);
-        m_pApp.reset();
+        StopApp(m_pApp);
         m_pFolder.reset();
     }
 

@@ -1,6 +1,6 @@
 #pragma once
 // A folder of its own for a test, removed with everything in it at the end,
-// and reading a file back whole.
+// and reading a file back whole or by lines.
 
 #include <stdlib.h>
 
@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace halyard::test {
 
@@ -43,6 +44,24 @@ inline std::string ReadWholeFile(const std::string& strPath)
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+// The lines of a text written with CR LF line ends; a last piece without its
+// line end is a line too.
+inline std::vector<std::string> SplitCrLf(const std::string& strText)
+{
+    std::vector<std::string> lines;
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+    if (nStart < strText.size())
+        lines.push_back(strText.substr(nStart));
+    return lines;
+}
+
+inline std::vector<std::string> ReadLines(const std::string& strPath)
+{
+    return SplitCrLf(ReadWholeFile(strPath));
 }
 
 }  // namespace halyard::test
