@@ -87,6 +87,33 @@ const std::unordered_map<int, const char*>& Table()
         {IDC_POLL_TEXT, "Enter command to Transmit"},
         {IDC_POLL_TIME, "Time in Seconds to send Poll Command"},
         {IDC_START_STOP_POLL, "Start / Stop Polling"},
+
+        // Sensor settings page.
+        {IDC_EXCO_YES, "Adjust EXCO for Window Contamination"},
+        {IDC_EXCO_NO, "Don't adjust EXCO for Window Contamination"},
+        {IDC_CHECKSUM_ON, "Add Checksum to data"},
+        {IDC_CHECKSUM_OFF, "Remove Checksum from data"},
+        {IDC_TEMP_USE, "Use Temperature in Present Weather Calculation"},
+        {IDC_TEMP_NOT_USED, "Do not Use Temperature in Present Weather Calculation"},
+        {IDC_RS485_ON, "Enable Addressable RS485 Communications"},
+        {IDC_RS485_OFF, "Disable Addressable RS485 Communications"},
+        {IDC_HOOD_AUTO, "Hood Heaters on Automatic"},
+        {IDC_HOOD_OFF, "Hood Heaters Always Off"},
+        {IDC_WRITE_NVRAM, "Enable writing to the NVRAM"},
+        {IDC_WINDOW_ON, "Window Heaters Always On"},
+        {IDC_WINDOW_OFF, "Window Heaters Always Off"},
+        {IDC_WINDOW_AUTO, "Window Heaters On when Window Contaminated - Power Save Mode"},
+        {IDC_DATETIME_YES, "Add Date / Time string to start of data message"},
+        {IDC_DATETIME_NO, "No Date / Time string at start of data message"},
+        {IDC_COMPRESSED, "Compressed Data Message QRM Sensors Only"},
+        {IDC_EXPANDED, "Expanded Data Message QRM Sensors Only"},
+        {IDC_AUTOMATIC, "Send Data Message when Calculated"},
+        {IDC_POLLED, "Send Data Message when receive D? command"},
+        {IDC_CALC_ON_D, "Calculate results when receive D? command"},
+        {IDC_CALC_AFTER, "Calculate results at end of measurement period"},
+        {IDC_OPSTATE_EDIT, "Operating State Value"},
+        {IDC_OPTIONS_EDIT, "Options Word Value"},
+        {IDC_UPDATE_SETTINGS, "Update Operating State and Option Word in Sensor"},
     };
     return table;
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QPushButton;
@@ -25,6 +26,8 @@ public:
     CDocDialog(int nIDTemplate, QWidget* pParent = nullptr);
 
     void SetDoc(CHalyardDoc* pDoc) { m_pDoc = pDoc; }
+    // Where the page's own status lines go: the received-data list.
+    void SetReporter(std::function<void(const QString&)> report) { m_report = std::move(report); }
     CHalyardDoc* Doc() const { return m_pDoc; }
     int TemplateId() const { return m_nIDTemplate; }
 
@@ -47,6 +50,11 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     void SetDefaultButton(QPushButton* pButton) { m_pDefaultButton = pButton; }
+    void Report(const QString& strLine)
+    {
+        if (m_report)
+            m_report(strLine);
+    }
     void keyPressEvent(QKeyEvent* pEvent) override;
 
     // Set by DoDataExchange when a value read from the controls is refused.
@@ -56,6 +64,7 @@ private:
     CHalyardDoc* m_pDoc = nullptr;
     int m_nIDTemplate;
     QPushButton* m_pDefaultButton = nullptr;
+    std::function<void(const QString&)> m_report;
 };
 
 }  // namespace halyard

@@ -51,14 +51,16 @@ CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
 // before the display frame that is their Qt parent.
 CDynamicTabCtrl::~CDynamicTabCtrl() = default;
 
-void CDynamicTabCtrl::InitDialogs(CHalyardDoc* pDoc)
+void CDynamicTabCtrl::InitDialogs(CHalyardDoc* pDoc, const std::function<void(const QString&)>& report)
 {
     for (auto& pPage : m_pPages)
         pPage->OnInitDialog();
     // The document comes after every page has been created: a page must not
     // use it while it initialises.
-    for (auto& pPage : m_pPages)
+    for (auto& pPage : m_pPages) {
         pPage->SetDoc(pDoc);
+        pPage->SetReporter(report);
+    }
 }
 
 void CDynamicTabCtrl::resizeEvent(QResizeEvent* pEvent)

@@ -10,6 +10,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -32,7 +34,8 @@ public:
     ~CDynamicTabCtrl() override;
 
     // Creates the pages' windows, then gives every page the document.
-    void InitDialogs(CHalyardDoc* pDoc);
+    // pReport takes the pages' status lines.
+    void InitDialogs(CHalyardDoc* pDoc, const std::function<void(const QString&)>& report = {});
     // Shows page nTab (-1: the page whose index equals the current selection).
     void ActivateTabDialogs(int nTab);
     void ShowFirstDialog();

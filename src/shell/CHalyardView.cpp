@@ -126,7 +126,7 @@ void CHalyardView::BuildForm()
 void CHalyardView::OnInitialUpdate()
 {
     UpdateData(false);
-    m_tabCtrl->InitDialogs(m_pDoc);
+    m_tabCtrl->InitDialogs(m_pDoc, [this](const QString& strLine) { UpdateDataList(strLine); });
     m_tabCtrl->InsertItem(0, QStringLiteral("Port Settings"));
     m_tabCtrl->InsertItem(1, QStringLiteral("Terminal Window"));
     m_tabCtrl->InsertItem(2, QStringLiteral("Data Capture"));
