@@ -132,6 +132,24 @@ private slots:
         QCOMPARE(Sensor().RejectedLines(), size_t{0});
     }
 
+    void aPqdSensorKeepsItsMessageFormatUntouchable()
+    {
+        Sensor().SetOpState(0x0060);  // compressed, window heaters 01
+        Find<QPushButton>(&View(), "connectButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
+        Doc().m_bPQDSensor = true;  // as a PQD-series data message would have set it
+        ShowSettings();
+        QTRY_COMPARE(OpStateText(), QString("00000000,01100000"));
+        QVERIFY(Radio(IDC_COMPRESSED)->isChecked());
+        QVERIFY(!Radio(IDC_COMPRESSED)->isEnabled());
+        QVERIFY(!Radio(IDC_EXPANDED)->isEnabled());
+        Sensor().ClearReceivedCommands();
+        AnswerConfirmation("yesButton");
+        UpdateButton()->click();
+        QTRY_VERIFY(!Sensor().ReceivedCommands().empty());
+        QCOMPARE(Sensor().ReceivedCommands().front(), std::string("OS0000000001100000"));
+    }
+
     void anUpdateWhoseSensorFallsSilentIsGivenUp()
     {
         ConnectAndShowSettings();
