@@ -158,6 +158,14 @@ enum ResourceId : int {
     IDC_POLLED = 1195,
     IDC_CALC_ON_D = 1196,
     IDC_CALC_AFTER = 1197,
+    // Test protocol page.
+    IDC_TEST_FAULT = 1121,
+    IDC_START_TEST = 1136,
+    IDC_TEST_CONTAMINATION = 1148,
+    IDC_TEST_WEATHER_CODE = 1149,
+    IDC_TEST_TIME = 1150,
+    IDC_TEST_VISIBILITY = 1151,
+    IDC_STOP_TEST = 1152,
 
     // Confirmation with time-out.
     IDC_YES_BUTTON = 1057,

@@ -1,6 +1,7 @@
 #include "CommandTable.h"
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -85,13 +86,18 @@ bool ParseInt(std::string_view strText, int& nValue)
 
 bool ParseDouble(std::string_view strText, double& dValue)
 {
-    if (strText.empty())
+    // from_chars reads a point whatever locale the process runs in (a GUI
+    // process takes the user's, and strtod would stop at the point under a
+    // comma locale). It takes no plus sign: one is allowed before the number.
+    const bool bPlus = !strText.empty() && strText.front() == '+';
+    if (bPlus)
+        strText.remove_prefix(1);
+    if (strText.empty() || (bPlus && strText.front() == '-'))
         return false;
-    const std::string strCopy(strText);
-    char* pEnd = nullptr;
-    errno = 0;
-    const double dParsed = std::strtod(strCopy.c_str(), &pEnd);
-    if (errno == ERANGE || pEnd != strCopy.c_str() + strCopy.size() || !std::isfinite(dParsed))
+    double dParsed = 0.0;
+    const char* pEnd = strText.data() + strText.size();
+    const auto [pStop, error] = std::from_chars(strText.data(), pEnd, dParsed);
+    if (error != std::errc() || pStop != pEnd || !std::isfinite(dParsed))
         return false;
     dValue = dParsed;
     return true;

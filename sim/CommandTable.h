@@ -32,7 +32,8 @@ const Entry* FindCommand(std::span<const Entry> entries, std::string_view strCom
 }
 
 // Whole-text decimal conversions for command arguments: no value when the
-// text is empty, has trailing characters or is out of range.
+// text is empty, has trailing characters or is out of range. A decimal point
+// is a point in every locale.
 bool ParseInt(std::string_view strText, int& nValue);
 bool ParseDouble(std::string_view strText, double& dValue);
 

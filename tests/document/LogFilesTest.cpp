@@ -1,11 +1,9 @@
 // The log's records, its file names and the choice of file at Start.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
 #include <string>
 
-#include "TempFolder.h"
+#include "GermanLocale.h"
 #include "document/LogFiles.h"
 
 namespace halyard::test {
@@ -43,18 +41,15 @@ TEST(LogFileNames, DayMonthNameYearHourAndMinute)
 // Qt sets the program's locale from the environment: month names must stay English.
 TEST(LogFileNames, MonthNamesAreEnglishInAnyLocale)
 {
-    CTempFolder locales;
-    ASSERT_TRUE(locales.IsValid());
-    const std::string strCommand =
-        "localedef -i de_DE -f UTF-8 '" + locales.Path("de_DE.UTF-8") + "' 2>/dev/null";
-    ASSERT_EQ(std::system(strCommand.c_str()), 0) << "localedef (package locales) is needed for this test";
-    ::setenv("LOCPATH", locales.Path().c_str(), 1);
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
     const TimePoint now = MakeLocalTime(2026, 12, 8, 14, 5, 0);
-    const std::string strName = DailyLogFileName("LogFile", now);
-    const std::string strStamp = Record("x\n", true, now);
-    std::setlocale(LC_ALL, "C");
-    ::unsetenv("LOCPATH");
+    std::string strName;
+    std::string strStamp;
+    {
+        CGermanLocale german;
+        ASSERT_TRUE(german.IsActive()) << "localedef (package locales) is needed for this test";
+        strName = DailyLogFileName("LogFile", now);
+        strStamp = Record("x\n", true, now);
+    }
     EXPECT_EQ(strName, "LogFile 08Dec2026 14.05.LOG");
     EXPECT_EQ(strStamp, "x,08/12/2026,14:05:00\n");
 }

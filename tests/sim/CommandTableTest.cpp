@@ -85,6 +85,13 @@ TEST(SimCommandArgs, WholeTextConversions)
     EXPECT_FALSE(ParseDouble("4.5km", dValue));
     EXPECT_FALSE(ParseDouble("inf", dValue));
     EXPECT_FALSE(ParseDouble("", dValue));
+    EXPECT_TRUE(ParseDouble("+1.5", dValue));
+    EXPECT_DOUBLE_EQ(dValue, 1.5);
+    EXPECT_TRUE(ParseDouble("-0.25", dValue));
+    EXPECT_DOUBLE_EQ(dValue, -0.25);
+    EXPECT_FALSE(ParseDouble("+-1", dValue));
+    EXPECT_FALSE(ParseDouble("1e999", dValue));
+    EXPECT_DOUBLE_EQ(dValue, -0.25) << "a failed conversion leaves the value alone";
 }
 
 }  // namespace

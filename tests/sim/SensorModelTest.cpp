@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "GermanLocale.h"
 #include "SensorModel.h"
 #include "SensorTexts.h"
 #include "SimProtocol.h"
@@ -13,6 +14,7 @@ namespace halyard::sim {
 namespace {
 
 using namespace std::chrono_literals;
+using halyard::test::CGermanLocale;
 const CSensorModel::TimePoint kT0{};
 
 std::string Reply(CSensorModel& model, const std::string& strCommand, CSensorModel::TimePoint now = kT0)
@@ -184,6 +186,26 @@ TEST(SimSensorModel, TestModeSendsTheTestForm)
     for (const char* szBad : {"TEST,05,4.50,2,0,00,", "TEST,05,4.50,0,3,00,", "TEST,05,x,0,0,00,",
                               "TEST,05,4.50,0,0,00,7,", "TEST,-1,4.50,0,0,00,", "TEST,"})
         EXPECT_EQ(Reply(model, szBad), "BAD CMD") << szBad;
+}
+
+// The test page sends each field with its comma behind it. The simulator
+// runs inside the GUI, whose process takes the user's locale: a comma locale
+// must not stop the visibility at its point.
+TEST(SimSensorModel, TestModeFromTheTestPageInAnyLocale)
+{
+    CSensorModel model("ZRT-630", 0, false);
+    {
+        CGermanLocale german;
+        ASSERT_TRUE(german.IsActive()) << "localedef (package locales) is needed for this test";
+        EXPECT_EQ(Reply(model, "TEST,05,4.50,0,0,00,"), "TEST MODE ON");
+    }
+    ASSERT_TRUE(model.InTestMode());
+    const std::string strTest = model.DataMessage();
+    EXPECT_EQ(strTest.rfind("TPW ", 0), 0U) << strTest;
+    EXPECT_NE(strTest.find(",04500,04500,00,"), std::string::npos) << strTest;
+    EXPECT_EQ(Reply(model, "TEST,0"), "TEST MODE OFF");
+    EXPECT_FALSE(model.InTestMode());
+    EXPECT_EQ(model.DataMessage().rfind("PW ", 0), 0U);
 }
 
 // Replies that are not data messages must never look like one to the
