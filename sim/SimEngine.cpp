@@ -1,5 +1,7 @@
 #include "SimEngine.h"
 
+#include <locale.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -104,6 +106,10 @@ void CSimEngine::PostOutgoing(std::string strBytes, bool bRaw)
 
 void CSimEngine::Run()
 {
+    // The sensor writes its numbers with a decimal point, whatever locale the
+    // program around it runs in (Qt takes the user's).
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    uselocale(cLocale);
     while (!m_bStop) {
         const TimePoint now = SteadyClock::now();
         TakeOutbox(now);

@@ -106,6 +106,10 @@ QPushButton* CTestProtocolPage::AddButton(const char* szCaption, int nId, const 
 void CTestProtocolPage::OnInitDialog()
 {
     CDocDialog::OnInitDialog();
+    // These controls have no tooltips of their own; the entries under their
+    // ids describe other pages' controls (the "AC" button, the RS485 box).
+    for (QWidget* pChild : findChildren<QWidget*>())
+        pChild->setToolTip(QString());
     FillForProfile(m_cbTime, TestTimeChoices(), ProfileText("Time", "05"));
     FillForProfile(m_cbVisibility, TestVisibilityChoices(), ProfileText("Viz", "4.50"));
     FillWithFirstSelected(m_cbFault, TestFaultChoices());

@@ -151,6 +151,9 @@ private slots:
              {"testTime", "testVisibility", "testFault", "testContamination", "testWeatherCode"})
             QCOMPARE(Page<QLabel>((column + "Label").constData())->buddy(),
                      Combo((column + "Combo").constData()));
+        // Ids shared with other pages' controls bring none of their tooltips.
+        QVERIFY(Page<QPushButton>("startTestButton")->toolTip().isEmpty());
+        QVERIFY(Combo("testFaultCombo")->toolTip().isEmpty());
         SaveShot(&m_pApp->Frame(), "test_protocol.png");
     }
 

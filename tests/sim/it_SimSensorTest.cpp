@@ -1,6 +1,7 @@
 // The simulated sensor through its pseudo-terminal, as a serial client sees it.
 #include <gtest/gtest.h>
 
+#include "GermanLocale.h"
 #include "SimProtocol.h"
 #include "SimSensorFixture.h"
 
@@ -24,6 +25,17 @@ TEST_F(SimSensorIt, IdentifiesTwoModels)
     pqd.strModel = "PQD-025";
     StartSensor(pqd);
     EXPECT_EQ(m_pClient->Ask("JM?"), "00025");
+}
+
+TEST_F(SimSensorIt, NumbersHaveADecimalPointInAnyLocale)
+{
+    halyard::test::CGermanLocale german;
+    ASSERT_TRUE(german.IsActive());
+    StartSensor();
+    const std::optional<std::string> strData = m_pClient->Ask("D?");
+    ASSERT_TRUE(strData);
+    EXPECT_NE(strData->find("+021.3"), std::string::npos) << *strData;
+    EXPECT_EQ(strData->find("21,3"), std::string::npos) << *strData;
 }
 
 TEST_F(SimSensorIt, RefusesUnknownCommandsAndRecordsAll)
