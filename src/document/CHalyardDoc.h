@@ -122,6 +122,9 @@ public:
     bool RequestNextALSDumpSetting();
     void LoadALSNVRAM(const std::string& szPathName);
     void SendNextALSNVRAMSetting();
+    // The lines of a parameter file, one per reply or after 3 s of silence.
+    void LoadParamFile(const std::string& szPathName);
+    void SendNextParam(bool bFirstLine);
     // The user's Cancel: the running sequence ends (a load as failed) after
     // putting the sensor's operating state or NVRAM writing back as it was.
     void CancelSequence();
@@ -252,7 +255,15 @@ private:
     bool CanStartSequence();
     void StartLoad(bool bALS, const std::string& szPathName);
     bool OpenSequenceFile(const std::string& strPath, bool bWrite, const char* szError);
+    enum class FileLine { Command, End, TooLong, Error };
+    // The next command line of m_File: comments skipped, End at '#' or at the
+    // end of the file, a line too long for a command counted and not sent.
+    FileLine ReadCommandLine(std::string& strLine);
+    bool SendLoadLine(const std::string& strLine);
     void ReadLoadLine();
+    void ParamLoadTick();
+    void EndParamLoad(int nEnd);
+    void CloseSequenceFile();
     int CountLinesLeft();
     void EndLoad(bool bALS, int nEnd);
     void EndDump(bool bALS, int nEnd);

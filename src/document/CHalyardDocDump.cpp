@@ -399,6 +399,8 @@ void CHalyardDoc::EndSequences(int nEnd)
         EndDump(false, nEnd);
     if (m_bALSDump)
         EndDump(true, nEnd);
+    if (m_bParamLoad)
+        EndParamLoad(nEnd);
 }
 
 }  // namespace halyard

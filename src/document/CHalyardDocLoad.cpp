@@ -202,37 +202,112 @@ void CHalyardDoc::SendNextALSNVRAMSetting()
     EndLoad(true, SEQ_DONE);
 }
 
-void CHalyardDoc::ReadLoadLine()
+CHalyardDoc::FileLine CHalyardDoc::ReadCommandLine(std::string& strLine)
 {
-    std::string strLine;
     try {
         do {
-            if (!m_File.ReadString(strLine)) {
-                m_nSeqStep = kLastLineStep;
-                m_bLoadFileEnded = true;
-                return;
-            }
+            if (!m_File.ReadString(strLine))
+                return FileLine::End;
         } while (IsComment(strLine));
     } catch (const CFileException& error) {
         m_SeqOutcome.strFileError = error.ErrorMessage();
-        RestoreSensor();
-        EndLoad(m_bALSNVRAMLoad, SEQ_FILE_ERROR);
-        return;
+        return FileLine::Error;
     }
     if (IsEnd(strLine)) {
         m_strLoadLine.clear();
-        m_nSeqStep = kLastLineStep;
-        m_bLoadFileEnded = true;
-        return;
+        return FileLine::End;
     }
     // A line that cannot be one command is not cut short: it is not sent.
     if (strLine.size() > MAX_COMMAND_TEXT) {
         m_bStepFailed = true;
         ++m_SeqOutcome.nLinesTooLong;
-        return;
+        return FileLine::TooLong;
     }
+    return FileLine::Command;
+}
+
+bool CHalyardDoc::SendLoadLine(const std::string& strLine)
+{
     m_strLoadLine = strLine;
-    SendCommand(strLine, true);
+    return SendCommand(strLine, true);
+}
+
+void CHalyardDoc::ReadLoadLine()
+{
+    std::string strLine;
+    switch (ReadCommandLine(strLine)) {
+    case FileLine::Command:
+        SendLoadLine(strLine);
+        break;
+    case FileLine::End:
+        m_nSeqStep = kLastLineStep;
+        m_bLoadFileEnded = true;
+        break;
+    case FileLine::Error:
+        RestoreSensor();
+        EndLoad(m_bALSNVRAMLoad, SEQ_FILE_ERROR);
+        break;
+    case FileLine::TooLong:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Parameter upload: the lines of a parameter file, one per reply or after
+// 3 s of silence, without touching the operating state.
+
+void CHalyardDoc::LoadParamFile(const std::string& szPathName)
+{
+    if (!CanStartSequence())
+        return;
+    if (!OpenSequenceFile(szPathName, false, "Cannot Load NVRAM Error %d"))
+        return;
+    m_bParamLoad = true;
+    SendNextParam(true);
+}
+
+void CHalyardDoc::SendNextParam(bool bFirstLine)
+{
+    std::string strLine;
+    switch (ReadCommandLine(strLine)) {
+    case FileLine::Command:
+        SendLoadLine(strLine);
+        m_nWaitTicks = 0;
+        break;
+    case FileLine::End:
+        m_bParamLoad = false;
+        break;
+    case FileLine::Error:
+        m_bParamLoad = false;
+        m_SeqOutcome.nEnd = SEQ_FILE_ERROR;
+        break;
+    case FileLine::TooLong:
+        m_nWaitTicks = 0;
+        break;
+    }
+    if (bFirstLine)
+        PostToViews(WM_PARAM_LOAD, 1, 0);
+    if (!m_bParamLoad)
+        EndParamLoad(m_SeqOutcome.nEnd);
+}
+
+void CHalyardDoc::ParamLoadTick()
+{
+    // A line that is not answered within 3 s is followed by the next one.
+    if ((m_bReplyReceived || ++m_nWaitTicks > PARAM_REPLY_TICKS) && m_File.IsOpen())
+        SendNextParam(false);
+    m_nRetryCount = 0;
+    m_bBadCmd = false;
+}
+
+void CHalyardDoc::EndParamLoad(int nEnd)
+{
+    m_bParamLoad = false;
+    if (nEnd != SEQ_DONE)
+        m_bStepFailed = true;
+    m_SeqOutcome.nEnd = nEnd;
+    PostToViews(WM_PARAM_LOAD, m_bStepFailed ? 2 : 0, 0);
+    CloseSequenceFile();
 }
 
 int CHalyardDoc::CountLinesLeft()
@@ -261,6 +336,11 @@ void CHalyardDoc::EndLoad(bool bALS, int nEnd)
         m_bStepFailed = true;
     m_SeqOutcome.nEnd = nEnd;
     PostToViews(WM_INIT_START, m_bStepFailed ? 2 : 0, 0);
+    CloseSequenceFile();
+}
+
+void CHalyardDoc::CloseSequenceFile()
+{
     if (m_File.IsOpen()) {
         try {
             m_File.Close();

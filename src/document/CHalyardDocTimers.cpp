@@ -14,6 +14,7 @@ const std::vector<CHalyardDoc::SequenceBlock>& CHalyardDoc::SequenceBlocks()
         {&CHalyardDoc::m_bALSNVRAMLoad, &CHalyardDoc::ALSNVRAMLoadTick},
         {&CHalyardDoc::m_bDumpAll, &CHalyardDoc::DumpTick},
         {&CHalyardDoc::m_bALSDump, &CHalyardDoc::ALSDumpTick},
+        {&CHalyardDoc::m_bParamLoad, &CHalyardDoc::ParamLoadTick},
     };
     return blocks;
 }

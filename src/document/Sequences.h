@@ -29,6 +29,8 @@ constexpr int ALS_NVRAM_LOAD_LINES = 998;
 constexpr int DUMP_FIRST_REPLY_TICKS = 50;
 constexpr int DUMP_REPLY_TICKS = 80;
 constexpr int SERIAL_NUMBER_TICKS = 5;
+// Ticks without a reply after which a parameter upload sends its next line.
+constexpr int PARAM_REPLY_TICKS = 5;
 
 enum SequenceEnd : int {
     SEQ_DONE = 0,

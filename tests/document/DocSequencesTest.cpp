@@ -245,6 +245,46 @@ TEST_F(DocSequences, AlsNvramLoadSwitchesWritingOnAndOff)
 }
 
 // ---------------------------------------------------------------------------
+// Parameter upload
+
+TEST_F(DocSequences, ParamUploadSendsALinePerReply)
+{
+    Doc().LoadParamFile(WriteFile("none.txt", ":only a comment\r\n#\r\nOSNVW5\r\n"));
+    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 0})) << "start and end at once";
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_FALSE(Doc().m_File.IsOpen());
+
+    Doc().LoadParamFile(WriteFile("cal.txt", "OSNVW5\r\nV63,18\r\nOSNVW0\r\n#\r\n"));
+    Deliver();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5"}));
+    Doc().LoadParamFile(WriteFile("other.txt", "V1,1\r\n"));
+    EXPECT_EQ(m_host.m_messageBoxes.back().first, "A diagnostic save or parameter load is already running");
+    Wait(500);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
+    Wait(500);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
+    Wait(500);
+    EXPECT_FALSE(Doc().m_bParamLoad);
+    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 0, 1, 0}));
+    EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
+}
+
+TEST_F(DocSequences, ParamUploadToASilentSensorGoesOnEveryThreeSeconds)
+{
+    m_sensor.bSilent = true;
+    Doc().LoadParamFile(WriteFile("cal.txt", "OSNVW5\r\nV63,18\r\n"));
+    Deliver();
+    Wait(2999);
+    EXPECT_EQ(Sent().size(), 1u);
+    Wait(1);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
+    Wait(3000);
+    EXPECT_FALSE(Doc().m_bParamLoad);
+    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 0})) << "silence is no failure";
+    EXPECT_TRUE(m_host.m_messageBoxes.empty());
+}
+
+// ---------------------------------------------------------------------------
 // Diagnostic dump
 
 std::vector<std::string> ExpectedDumpCommands(bool bOsWrites)
