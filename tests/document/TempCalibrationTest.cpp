@@ -1,0 +1,55 @@
+// The temperature calibration's reading of replies and its arithmetic.
+#include <gtest/gtest.h>
+
+#include "document/TempCalibration.h"
+
+namespace halyard::test {
+namespace {
+
+TEST(TempCalibration, OffsetRepliesPlainAndAddressed)
+{
+    EXPECT_EQ(OffsetReplyTenths("-0012"), -12);
+    EXPECT_EQ(OffsetReplyTenths(" 00018"), 18);
+    EXPECT_EQ(OffsetReplyTenths(":0500018C2"), 18) << "addressed: five characters from p + 3";
+    EXPECT_EQ(OffsetReplyTenths("0012"), std::nullopt);
+    EXPECT_EQ(OffsetReplyTenths("BAD CMD OK"), std::nullopt);
+}
+
+TEST(TempCalibration, TemperatureFromTheMaintenanceMessage)
+{
+    std::string strLine = "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,";
+    strLine.resize(67, ' ');
+    strLine += "  21.3,1013.2,045,0000";
+    EXPECT_EQ(MaintenanceTemperature(strLine), 21.3);
+    EXPECT_EQ(MaintenanceTemperature(strLine.substr(0, 74)), std::nullopt) << "too short";
+    EXPECT_EQ(MaintenanceTemperature("MAINTENANCE " + strLine), std::nullopt) << "first blank too late";
+}
+
+TEST(TempCalibration, ReferenceIsANumberInFullOrNothing)
+{
+    EXPECT_EQ(ParseReferenceTemperature("20.5"), 20.5);
+    EXPECT_EQ(ParseReferenceTemperature(" 20,5 "), 20.5);
+    EXPECT_EQ(ParseReferenceTemperature("-3"), -3.0);
+    for (const char* sz : {"", "abc", "20,5x", "20.5.1", "1e"})
+        EXPECT_EQ(ParseReferenceTemperature(sz), std::nullopt) << sz;
+}
+
+TEST(TempCalibration, TheNewOffsetAndItsLimits)
+{
+    CalibrationResult r = CalibrateOffset("20.0", 21.3, 0.5);
+    EXPECT_EQ(r.nError, CAL_OK);
+    EXPECT_DOUBLE_EQ(r.dNewOffset, 1.8);
+    EXPECT_EQ(r.nOffsetTenths, 18);
+    EXPECT_EQ(CalibrationFileText(r.nOffsetTenths), "OSNVW5\nV63,18\nOSNVW0\n#\n");
+    EXPECT_EQ(CalibrateOffset("20.25", 20.0, 0.0).nOffsetTenths, -2) << "-0.25 written as V63,-2";
+    EXPECT_EQ(CalibrateOffset("60.0", 20.0, 0.0).nError, CAL_OK);
+    EXPECT_EQ(CalibrateOffset("-40.0", -30.0, 0.0).nError, CAL_OK);
+    EXPECT_EQ(CalibrateOffset("60.1", 20.0, 0.0).nError, CAL_OUT_OF_RANGE);
+    EXPECT_EQ(CalibrateOffset("50.0", 0.0, 0.0).nError, CAL_OK) << "a difference of exactly 50.0";
+    EXPECT_EQ(CalibrateOffset("50.5", 0.0, 0.0).nError, CAL_CHECK_REFERENCE);
+    EXPECT_EQ(CalibrateOffset("abc", 20.0, 0.0).nError, CAL_REFERENCE_NOT_SET);
+    EXPECT_EQ(CalibrationErrorText(CAL_REFERENCE_NOT_SET), "Reference Temperature Not Set");
+}
+
+}  // namespace
+}  // namespace halyard::test
