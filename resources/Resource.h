@@ -167,6 +167,16 @@ enum ResourceId : int {
     IDC_TEST_VISIBILITY = 1151,
     IDC_STOP_TEST = 1152,
 
+    // Temperature calibration page.
+    IDC_CAL_STATUS = 1112,
+    IDC_OFFSET_LABEL = 1113,
+    IDC_SETTLE_PROGRESS = 1114,
+    IDC_READ_VALUES = 1153,
+    IDC_SENSOR_TEMP = 1154,
+    IDC_REF_TEMP = 1155,
+    IDC_OFFSET_EDIT = 1156,
+    IDC_CALIBRATE = 1157,
+
     // Confirmation with time-out.
     IDC_YES_BUTTON = 1057,
     IDC_NO_BUTTON = 1058,

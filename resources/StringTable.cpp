@@ -114,6 +114,13 @@ const std::unordered_map<int, const char*>& Table()
         {IDC_OPSTATE_EDIT, "Operating State Value"},
         {IDC_OPTIONS_EDIT, "Options Word Value"},
         {IDC_UPDATE_SETTINGS, "Update Operating State and Option Word in Sensor"},
+
+        // Temperature calibration page.
+        {IDC_SENSOR_TEMP, "Internal Temperature"},
+        {IDC_REF_TEMP, "Enter Reference Temperature"},
+        {IDC_OFFSET_EDIT, "Calculated offset"},
+        {IDC_CALIBRATE, "Calculate Offset and Update Sensor"},
+        {IDC_READ_VALUES, "Read Temperature Values"},
     };
     return table;
 }

@@ -1,9 +1,24 @@
 #pragma once
-// CTempCalibPage: the "PQD Temperature Calibration" page (page 6). Its controls and its conversation
-// with the sensor are added with that feature; until then the page is shown
-// empty under its tab. UI thread only.
+// CTempCalibPage: the "PQD Temperature Calibration" page (page 6). Shown, it
+// reads the sensor's temperature offset ("V63?") and, a second after the
+// reply, its temperature ("R?"). Calibrate computes the offset that makes the
+// sensor read the reference typed beside it, writes it through a temporary
+// parameter file and the document's parameter upload, waits 25 s for the
+// temperature to settle, and reads the values again. Nothing is sent for a
+// reference that is not a number, or before both values were read.
+// UI thread only.
+
+#include <QString>
+
+#include <cstdint>
 
 #include "shell/CDocDialog.h"
+#include "shell/WindowTimers.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
 
 namespace halyard {
 
@@ -11,6 +26,51 @@ class CTempCalibPage : public CDocDialog {
     Q_OBJECT
 public:
     explicit CTempCalibPage(QWidget* pParent = nullptr);
+    ~CTempCalibPage() override;
+
+    void OnInitDialog() override;
+    void GotCommsData(std::string& szData) override;
+    void UpdateDataFromDoc() override;
+    void DeleteTempFile() override;
+    void OnTimer(uint32_t nIDEvent);
+    void OnBnClickedTempcalButton();
+
+    // Tests shorten the one-second ticks of the settle delay.
+    static void SetSettleTickMsForTests(int nMs);
+
+    uint32_t m_nTimerID = 0;
+    int m_nReadStage = 0;
+    bool m_bReading = false;
+    double m_dOffset = 0.0;
+    double m_dSensorTemp = 0.0;
+    int16_t m_nOffsetTenths = 0;
+    QString m_strTempFile;
+    int m_nSettleTicks = 0;
+    bool m_bSettling = false;
+    QString m_strSensorTemp;
+    QString m_strRefTemp;
+    QString m_strOffset;
+    QString m_strStatus;
+    QProgressBar* m_Progress;
+
+    static constexpr int SETTLE_SECONDS = 25;
+
+protected:
+    void DoDataExchange(bool bSaveAndValidate) override;
+
+private:
+    void StartReadOut();
+    void RestartTimer(int nMs = 1000);
+    void StopTimer();
+    bool WriteTempFile(int nOffsetTenths);
+    void RemoveTempFile();
+
+    CWindowTimers m_timers;
+    QLineEdit* m_pSensorTemp;
+    QLineEdit* m_pRefTemp;
+    QLineEdit* m_pOffset;
+    QLabel* m_pStatus;
+    QPushButton* m_pCalibrate;
 };
 
 }  // namespace halyard

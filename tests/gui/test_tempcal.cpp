@@ -1,0 +1,113 @@
+// The "PQD Temperature Calibration" page through its own controls against a
+// simulated PQD-025: the read-out, refused input, a whole calibration with
+// its parameter upload and settle delay, and the read-out after it.
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+#include "GuiTestSupport.h"
+#include "document/CHalyardDoc.h"
+#include "pages/CConnectDlg.h"
+#include "pages/CTempCalibPage.h"
+#include "shell/CDynamicTabCtrl.h"
+
+using namespace halyard;
+using namespace halyard::test;
+
+class TempCalTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CHalyardApp> m_pApp;
+    CHalyardView& View() { return m_pApp->View(); }
+    sim::CSimSensor& Sensor() { return *m_pApp->Simulator(); }
+    CTempCalibPage* Page() { return Find<CTempCalibPage>(&View(), "tempCalibPage"); }
+    QLineEdit* Edit(const char* szName) { return Find<QLineEdit>(Page(), szName); }
+
+    void ConnectAndShowPage()
+    {
+        Find<QPushButton>(&View(), "connectButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), 20000);
+        View().OnOptionsTempcaloption();
+        QVERIFY(View().m_nTempCalTab >= 0);
+        Sensor().ClearReceivedCommands();
+        QTabBar* pBar = View().TabCtrl().TabBar();
+        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(View().m_nTempCalTab).center());
+        QCOMPARE(View().CurrentPage(), 6);
+    }
+
+    void Calibrate(const char* szReference)
+    {
+        Edit("refTempEdit")->setText(QString::fromLatin1(szReference));
+        Find<QPushButton>(Page(), "calibrateButton")->click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        CConnectDlg::SetTickPeriodForTests(250);
+        CTempCalibPage::SetSettleTickMsForTests(20);
+    }
+
+    void init()
+    {
+        AppOptions options;
+        options.bSimulate = true;
+        options.strSimModel = "PQD-025";
+        m_pApp = StartApp(options);
+        Sensor().SetOpState(0);
+    }
+
+    void cleanup() { StopApp(m_pApp); }
+
+    void aCalibrationMakesTheSensorReadTheReference()
+    {
+        ConnectAndShowPage();
+        // Before the read-out has both values nothing is computed.
+        Calibrate("20.0");
+        QCOMPARE(CUiPrompts::MessagesShown().value(0), QString("Sensor values have not been read yet"));
+        QTRY_COMPARE_WITH_TIMEOUT(Edit("sensorTempEdit")->text(), QString("21.3"), 10000);
+        QCOMPARE(Sensor().ReceivedCommands(), (std::vector<std::string>{"V63?", "R?"}));
+        QCOMPARE(Edit("sensorTempEdit")->toolTip(), QString("Internal Temperature"));
+        SaveShot(&m_pApp->Frame(), "temp_calibration.png");
+
+        // A reference that is not a number in full reaches nothing.
+        Calibrate("20,5x");
+        QCOMPARE(CUiPrompts::MessagesShown().value(1), QString("Reference Temperature Not Set"));
+        Calibrate("60.1");
+        QCOMPARE(CUiPrompts::MessagesShown().value(2), QString("Reference Temperature Out of Range"));
+        QCOMPARE(Sensor().ReceivedCommands().size(), size_t{2});
+
+        // 20,0 from a keyboard with a decimal comma: the raw 21.3 + 0.5 less 20.0.
+        Sensor().ClearReceivedCommands();
+        Calibrate("20,0");
+        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Finished"), 20000);
+        QCOMPARE(Sensor().ReceivedCommands(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
+        QCOMPARE(Sensor().GetNvram(63), 18);
+        QVERIFY2(Page()->m_strTempFile.isEmpty(), "the temporary file is gone");
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLabel>(Page(), "calStatus")->text(),
+                                  QString("Temperature Calibration Finished"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Edit("sensorTempEdit")->text(), QString("20.0"), 10000);
+        QTRY_VERIFY(!Page()->m_bReading);
+        QCOMPARE(Page()->m_nOffsetTenths, int16_t{18});
+    }
+
+    void theTemporaryFileGoesWhicheverTabIsCurrent()
+    {
+        ConnectAndShowPage();
+        QTRY_COMPARE_WITH_TIMEOUT(Edit("sensorTempEdit")->text(), QString("21.3"), 10000);
+        QTRY_VERIFY(!Page()->m_bReading);
+        Calibrate("21.0");
+        const QString strFile = Page()->m_strTempFile;
+        QVERIFY(QFile::exists(strFile));
+        QVERIFY(QFileInfo(strFile).fileName().startsWith("DEMO"));
+        QTabBar* pBar = View().TabCtrl().TabBar();
+        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(1).center());
+        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Finished"), 20000);
+        QVERIFY(!QFile::exists(strFile));
+    }
+};
+
+QTEST_MAIN(TempCalTest)
+#include "test_tempcal.moc"
