@@ -9,10 +9,8 @@
 #include <QRadioButton>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "document/CHalyardDoc.h"
-#include "platform/SysError.h"
 #include "resources/Resource.h"
 #include "shell/CTimeoutMsgDlg.h"
 #include "shell/DialogUnits.h"
@@ -276,16 +274,12 @@ void CSensorSettings::OnBnClickedUpdateButton1()
 
 void CSensorSettings::RestartTimer()
 {
-    StopTimer();
-    m_nTimerID = m_timers.SetTimer(TIMER_SENSOR_SETTINGS, kStepMs);
-    if (m_nTimerID == 0)
-        CUiPrompts::MessageBox(this, FromDocText(SystemErrorText(EINVAL)), MB_OK | MB_ICONERROR);
+    m_nTimerID = m_timers.SetTimerOrSay(this, TIMER_SENSOR_SETTINGS, kStepMs);
 }
 
 void CSensorSettings::StopTimer()
 {
-    if (m_nTimerID != 0)
-        m_timers.KillTimer(m_nTimerID);
+    m_timers.KillTimer(TIMER_SENSOR_SETTINGS);
     m_nTimerID = 0;
 }
 

@@ -8,12 +8,9 @@
 #include <QPushButton>
 #include <QTemporaryFile>
 
-#include <cerrno>
-
 #include "document/CHalyardDoc.h"
 #include "document/CTimerSchedule.h"
 #include "document/TempCalibration.h"
-#include "platform/SysError.h"
 #include "resources/Resource.h"
 #include "shell/DialogUnits.h"
 #include "shell/TextConvert.h"
@@ -248,16 +245,12 @@ void CTempCalibPage::DeleteTempFile()
 
 void CTempCalibPage::RestartTimer(int nMs)
 {
-    StopTimer();
-    m_nTimerID = m_timers.SetTimer(TIMER_TEMP_CAL, nMs);
-    if (m_nTimerID == 0)
-        CUiPrompts::MessageBox(this, FromDocText(SystemErrorText(EINVAL)), MB_OK | MB_ICONERROR);
+    m_nTimerID = m_timers.SetTimerOrSay(this, TIMER_TEMP_CAL, nMs);
 }
 
 void CTempCalibPage::StopTimer()
 {
-    if (m_nTimerID != 0)
-        m_timers.KillTimer(m_nTimerID);
+    m_timers.KillTimer(TIMER_TEMP_CAL);
     m_nTimerID = 0;
 }
 

@@ -2,6 +2,13 @@
 
 #include <QTimer>
 
+#include <cerrno>
+
+#include "TextConvert.h"
+#include "UiPrompts.h"
+#include "document/IDocHost.h"
+#include "platform/SysError.h"
+
 namespace halyard {
 
 CWindowTimers::CWindowTimers(std::function<void(uint32_t)> onTimer, QObject* pParent)
@@ -10,6 +17,14 @@ CWindowTimers::CWindowTimers(std::function<void(uint32_t)> onTimer, QObject* pPa
 {}
 
 CWindowTimers::~CWindowTimers() = default;
+
+uint32_t CWindowTimers::SetTimerOrSay(QWidget* pOwner, uint32_t nID, int nElapseMs)
+{
+    const uint32_t nStarted = SetTimer(nID, nElapseMs);
+    if (nStarted == 0)
+        CUiPrompts::MessageBox(pOwner, FromDocText(SystemErrorText(EINVAL)), MB_OK | MB_ICONERROR);
+    return nStarted;
+}
 
 uint32_t CWindowTimers::SetTimer(uint32_t nID, int nElapseMs)
 {

@@ -15,6 +15,7 @@
 #include "platform/ITimerService.h"
 
 class QTimer;
+class QWidget;
 
 namespace halyard {
 
@@ -28,6 +29,9 @@ public:
     uint32_t SetTimer(uint32_t nID, int nElapseMs) override;
     // True when the timer was running.
     bool KillTimer(uint32_t nID) override;
+    // SetTimer, telling the user in a message box over pOwner when the timer
+    // cannot be started.
+    uint32_t SetTimerOrSay(QWidget* pOwner, uint32_t nID, int nElapseMs);
     bool IsRunning(uint32_t nID) const;
     int Interval(uint32_t nID) const;
 
