@@ -5,15 +5,20 @@
 
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
 
 #include "document/CHalyardDoc.h"
 #include "pages/CDynamicLED.h"
+#include "shell/CDynamicTabCtrl.h"
 #include "shell/CHalyardApp.h"
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
@@ -66,6 +71,37 @@ T* Find(QWidget* pRoot, const char* szName)
 inline bool ListContains(CHalyardView& view, const QString& strLine)
 {
     return view.DataList().Lines().contains(strLine);
+}
+
+// Presses Connect on the Port Settings page and waits until the list says
+// the sensor is connected; false when it did not within nTimeoutMs.
+inline bool ConnectThroughPortSettings(CHalyardView& view, int nTimeoutMs = 20000)
+{
+    Find<QPushButton>(&view, "connectButton")->click();
+    return QTest::qWaitFor([&view] { return ListContains(view, "Connected to Sensor"); }, nTimeoutMs);
+}
+
+// Clicks the tab at position nTab, as a person does.
+inline void ClickTab(CHalyardView& view, int nTab)
+{
+    QTabBar* pBar = view.TabCtrl().TabBar();
+    QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(nTab).center());
+}
+
+// Answers the time-out confirmation about to be shown with the button named
+// ("yesButton", "noButton") as soon as it shows; its first message goes to
+// pstrMessage when given.
+inline void AnswerConfirmationWhenShown(QObject* pContext, const char* szButton,
+                                        QString* pstrMessage = nullptr)
+{
+    QTimer::singleShot(0, pContext, [szButton, pstrMessage] {
+        QWidget* pModal = QApplication::activeModalWidget();
+        if (pModal == nullptr || pModal->objectName() != QLatin1String("timeoutMsgDlg"))
+            return;
+        if (pstrMessage != nullptr)
+            *pstrMessage = Find<QLabel>(pModal, "message1")->text();
+        Find<QPushButton>(pModal, szButton)->click();
+    });
 }
 
 // The colour at the centre of the lamp as drawn.

@@ -59,15 +59,13 @@ class CaptureTest : public QObject {
 
     void ShowTab(int nTab)
     {
-        QTabBar* pBar = View().TabCtrl().TabBar();
-        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(nTab).center());
+        ClickTab(View(), nTab);
         QCOMPARE(View().TabCtrl().VisiblePage(), nTab);
     }
 
     void Connect()
     {
-        Page<QPushButton>("connectButton")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
+        QVERIFY(ConnectThroughPortSettings(View(), kConnectWaitMs));
         Sensor().ClearReceivedCommands();
         ShowTab(2);
     }

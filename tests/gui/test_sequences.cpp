@@ -27,6 +27,7 @@ class SequencesTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<CHalyardApp> m_pApp;
+    QString m_strConfirmation;  // what the last confirmation asked
     std::unique_ptr<CTempFolder> m_pFolder;
     CHalyardView& View() { return m_pApp->View(); }
     CHalyardDoc& Doc() { return m_pApp->Doc(); }
@@ -38,10 +39,8 @@ class SequencesTest : public QObject {
 
     void ConnectAndShowTerminal()
     {
-        Find<QPushButton>(&View(), "connectButton")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
-        QTabBar* pBar = View().TabCtrl().TabBar();
-        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(1).center());
+        QVERIFY(ConnectThroughPortSettings(View(), kConnectWaitMs));
+        ClickTab(View(), 1);
         QCOMPARE(View().TabCtrl().VisiblePage(), 1);
         Sensor().ClearReceivedCommands();
     }
@@ -49,13 +48,7 @@ class SequencesTest : public QObject {
     // Answers the confirmation with the button named, as soon as it shows.
     void AnswerConfirmation(const char* szButton)
     {
-        QTimer::singleShot(0, this, [szButton] {
-            QWidget* pModal = QApplication::activeModalWidget();
-            QVERIFY(pModal != nullptr && pModal->objectName() == "timeoutMsgDlg");
-            QCOMPARE(Find<QLabel>(pModal, "message1")->text(),
-                     QString("This will Overwrite Sensor settings. ARE YOU SURE?"));
-            Find<QPushButton>(pModal, szButton)->click();
-        });
+        AnswerConfirmationWhenShown(this, szButton, &m_strConfirmation);
     }
 
 private slots:
@@ -79,6 +72,7 @@ private slots:
         ConnectAndShowTerminal();
         AnswerConfirmation("noButton");
         Button("loadParamsButton")->click();
+        QCOMPARE(m_strConfirmation, QString("This will Overwrite Sensor settings. ARE YOU SURE?"));
         QVERIFY(CUiPrompts::LastFileFilter().isEmpty());
         QVERIFY(!Doc().SequenceRunning());
         QVERIFY(Sensor().ReceivedCommands().empty());
@@ -92,6 +86,7 @@ private slots:
         AnswerConfirmation("yesButton");
         CUiPrompts::SetNextFileName(QString::fromStdString(strPath));
         Button("loadParamsButton")->click();
+        QCOMPARE(m_strConfirmation, QString("This will Overwrite Sensor settings. ARE YOU SURE?"));
         QCOMPARE(CUiPrompts::LastFileFilter(), QString("NVRAM Files (*.NVM *.nvm);;All Files (*.*)"));
         QVERIFY(Doc().m_bNVRAMLoad);
         QTRY_VERIFY(View().DiagDialog() != nullptr);

@@ -27,6 +27,7 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<CHalyardApp> m_pApp;
+    QString m_strConfirmation;  // what the last confirmation asked
     CHalyardView& View() { return m_pApp->View(); }
     CHalyardDoc& Doc() { return m_pApp->Doc(); }
     sim::CSimSensor& Sensor() { return *m_pApp->Simulator(); }
@@ -43,26 +44,20 @@ class SettingsTest : public QObject {
     {
         Sensor().SetOpState(kState);
         Sensor().SetOptions(kOptions);
-        Find<QPushButton>(&View(), "connectButton")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
+        QVERIFY(ConnectThroughPortSettings(View(), kConnectWaitMs));
         Sensor().ClearReceivedCommands();
         ShowSettings();
     }
 
     void ShowSettings()
     {
-        QTabBar* pBar = View().TabCtrl().TabBar();
-        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(3).center());
+        ClickTab(View(), 3);
         QCOMPARE(View().TabCtrl().VisiblePage(), 3);
     }
 
     void AnswerConfirmation(const char* szButton)
     {
-        QTimer::singleShot(0, this, [szButton] {
-            QWidget* pModal = QApplication::activeModalWidget();
-            QVERIFY(pModal != nullptr && pModal->objectName() == "timeoutMsgDlg");
-            Find<QPushButton>(pModal, szButton)->click();
-        });
+        AnswerConfirmationWhenShown(this, szButton, &m_strConfirmation);
     }
 
 private slots:
@@ -92,6 +87,7 @@ private slots:
         Sensor().ClearReceivedCommands();
         AnswerConfirmation("noButton");
         UpdateButton()->click();
+        QCOMPARE(m_strConfirmation, QString("This will change the way the Sensor Operates."));
         QVERIFY(UpdateButton()->isEnabled());
         QTest::qWait(300);
         QVERIFY(Sensor().ReceivedCommands().empty());
@@ -135,8 +131,7 @@ private slots:
     void aPqdSensorKeepsItsMessageFormatUntouchable()
     {
         Sensor().SetOpState(0x0060);  // compressed, window heaters 01
-        Find<QPushButton>(&View(), "connectButton")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
+        QVERIFY(ConnectThroughPortSettings(View(), kConnectWaitMs));
         Doc().m_bPQDSensor = true;  // as a PQD-series data message would have set it
         ShowSettings();
         QTRY_COMPARE(OpStateText(), QString("00000000,01100000"));

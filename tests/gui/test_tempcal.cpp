@@ -27,13 +27,11 @@ class TempCalTest : public QObject {
 
     void ConnectAndShowPage()
     {
-        Find<QPushButton>(&View(), "connectButton")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), 20000);
+        QVERIFY(ConnectThroughPortSettings(View()));
         View().OnOptionsTempcaloption();
         QVERIFY(View().m_nTempCalTab >= 0);
         Sensor().ClearReceivedCommands();
-        QTabBar* pBar = View().TabCtrl().TabBar();
-        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(View().m_nTempCalTab).center());
+        ClickTab(View(), View().m_nTempCalTab);
         QCOMPARE(View().CurrentPage(), 6);
     }
 
@@ -102,8 +100,7 @@ private slots:
         const QString strFile = Page()->m_strTempFile;
         QVERIFY(QFile::exists(strFile));
         QVERIFY(QFileInfo(strFile).fileName().startsWith("DEMO"));
-        QTabBar* pBar = View().TabCtrl().TabBar();
-        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(1).center());
+        ClickTab(View(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Finished"), 20000);
         QVERIFY(!QFile::exists(strFile));
     }

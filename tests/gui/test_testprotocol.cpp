@@ -93,8 +93,7 @@ class TestProtocolPageTest : public QObject {
     void Open()
     {
         m_pApp = StartWithQuietSensor();
-        Page<QPushButton>("connectButton")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Connected to Sensor"), kConnectWaitMs);
+        QVERIFY(ConnectThroughPortSettings(View(), kConnectWaitMs));
         Find<QAction>(&m_pApp->Frame(), "testOptionAction")->trigger();
         QTabBar* pBar = View().TabCtrl().TabBar();
         QCOMPARE(pBar->tabText(View().m_nTestTab), QString("Test Protocol"));
