@@ -7,6 +7,8 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev libudev-dev umockdev libumockdev-dev
+  dpkg-dev file
   xvfb xauth
   locales
 )
