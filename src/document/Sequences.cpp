@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/AppMessages.h"
+
 namespace halyard {
 
 namespace {
@@ -79,6 +81,38 @@ std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome)
         lines.push_back(Lines(outcome.nLinesNotSent, "not sent: a load sends at most ") +
                         std::to_string(outcome.nLineLimit) + " lines");
     return lines;
+}
+
+const SequenceProgress* SequenceProgressFor(uint32_t nMsg)
+{
+    static constexpr const char* kDiagTitle = "Diagnostics";
+    static constexpr SequenceProgress kParamUpload = {"Starting Parameter Upload", "Parameter Upload",
+                                                      50,
+                                                      "Parameter Upload Finished", "Parameter Upload Failed",
+                                                      false};
+    static constexpr SequenceProgress kDump = {"Saving All Diagnostic Data", kDiagTitle, 915,
+                                               "Diagnostic Save Finished",   nullptr,    false};
+    static constexpr SequenceProgress kALSDump = {"Saving ALS Diagnostic Data",   kDiagTitle, 51,
+                                                  "ALS Diagnostic Save Finished", nullptr,    false};
+    static constexpr SequenceProgress kParamLoad = {"Starting Param Load", "Param Load",        145,
+                                                    "Param Load Finished", "Param Load Failed", true};
+    switch (nMsg) {
+    case WM_INIT_START:
+        return &kParamUpload;
+    case WM_START_SEQ:
+        return &kDump;
+    case WM_ALS_DUMP:
+        return &kALSDump;
+    case WM_PARAM_LOAD:
+        return &kParamLoad;
+    default:
+        return nullptr;
+    }
+}
+
+const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam)
+{
+    return (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
 }
 
 }  // namespace halyard

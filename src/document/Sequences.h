@@ -4,6 +4,7 @@
 // sequence ended, told to the user as lines of the received-data list.
 // Pure functions, any front end.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,5 +57,23 @@ struct SequenceOutcome {
 // The lines the received-data list shows after a sequence's own end line;
 // none for a sequence that simply finished.
 std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome);
+
+// What a front end shows of a long sequence: its start and end messages
+// (WM_INIT_START, WM_START_SEQ, WM_ALS_DUMP, WM_PARAM_LOAD; wParam 1 starts
+// it, 0 ends it, 2 ends it as failed), the progress window's title and the
+// number of 500 ms ticks its bar expects.
+struct SequenceProgress {
+    const char* szStart;
+    const char* szTitle;
+    int nLimit;
+    const char* szFinished;
+    const char* szFailed;  // nullptr: every end is "finished"
+    bool bDeleteTempFile;  // the parameter upload's temporary file goes at the end
+};
+
+// The sequence a message starts and ends, or nullptr for any other message.
+const SequenceProgress* SequenceProgressFor(uint32_t nMsg);
+// The line for its end message's wParam.
+const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam);
 
 }  // namespace halyard

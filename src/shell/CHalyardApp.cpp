@@ -10,8 +10,7 @@
 #include "document/CHalyardDoc.h"
 #include "pages/CPortSettings.h"
 #include "platform/PortTable.h"
-#include "sim/SensorModel.h"
-#include "sim/SimSensor.h"
+#include "sim/AppSimulator.h"
 
 namespace halyard {
 
@@ -23,9 +22,17 @@ CHalyardApp::~CHalyardApp()
     m_pDoc.reset();
     m_host.Attach(nullptr);
     m_pFrame.reset();
-    if (m_nSimPort != 0)
-        CPortTable::Instance().Unregister(m_nSimPort);
     m_pSim.reset();
+}
+
+sim::CSimSensor* CHalyardApp::Simulator()
+{
+    return m_pSim ? &m_pSim->Sensor() : nullptr;
+}
+
+int CHalyardApp::SimulatedPort() const
+{
+    return m_pSim ? m_pSim->Port() : 0;
 }
 
 CHalyardView& CHalyardApp::View()
@@ -48,18 +55,11 @@ bool CHalyardApp::SetUpPorts(const AppOptions& options)
     table.Scan();
     if (!options.bSimulate)
         return true;
-    sim::SimOptions simOptions;
-    simOptions.strModel = options.strSimModel;
-    // It sends its data messages by itself, as a sensor on a mast does, so
-    // that there is something to watch and log from the start.
-    simOptions.wOpState |= sim::CSensorModel::kAutoSendBit;
-    m_pSim = std::make_unique<sim::CSimSensor>(simOptions);
-    if (!m_pSim->Start()) {
+    m_pSim = sim::CAppSimulator::Start(options.strSimModel);
+    if (!m_pSim) {
         m_strError = QStringLiteral("The simulated sensor could not be started.");
-        m_pSim.reset();
         return false;
     }
-    m_nSimPort = table.RegisterSimulated(m_pSim->DevicePath(), "Simulated " + options.strSimModel);
     return true;
 }
 
@@ -83,9 +83,9 @@ bool CHalyardApp::InitInstance(const AppOptions& options)
     }
     m_pFrame->View().OnInitialUpdate();
     // Started with a simulated sensor: that is the port the user came for.
-    if (m_nSimPort != 0) {
+    if (m_pSim) {
         if (auto* pPorts = dynamic_cast<CPortSettings*>(View().TabCtrl().Page(0)))
-            pPorts->SelectPort(m_nSimPort);
+            pPorts->SelectPort(m_pSim->Port());
     }
     m_pFrame->show();
     return true;

@@ -18,6 +18,7 @@
 namespace halyard {
 
 namespace sim {
+class CAppSimulator;
 class CSimSensor;
 }
 class CHalyardDoc;
@@ -40,15 +41,14 @@ public:
     CMainFrame& Frame() { return *m_pFrame; }
     CHalyardView& View();
     // The simulated sensor and its port number, when --simulate started one.
-    sim::CSimSensor* Simulator() { return m_pSim.get(); }
-    int SimulatedPort() const { return m_nSimPort; }
+    sim::CSimSensor* Simulator();
+    int SimulatedPort() const;
 
 private:
     bool SetUpPorts(const AppOptions& options);
 
     QString m_strError;
-    std::unique_ptr<sim::CSimSensor> m_pSim;
-    int m_nSimPort = 0;
+    std::unique_ptr<sim::CAppSimulator> m_pSim;
     CQtDocHost m_host;
     std::unique_ptr<CMainFrame> m_pFrame;
     std::unique_ptr<CHalyardDoc> m_pDoc;

@@ -16,6 +16,7 @@
 #include "TextConvert.h"
 #include "UiPrompts.h"
 #include "document/CHalyardDoc.h"
+#include "document/DocMessages.h"
 #include "document/LogFiles.h"
 #include "platform/TextFile.h"
 #include "resources/Resource.h"
@@ -238,11 +239,7 @@ intptr_t CHalyardView::OnCommsNoConnect(uintptr_t, intptr_t)
 
 intptr_t CHalyardView::OnCommsData(uintptr_t wParam, intptr_t)
 {
-    std::vector<std::string> lines;
-    auto dwNumBytes = static_cast<uint32_t>(wParam);
-    while (m_pDoc->GetCommsData(lines, dwNumBytes)) {
-    }
-    for (const std::string& strLine : lines) {
+    for (const std::string& strLine : TakeReceivedLines(*m_pDoc, wParam)) {
         std::string szData = ToDocText(UpdateDataList(FromDocText(strLine)));
         CheckTimerStarted(m_schedule.DataLineReceived(szData));
         m_tabCtrl->GotCommsData(CurrentPage(), szData);

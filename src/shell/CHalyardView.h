@@ -19,6 +19,7 @@
 #include "MessageMap.h"
 #include "WindowTimers.h"
 #include "document/CTimerSchedule.h"
+#include "document/Sequences.h"
 
 class QCheckBox;
 class QLabel;
@@ -110,8 +111,7 @@ private:
 
     static const CMessageMap<CHalyardView>& MessageMap();
 
-    struct ProgressSequence;
-    void OnSequenceProgress(const ProgressSequence& seq, uintptr_t wParam);
+    void OnSequenceProgress(const SequenceProgress& seq, uintptr_t wParam);
     struct OptionalTab;
     void ToggleOptionalTab(size_t nIndex);
     void OnTimerExpired(uint32_t nIDEvent);

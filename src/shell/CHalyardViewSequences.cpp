@@ -13,57 +13,34 @@
 
 namespace halyard {
 
-struct CHalyardView::ProgressSequence {
-    const char* szStart;
-    const char* szTitle;
-    int nLimit;
-    const char* szFinished;
-    const char* szFailed;  // nullptr: every end is "finished"
-    bool bDeleteTempFile;
-};
-
-namespace {
-
-constexpr const char* kDiagTitle = "Diagnostics";
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // Progress of long sequences
 
 intptr_t CHalyardView::OnInitStart(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Starting Parameter Upload", "Parameter Upload",        50,
-                                         "Parameter Upload Finished", "Parameter Upload Failed", false};
-    OnSequenceProgress(seq, wParam);
+    OnSequenceProgress(*SequenceProgressFor(WM_INIT_START), wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnStartSeq(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Saving All Diagnostic Data", kDiagTitle, 915,
-                                         "Diagnostic Save Finished",   nullptr,    false};
-    OnSequenceProgress(seq, wParam);
+    OnSequenceProgress(*SequenceProgressFor(WM_START_SEQ), wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnALSDump(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Saving ALS Diagnostic Data",   kDiagTitle, 51,
-                                         "ALS Diagnostic Save Finished", nullptr,    false};
-    OnSequenceProgress(seq, wParam);
+    OnSequenceProgress(*SequenceProgressFor(WM_ALS_DUMP), wParam);
     return 0;
 }
 
 intptr_t CHalyardView::OnParamLoad(uintptr_t wParam, intptr_t)
 {
-    static const ProgressSequence seq = {"Starting Param Load", "Param Load",        145,
-                                         "Param Load Finished", "Param Load Failed", true};
-    OnSequenceProgress(seq, wParam);
+    OnSequenceProgress(*SequenceProgressFor(WM_PARAM_LOAD), wParam);
     return 0;
 }
 
-void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wParam)
+void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wParam)
 {
     if (wParam == 1) {
         if (m_pDiagDlg == nullptr) {
@@ -80,7 +57,7 @@ void CHalyardView::OnSequenceProgress(const ProgressSequence& seq, uintptr_t wPa
         CheckTimerStarted(m_schedule.OnSequenceProgress(wParam));
         return;
     }
-    const char* szEnd = (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
+    const char* szEnd = SequenceEndText(seq, wParam);
     if (m_pDiagDlg != nullptr)
         m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
     UpdateDataList(QString::fromLatin1(szEnd));

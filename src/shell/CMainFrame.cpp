@@ -12,6 +12,7 @@
 #include "TextConvert.h"
 #include "UiPrompts.h"
 #include "document/CHalyardDoc.h"
+#include "document/DocMessages.h"
 #include "resources/AppIcon.h"
 #include "resources/Resource.h"
 #include "resources/StringTable.h"
@@ -213,12 +214,8 @@ bool CMainFrame::HaveDocument()
 
 intptr_t CMainFrame::OnCommsEvent(uintptr_t wParam, intptr_t)
 {
-    if (!HaveDocument())
-        return 0;
-    if (wParam == 1)
-        m_pDoc->CommsDataReceived(true);
-    else
-        m_pDoc->CommsTimeout();
+    if (HaveDocument())
+        HandleFrameMessage(*m_pDoc, WM_COMMS_EVENT, wParam);
     return 0;
 }
 
@@ -261,7 +258,7 @@ intptr_t CMainFrame::OnTimeUpdate(uintptr_t, intptr_t)
 intptr_t CMainFrame::OnThreadEnd(uintptr_t, intptr_t)
 {
     if (HaveDocument())
-        m_pDoc->CommsThreadFinished();
+        HandleFrameMessage(*m_pDoc, WM_THREAD_END, 0);
     return 0;
 }
 

@@ -19,6 +19,7 @@
 #include "RecordingHost.h"
 #include "document/CHalyardDoc.h"
 #include "document/CTimerSchedule.h"
+#include "document/DocMessages.h"
 
 namespace halyard::test {
 
@@ -68,14 +69,7 @@ private:
     {
         const PostedMessage& msg = logged.message;
         if (logged.target == Target::Frame) {
-            if (msg.nMsg == WM_COMMS_EVENT) {
-                if (msg.wParam == 1)
-                    m_doc.CommsDataReceived(true);
-                else
-                    m_doc.CommsTimeout();
-            } else if (msg.nMsg == WM_THREAD_END) {
-                m_doc.CommsThreadFinished();
-            }
+            HandleFrameMessage(m_doc, msg.nMsg, msg.wParam);
             return;
         }
         if (m_pSchedule) {

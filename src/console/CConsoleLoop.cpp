@@ -1,0 +1,163 @@
+#include "console/CConsoleLoop.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <stdexcept>
+
+namespace halyard {
+
+CConsoleLoop::CConsoleLoop()
+    : m_wake(CreateAutoResetEvent())
+{
+    if (!m_wake)
+        throw std::runtime_error("the event loop could not create its wake-up event");
+}
+
+void CConsoleLoop::Post(const LoopMessage& message)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(message);
+    }
+    m_wake->Set();
+}
+
+uint32_t CConsoleLoop::SetTimer(uint32_t nID, int nElapseMs)
+{
+    if (nID == 0 || nElapseMs <= 0)
+        return 0;
+    const std::chrono::milliseconds period(nElapseMs);
+    m_timers[nID] = Timer{period, Clock::now() + period};
+    return nID;
+}
+
+bool CConsoleLoop::KillTimer(uint32_t nID)
+{
+    return m_timers.erase(nID) != 0;
+}
+
+void CConsoleLoop::SetMessageHandler(std::function<void(const LoopMessage&)> onMessage)
+{
+    m_onMessage = std::move(onMessage);
+}
+
+void CConsoleLoop::SetTimerHandler(std::function<void(uint32_t)> onTimer)
+{
+    m_onTimer = std::move(onTimer);
+}
+
+void CConsoleLoop::WatchFd(int fd, std::function<void()> onReadable)
+{
+    UnwatchFd(fd);
+    m_watched.emplace_back(fd, std::move(onReadable));
+}
+
+void CConsoleLoop::UnwatchFd(int fd)
+{
+    std::erase_if(m_watched, [fd](const auto& watched) { return watched.first == fd; });
+}
+
+int CConsoleLoop::MillisecondsToNextTimer(int nMaxWaitMs) const
+{
+    int nWait = nMaxWaitMs;
+    const auto now = Clock::now();
+    for (const auto& [nID, timer] : m_timers) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count();
+        const int nLeft = static_cast<int>(std::max<decltype(left)>(left, 0));
+        if (nWait < 0 || nLeft < nWait)
+            nWait = nLeft;
+    }
+    return nWait;
+}
+
+void CConsoleLoop::RunOnce(int nMaxWaitMs)
+{
+    std::vector<pollfd> fds;
+    fds.push_back({m_wake->Fd(), POLLIN, 0});
+    for (const auto& watched : m_watched)
+        fds.push_back({watched.first, POLLIN, 0});
+    const int nReady = ::poll(fds.data(), fds.size(), MillisecondsToNextTimer(nMaxWaitMs));
+    if (nReady < 0 && errno != EINTR)
+        throw std::runtime_error("the event loop's poll failed");
+
+    if (m_wake->TryConsume())
+        DeliverMessages();
+    FireDueTimers();
+    for (size_t n = 1; nReady > 0 && n < fds.size(); ++n) {
+        if ((fds[n].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+            continue;
+        // A handler may change what is watched: look it up again.
+        const auto it = std::find_if(m_watched.begin(), m_watched.end(),
+                                     [fd = fds[n].fd](const auto& watched) { return watched.first == fd; });
+        if (it != m_watched.end()) {
+            const auto handler = it->second;
+            handler();
+        }
+    }
+}
+
+void CConsoleLoop::DeliverMessages()
+{
+    // Those posted while these are handled wait for the next pass (the
+    // wake-up event is signalled again for them). One at a time from the
+    // front, so that a loop run inside a handler keeps the order too.
+    size_t nWaiting = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        nWaiting = m_queue.size();
+    }
+    for (; nWaiting > 0; --nWaiting) {
+        LoopMessage message{};
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_queue.empty())
+                return;
+            message = m_queue.front();
+            m_queue.pop_front();
+        }
+        if (m_onMessage)
+            m_onMessage(message);
+    }
+}
+
+void CConsoleLoop::FireDueTimers()
+{
+    const auto now = Clock::now();
+    std::vector<std::pair<Clock::time_point, uint32_t>> due;
+    for (auto& [nID, timer] : m_timers) {
+        if (timer.due > now)
+            continue;
+        due.emplace_back(timer.due, nID);
+        timer.due += timer.period;
+        if (timer.due <= now)
+            timer.due = now + timer.period;
+    }
+    std::sort(due.begin(), due.end());
+    for (const auto& [when, nID] : due) {
+        // A handler before this one may have killed it.
+        if (m_timers.count(nID) != 0 && m_onTimer)
+            m_onTimer(nID);
+    }
+}
+
+bool CConsoleLoop::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0 || m_bQuit)
+            return done();
+        RunOnce(static_cast<int>(left));
+    }
+    return true;
+}
+
+void CConsoleLoop::Run()
+{
+    while (!m_bQuit)
+        RunOnce(-1);
+}
+
+}  // namespace halyard

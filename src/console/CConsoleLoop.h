@@ -1,0 +1,91 @@
+#pragma once
+// The console front end's event loop, standing in for the window system's:
+// - posted messages, from any thread, delivered in the order they were posted
+//   (an eventfd wakes the loop);
+// - timers by id, as window timers are (SetTimer restarts a running one; a
+//   timer fires until it is killed; a late timer fires once, not once for
+//   every period missed);
+// - file descriptors to watch (signals, the udev monitor), each with the
+//   handler to call when it is readable.
+// Run and RunUntil deliver everything on the calling thread, which is the
+// document's UI thread.
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/AppMessages.h"
+#include "platform/ITimerService.h"
+#include "platform/AutoResetEvent.h"
+
+namespace halyard {
+
+// Where a posted message goes: the frame's handlers or the views'.
+enum class PostTarget { Frame, Views };
+
+struct LoopMessage {
+    PostTarget target;
+    uint32_t nMsg;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+
+class CConsoleLoop : public ITimerService {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    CConsoleLoop();
+    CConsoleLoop(const CConsoleLoop&) = delete;
+    CConsoleLoop& operator=(const CConsoleLoop&) = delete;
+
+    // Thread-safe, never blocks.
+    void Post(const LoopMessage& message);
+
+    uint32_t SetTimer(uint32_t nID, int nElapseMs) override;
+    bool KillTimer(uint32_t nID) override;
+    bool TimerRunning(uint32_t nID) const { return m_timers.count(nID) != 0; }
+
+    void SetMessageHandler(std::function<void(const LoopMessage&)> onMessage);
+    void SetTimerHandler(std::function<void(uint32_t nIDEvent)> onTimer);
+    // The handler is called on the loop's thread each time fd is readable.
+    void WatchFd(int fd, std::function<void()> onReadable);
+    void UnwatchFd(int fd);
+
+    // Handles everything that is due, waiting at most nMaxWaitMs (-1: until
+    // something happens) for the first of it.
+    void RunOnce(int nMaxWaitMs);
+    // Runs until done() is true (checked after every pass) or the time-out
+    // passes; the result is done()'s last value.
+    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+    // Runs until Quit().
+    void Run();
+    void Quit() { m_bQuit = true; }
+    // After a Quit, for the loop to run again (to finish what the quit began).
+    void ResetQuit() { m_bQuit = false; }
+    bool QuitRequested() const { return m_bQuit; }
+
+private:
+    struct Timer {
+        std::chrono::milliseconds period;
+        Clock::time_point due;
+    };
+
+    int MillisecondsToNextTimer(int nMaxWaitMs) const;
+    void DeliverMessages();
+    void FireDueTimers();
+
+    EventHandle m_wake;
+    mutable std::mutex m_mutex;
+    std::deque<LoopMessage> m_queue;
+    std::map<uint32_t, Timer> m_timers;
+    std::vector<std::pair<int, std::function<void()>>> m_watched;
+    std::function<void(const LoopMessage&)> m_onMessage;
+    std::function<void(uint32_t)> m_onTimer;
+    bool m_bQuit = false;
+};
+
+}  // namespace halyard

@@ -1,0 +1,160 @@
+#include "console/CLogCommand.h"
+
+#include <cctype>
+
+#include "document/CHalyardDoc.h"
+#include "document/CConnectLogic.h"
+#include "document/LogFiles.h"
+#include "platform/Clock.h"
+#include "platform/IDeviceWatch.h"
+#include "platform/PortTable.h"
+
+namespace halyard {
+
+bool ParseDailyTime(const std::string& strText, int& nHour, int& nMinute)
+{
+    if (strText.size() != 5 || strText[2] != ':')
+        return false;
+    for (size_t n : {0u, 1u, 3u, 4u}) {
+        if (!std::isdigit(static_cast<unsigned char>(strText[n])))
+            return false;
+    }
+    nHour = (strText[0] - '0') * 10 + (strText[1] - '0');
+    nMinute = (strText[3] - '0') * 10 + (strText[4] - '0');
+    return nHour <= 23 && nMinute <= 59;
+}
+
+CLogCommand::CLogCommand(const CommonOptions& options, const LogOptions& log, CliContext& context)
+    : m_log(log)
+    , m_context(context)
+    , m_session(options, context.out, context.err)
+{
+    m_session.WatchSignals(context.nSignalFd, context.takeSignal);
+    m_session.m_hooks.onLogStopped = [this](int32_t nReason) { OnLogStopped(nReason); };
+}
+
+int CLogCommand::Run()
+{
+    if (!m_session.SetUpPorts())
+        return EXIT_FAILED;
+    const int nPort = m_session.ChoosePort();
+    if (nPort == 0)
+        return EXIT_PORT;
+    m_strDevice = CPortTable::Instance().Resolve(ComPortName(nPort)).value_or(std::string());
+    const ConnectResult result = m_session.Connect();
+    if (result != ConnectResult::Connected)
+        return m_session.ConnectFailureStatus(result);
+    if (!StartLog())
+        return EXIT_FILE;
+    if (!m_log.strPoll.empty() && !StartPoll())
+        return Finish();
+    m_session.Say("Logging to " + m_session.Doc().m_strLogPathName + "; SIGINT or SIGTERM stops");
+    m_session.Loop().Run();
+    return Finish();
+}
+
+bool CLogCommand::StartLog()
+{
+    int nHour = 0;
+    int nMinute = 0;
+    const bool bDaily = m_log.strDaily.has_value();
+    if (bDaily)
+        ParseDailyTime(*m_log.strDaily, nHour, nMinute);
+    const LogFileChoice choice = ChooseLogFile(m_log.strFile, bDaily, m_log.strPrefix);
+    CHalyardDoc& doc = m_session.Doc();
+    doc.SetLogParameters(choice.strLogFile, choice.strPrefix, !m_log.bNoAutoR, !m_log.bNoStamp, false, false,
+                         bDaily, m_log.bResetAtStart, m_log.bCaptureAtEnd, static_cast<int16_t>(nHour),
+                         static_cast<int16_t>(nMinute));
+    // A file that could not be created has been reported (WM_LOG_ERROR).
+    if (!doc.StartLogging(true)) {
+        m_session.Loop().RunOnce(0);
+        return false;
+    }
+    return true;
+}
+
+bool CLogCommand::StartPoll()
+{
+    std::string strPoll = m_log.strPoll;
+    for (char& c : strPoll)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // The document says why it refuses a command or a period.
+    if (m_session.Doc().StartPolling(strPoll, static_cast<int16_t>(m_log.nEvery)))
+        return true;
+    m_nExit = EXIT_USAGE;
+    return false;
+}
+
+void CLogCommand::OnLogStopped(int32_t nReason)
+{
+    if (nReason != LOG_CONNECTION_CLOSED) {
+        // The file failed (told already): nothing more can be logged.
+        m_nExit = EXIT_FILE;
+        m_session.Loop().Quit();
+        return;
+    }
+    m_bWaitingForDevice = true;
+    if (m_context.pDeviceWatch == nullptr) {
+        m_session.Warn("the port has gone; nothing tells when it is back, so logging ends");
+        m_nExit = EXIT_NO_REPLY;
+        m_session.Loop().Quit();
+        return;
+    }
+    m_session.Warn("the port has gone (" + m_strDevice + "); waiting for it to come back");
+    m_session.Loop().WatchFd(m_context.pDeviceWatch->Fd(), [this] { OnDeviceEvent(); });
+}
+
+void CLogCommand::OnDeviceEvent()
+{
+    if (!m_bWaitingForDevice || !m_context.pDeviceWatch->TakeArrival(m_strDevice))
+        return;
+    Reconnect();
+}
+
+void CLogCommand::Reconnect()
+{
+    m_session.Say(m_strDevice + " is back: identifying the sensor");
+    CPortTable::Instance().Scan();
+    if (m_session.Connect() != ConnectResult::Connected) {
+        m_session.Warn("still waiting for the sensor on " + m_strDevice);
+        return;
+    }
+    m_bWaitingForDevice = false;
+    m_session.Loop().UnwatchFd(m_context.pDeviceWatch->Fd());
+    CHalyardDoc& doc = m_session.Doc();
+    // The same file goes on; the sensor's accumulation is not reset again.
+    const bool bResetA = doc.m_bResetA;
+    doc.m_bResetA = false;
+    const bool bStarted = doc.StartLogging(false);
+    doc.m_bResetA = bResetA;
+    if (!bStarted)
+        return;
+    if (!m_log.strPoll.empty())
+        StartPoll();
+    m_session.Say("Logging again to " + doc.m_strLogPathName);
+}
+
+int CLogCommand::Finish()
+{
+    CHalyardDoc& doc = m_session.Doc();
+    m_session.Loop().ResetQuit();
+    // As the page's Stop: the file closed, then "A?" when asked for.
+    doc.StopLogging();
+    doc.StopPolling();
+    // What was queued (the "A?") goes out before the port closes.
+    m_session.Loop().RunUntil([&] { return doc.PendingCommands() == 0 || !doc.m_bConnected; },
+                              std::chrono::seconds(3));
+    if (doc.m_bConnected)
+        doc.CloseConnection(false);
+    if (m_session.m_nSignal != 0)
+        m_session.Say("Logging stopped");
+    return m_nExit;
+}
+
+int RunLog(const CommonOptions& options, const LogOptions& log, CliContext& context)
+{
+    CLogCommand command(options, log, context);
+    return command.Run();
+}
+
+}  // namespace halyard

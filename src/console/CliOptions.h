@@ -1,0 +1,45 @@
+#pragma once
+// What halyard-cli was asked to do, as its command line gives it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace halyard {
+
+// Exit statuses, the same for every subcommand.
+enum CliExit : int {
+    EXIT_DONE = 0,          // finished, identified, every command answered
+    EXIT_FAILED = 1,        // a sequence failed or was cancelled
+    EXIT_USAGE = 2,         // the command line is wrong
+    EXIT_PORT = 3,          // the port could not be opened
+    EXIT_NO_REPLY = 4,      // no sensor answered, or it stopped answering
+    EXIT_FILE = 5           // a file could not be read or written
+};
+
+struct CommonOptions {
+    std::string strPort;  // "COM5", "/dev/ttyUSB0" or "COM5=/dev/ttyUSB0"; empty: COM1 or the simulator
+    uint32_t dwBaud = 9600;
+    bool bRS485 = false;
+    int nAddress = 0;
+    std::optional<std::string> strSimulate;  // the model, when --simulate was given
+    bool bQuiet = false;
+};
+
+struct LogOptions {
+    std::string strFile;
+    std::optional<std::string> strDaily;  // "HH:MM"
+    std::string strPrefix = "LogFile";
+    bool bNoStamp = false;
+    bool bNoAutoR = false;
+    bool bResetAtStart = false;
+    bool bCaptureAtEnd = false;
+    std::string strPoll;
+    int nEvery = 10;
+};
+
+// "HH:MM" with HH 0-23 and MM 0-59.
+bool ParseDailyTime(const std::string& strText, int& nHour, int& nMinute);
+
+}  // namespace halyard

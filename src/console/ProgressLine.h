@@ -1,0 +1,26 @@
+#pragma once
+// How halyard-cli shows a long sequence's progress: the progress window's
+// bar counts the sequence timer's 500 ms ticks up to the number the sequence
+// expects, and stops at its end when the sequence takes longer. On a
+// terminal it is a bar redrawn in place; otherwise a plain line every tenth.
+
+#include <string>
+
+namespace halyard {
+
+struct ProgressState {
+    std::string strTitle;  // "Diagnostics"
+    int nTicks = 0;        // ticks so far
+    int nLimit = 1;        // ticks the sequence expects
+    int nStep = 0;         // the sequence's own step
+};
+
+// "Diagnostics [#####.....]  45%  step 123  about 6:36 left", nWidth
+// characters of bar.
+std::string ProgressBarLine(const ProgressState& state, int nWidth = 30);
+// "Diagnostics: 40% (step 123), about 6:36 left"
+std::string ProgressPlainLine(const ProgressState& state);
+// The tenth the progress is in (0 to 10), for when to print a plain line.
+int ProgressTenth(const ProgressState& state);
+
+}  // namespace halyard

@@ -1,0 +1,129 @@
+// halyard-cli: the sensor tool without a window, for stations and scripts.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <set>
+
+#include "console/CSignalWatch.h"
+#include "console/Commands.h"
+#include "sim/SimSensor.h"
+
+using namespace halyard;
+
+namespace {
+
+// "--simulate" alone means the default model; a model is given as
+// "--simulate=MODEL", never as the next word (which may be the subcommand).
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+    std::vector<std::string> args;
+    for (int n = argc - 1; n > 0; --n)
+        args.emplace_back(std::string(argv[n]) == "--simulate" ? "--simulate=ZRT-630" : argv[n]);
+    return args;  // CLI11 takes them in reverse
+}
+
+void AddCommonOptions(CLI::App& app, CommonOptions& options)
+{
+    static const std::set<uint32_t> kBauds = {1200, 2400, 4800, 9600, 19200, 38400, 57600};
+    app.add_option("--port", options.strPort,
+                   "the port: COMn from the port table, a device path, or COMn=PATH to give a device a number");
+    app.add_option("--baud", options.dwBaud, "baud rate (1200 to 57600, default 9600)")
+        ->check(CLI::IsMember(kBauds));
+    app.add_flag("--rs485", options.bRS485, "frame commands for an addressed RS485 bus");
+    app.add_option("--address", options.nAddress, "the sensor's RS485 address (0-99, default 0)")
+        ->check(CLI::Range(0, 99));
+    app.add_option("--simulate", options.strSimulate,
+                   "start a simulated sensor inside the program and use it: --simulate or --simulate=MODEL "
+                   "(ZRT-630, PQD-025, LMW-40, ...)")
+        ->check([](const std::string& strModel) {
+            return sim::ModelCode(strModel) < 0 ? "unknown sensor model: " + strModel : std::string();
+        });
+    app.add_flag("-q,--quiet", options.bQuiet, "no status or progress lines on the error stream");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Before any thread starts: SIGINT and SIGTERM are read by the loop.
+    CSignalWatch signals;
+    CliContext context{std::cout, std::cerr};
+    context.nSignalFd = signals.Fd();
+    context.takeSignal = [&signals] { return signals.Take(); };
+    context.bTerminal = ::isatty(STDERR_FILENO) == 1;
+
+    CLI::App app{"Service tool for visibility and present-weather sensors, without a window.\n"
+                 "Exit status: 0 done, 1 failed, 2 command line, 3 port, 4 no reply, 5 file.",
+                 "halyard-cli"};
+    app.set_version_flag("--version", HALYARD_VERSION_STRING);
+    app.require_subcommand(1);
+    CommonOptions options;
+    AddCommonOptions(app, options);
+
+    auto* pPorts = app.add_subcommand("ports", "list the serial ports: COMn, device, by-id name, description");
+    auto* pIdentify = app.add_subcommand("identify", "wake the sensor, ask its model and print its name and code");
+
+    auto* pSend = app.add_subcommand("send", "send commands and print the lines received until each is answered");
+    std::vector<std::string> commands;
+    int nWait = 5;
+    pSend->add_option("CMD", commands, "a command, e.g. R? (CR LF is added)")->required();
+    pSend->add_option("--wait", nWait, "seconds to wait for each reply (default 5)")->check(CLI::Range(1, 600));
+
+    auto* pLog = app.add_subcommand("log", "log every received line to FILE until SIGINT or SIGTERM");
+    LogOptions log;
+    pLog->add_option("FILE", log.strFile, "the log file")->required();
+    pLog->add_option("--daily", log.strDaily, "start a new file every day at HH:MM")
+        ->check([](const std::string& strText) {
+            int nHour = 0;
+            int nMinute = 0;
+            return ParseDailyTime(strText, nHour, nMinute) ? std::string() : "expected HH:MM";
+        });
+    pLog->add_option("--prefix", log.strPrefix, "how the daily files' names begin (default LogFile)");
+    pLog->add_flag("--no-stamp", log.bNoStamp, "no date and time after each record");
+    pLog->add_flag("--no-auto-r", log.bNoAutoR, "no automatic R? after a data message");
+    pLog->add_flag("--reset-at-start", log.bResetAtStart, "send AC (reset the accumulation) first");
+    pLog->add_flag("--capture-at-end", log.bCaptureAtEnd, "send A? when logging stops");
+    auto* pPoll = pLog->add_option("--poll", log.strPoll, "send this command every --every seconds");
+    pLog->add_option("--every", log.nEvery, "seconds between polls (1-600, default 10)")
+        ->check(CLI::Range(1, 600))
+        ->needs(pPoll);
+
+    std::string strFile;
+    auto* pDump = app.add_subcommand("dump", "save the sensor's full diagnostic dump into a text file");
+    auto* pALSDump = app.add_subcommand("als-dump", "save the ambient light sensor's diagnostic dump");
+    auto* pLoad = app.add_subcommand("load", "load an NVRAM settings file (.NVM) into the sensor");
+    auto* pALSLoad = app.add_subcommand("als-load", "load an ALS NVRAM settings file into the sensor");
+    for (CLI::App* pSub : {pDump, pALSDump})
+        pSub->add_option("FILE", strFile, "the text file to write")->required();
+    for (CLI::App* pSub : {pLoad, pALSLoad})
+        pSub->add_option("FILE", strFile, "the settings file to load")->required()->check(CLI::ExistingFile);
+    for (CLI::App* pSub : {pPorts, pIdentify, pSend, pLog, pDump, pALSDump, pLoad, pALSLoad})
+        pSub->fallthrough();
+
+    try {
+        std::vector<std::string> args = Arguments(argc, argv);
+        app.parse(args);
+    } catch (const CLI::ParseError& e) {
+        const int nExit = app.exit(e);
+        return nExit == 0 ? EXIT_DONE : EXIT_USAGE;
+    }
+    if (options.nAddress != 0 && !options.bRS485)
+        options.bRS485 = true;
+
+    if (pPorts->parsed())
+        return RunPorts(options, context);
+    if (pIdentify->parsed())
+        return RunIdentify(options, context);
+    if (pSend->parsed())
+        return RunSend(options, commands, nWait, context);
+    if (pLog->parsed())
+        return RunLog(options, log, context);
+    if (pDump->parsed())
+        return RunSequence(options, SequenceKind::Dump, strFile, context);
+    if (pALSDump->parsed())
+        return RunSequence(options, SequenceKind::ALSDump, strFile, context);
+    if (pLoad->parsed())
+        return RunSequence(options, SequenceKind::Load, strFile, context);
+    return RunSequence(options, SequenceKind::ALSLoad, strFile, context);
+}

@@ -1,0 +1,42 @@
+#include "document/DocMessages.h"
+
+#include <algorithm>
+
+#include "document/CHalyardDoc.h"
+
+namespace halyard {
+
+bool HandleFrameMessage(CHalyardDoc& doc, uint32_t nMsg, uintptr_t wParam)
+{
+    if (nMsg == WM_COMMS_EVENT) {
+        if (wParam == 1)
+            doc.CommsDataReceived(true);
+        else
+            doc.CommsTimeout();
+        return true;
+    }
+    if (nMsg == WM_THREAD_END) {
+        doc.CommsThreadFinished();
+        return true;
+    }
+    return false;
+}
+
+std::string ListLine(std::string strLine)
+{
+    std::replace(strLine.begin(), strLine.end(), '\n', ' ');
+    return strLine;
+}
+
+std::vector<std::string> TakeReceivedLines(CHalyardDoc& doc, uintptr_t wParam)
+{
+    std::vector<std::string> lines;
+    auto dwNumBytes = static_cast<uint32_t>(wParam);
+    while (doc.GetCommsData(lines, dwNumBytes)) {
+    }
+    for (std::string& strLine : lines)
+        strLine = ListLine(std::move(strLine));
+    return lines;
+}
+
+}  // namespace halyard

@@ -1,0 +1,205 @@
+// The console loop and host: posted messages in order (from any thread),
+// timers by id as window timers behave, and message boxes as lines.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <sstream>
+#include <thread>
+
+#include "console/CConsoleHost.h"
+#include "console/CConsoleLoop.h"
+#include "console/ProgressLine.h"
+#include "console/CliOptions.h"
+#include "console/Commands.h"
+#include "document/Sequences.h"
+#include "platform/UniqueFd.h"
+
+namespace halyard::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ConsoleLoop, DeliversPostedMessagesInTheOrderPostedFromEveryThread)
+{
+    CConsoleLoop loop;
+    std::vector<LoopMessage> got;
+    loop.SetMessageHandler([&](const LoopMessage& m) { got.push_back(m); });
+    loop.Post({PostTarget::Views, WM_COMMS_DATA, 1, 0});
+    std::thread other([&] {
+        for (uintptr_t n = 2; n <= 1000; ++n)
+            loop.Post({PostTarget::Frame, WM_COMMS_EVENT, n, static_cast<intptr_t>(n)});
+    });
+    other.join();
+    ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 1000; }, 10s));
+    EXPECT_EQ(got.front().target, PostTarget::Views);
+    for (size_t n = 0; n < got.size(); ++n)
+        ASSERT_EQ(got[n].wParam, n + 1);
+    EXPECT_EQ(got.back().target, PostTarget::Frame);
+    EXPECT_EQ(got.back().lParam, 1000);
+}
+
+TEST(ConsoleLoop, AMessagePostedWhileHandlingComesAfterTheOnesAlreadyWaiting)
+{
+    CConsoleLoop loop;
+    std::vector<uint32_t> got;
+    loop.SetMessageHandler([&](const LoopMessage& m) {
+        got.push_back(m.nMsg);
+        if (m.nMsg == 1)
+            loop.Post({PostTarget::Views, 3, 0, 0});
+    });
+    loop.Post({PostTarget::Views, 1, 0, 0});
+    loop.Post({PostTarget::Views, 2, 0, 0});
+    ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 3; }, 10s));
+    EXPECT_EQ(got, (std::vector<uint32_t>{1, 2, 3}));
+}
+
+TEST(ConsoleLoop, ALoopRunInsideAHandlerKeepsTheOrder)
+{
+    // The connect dialog runs the loop from within the program's work.
+    CConsoleLoop loop;
+    std::vector<uint32_t> got;
+    loop.SetMessageHandler([&](const LoopMessage& m) {
+        got.push_back(m.nMsg);
+        if (m.nMsg == 1)
+            loop.RunUntil([&] { return got.size() >= 3; }, 10s);
+    });
+    for (uint32_t n = 1; n <= 4; ++n)
+        loop.Post({PostTarget::Views, n, 0, 0});
+    ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 4; }, 10s));
+    EXPECT_EQ(got, (std::vector<uint32_t>{1, 2, 3, 4}));
+}
+
+TEST(ConsoleLoop, TimersFireByIdUntilKilledAndSetTimerRestartsOne)
+{
+    CConsoleLoop loop;
+    std::vector<uint32_t> fired;
+    loop.SetTimerHandler([&](uint32_t nID) { fired.push_back(nID); });
+    EXPECT_EQ(loop.SetTimer(5, 10), 5u);
+    EXPECT_EQ(loop.SetTimer(0, 10), 0u) << "id 0 is no timer";
+    EXPECT_EQ(loop.SetTimer(6, 0), 0u) << "a period of 0 would never rest";
+    ASSERT_TRUE(loop.RunUntil([&] { return std::count(fired.begin(), fired.end(), 5u) >= 3; }, 10s))
+        << "a timer goes on firing until it is killed";
+    EXPECT_TRUE(loop.KillTimer(5));
+    EXPECT_FALSE(loop.KillTimer(5)) << "it is no longer running";
+    EXPECT_FALSE(loop.TimerRunning(5));
+
+    // Restarting a long timer with a short period: the short one counts.
+    fired.clear();
+    loop.SetTimer(7, 3600 * 1000);
+    loop.SetTimer(7, 5);
+    ASSERT_TRUE(loop.RunUntil([&] { return !fired.empty(); }, 10s));
+    EXPECT_EQ(fired.front(), 7u);
+}
+
+TEST(ConsoleLoop, ATimerKilledByAnEarlierHandlerInTheSamePassDoesNotFire)
+{
+    CConsoleLoop loop;
+    std::vector<uint32_t> fired;
+    loop.SetTimer(2, 1);
+    loop.SetTimer(3, 1);
+    loop.SetTimerHandler([&](uint32_t nID) {
+        fired.push_back(nID);
+        loop.KillTimer(2);
+        loop.KillTimer(3);
+    });
+    std::this_thread::sleep_for(5ms);  // both are due in the next pass
+    loop.RunOnce(0);
+    ASSERT_EQ(fired.size(), 1u);
+}
+
+TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
+{
+    CConsoleLoop loop;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    CUniqueFd readEnd(fds[0]);
+    CUniqueFd writeEnd(fds[1]);
+    int nCalls = 0;
+    loop.WatchFd(readEnd.Get(), [&] {
+        char c;
+        ASSERT_EQ(::read(readEnd.Get(), &c, 1), 1);
+        ++nCalls;
+        loop.Quit();
+    });
+    ASSERT_EQ(::write(writeEnd.Get(), "x", 1), 1);
+    loop.Run();  // returns only through the handler's Quit
+    EXPECT_EQ(nCalls, 1);
+    EXPECT_FALSE(loop.RunUntil([] { return false; }, 10s)) << "a quit loop does not run on";
+    loop.ResetQuit();
+    EXPECT_FALSE(loop.QuitRequested());
+}
+
+TEST(ConsoleHost, MessageBoxesAreLinesAndOneThatAsksTakesItsDefault)
+{
+    CConsoleLoop loop;
+    std::ostringstream err;
+    CConsoleHost host(loop, err);
+    EXPECT_EQ(host.MessageBox("Sensor Not Connected", MB_OK | MB_ICONERROR), IDOK);
+    EXPECT_EQ(host.MessageBox("Overwrite?\nSure", MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_EQ(err.str(), "halyard-cli: Sensor Not Connected\nhalyard-cli: Overwrite? Sure (answered Yes)\n");
+    EXPECT_EQ(host.m_nMessageBoxes, 2);
+}
+
+TEST(ConsoleHost, PostsForTheFrameAndTheViewsThroughTheLoop)
+{
+    CConsoleLoop loop;
+    std::ostringstream err;
+    CConsoleHost host(loop, err);
+    std::vector<LoopMessage> got;
+    loop.SetMessageHandler([&](const LoopMessage& m) { got.push_back(m); });
+    host.MainWindow().PostMessage(WM_THREAD_END, 0, 0);
+    host.Views().PostMessage(WM_LOG_ERROR, 5, 3);
+    ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 2; }, 10s));
+    EXPECT_EQ(got[0].target, PostTarget::Frame);
+    EXPECT_EQ(got[0].nMsg, WM_THREAD_END);
+    EXPECT_EQ(got[1].target, PostTarget::Views);
+    EXPECT_EQ(got[1].lParam, 3);
+    EXPECT_FALSE(host.OnTimer(TIMER_CLOCK)) << "only the connect dialog's timer is the host's";
+}
+
+TEST(ProgressLine, CountsTicksTowardsTheExpectedAndStopsAtItsEnd)
+{
+    ProgressState state{"Diagnostics", 0, 915, 0};
+    EXPECT_EQ(ProgressBarLine(state, 10), "Diagnostics [..........]   0%  step 0  about 7:37 left");
+    state.nTicks = 458;
+    state.nStep = 120;
+    EXPECT_EQ(ProgressBarLine(state, 10), "Diagnostics [#####.....]  50%  step 120  about 3:48 left");
+    EXPECT_EQ(ProgressPlainLine(state), "Diagnostics: 50% (step 120), about 3:48 left");
+    EXPECT_EQ(ProgressTenth(state), 5);
+    state.nTicks = 2000;  // longer than expected
+    EXPECT_EQ(ProgressBarLine(state, 4), "Diagnostics [####] 100%  step 120  about 0:00 left");
+    state.nLimit = 0;
+    EXPECT_EQ(ProgressTenth(state), 10) << "no division by a limit of 0";
+}
+
+TEST(CliOptions, TheDailyTimeIsHoursAndMinutesInRange)
+{
+    int nHour = -1;
+    int nMinute = -1;
+    EXPECT_TRUE(ParseDailyTime("00:00", nHour, nMinute));
+    EXPECT_TRUE(ParseDailyTime("23:59", nHour, nMinute));
+    EXPECT_EQ(nHour, 23);
+    EXPECT_EQ(nMinute, 59);
+    for (const char* szBad : {"24:00", "12:60", "1:00", "12-00", "ab:cd", "", "12:000"})
+        EXPECT_FALSE(ParseDailyTime(szBad, nHour, nMinute)) << szBad;
+}
+
+TEST(CliOptions, HowASequenceEndedIsItsExitStatus)
+{
+    SequenceOutcome outcome;
+    EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_DONE);
+    EXPECT_EQ(SequenceExitStatus(outcome, 2), EXIT_FAILED) << "a load ended as failed (a line refused twice)";
+    outcome.nEnd = SEQ_NO_REPLY;
+    EXPECT_EQ(SequenceExitStatus(outcome, 2), EXIT_NO_REPLY);
+    outcome.nEnd = SEQ_FILE_ERROR;
+    EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_FILE);
+    for (int nEnd : {SEQ_CONNECTION_CLOSED, SEQ_CANCELLED, SEQ_OPSTATE_UNREAD}) {
+        outcome.nEnd = nEnd;
+        EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_FAILED) << nEnd;
+    }
+}
+
+}  // namespace
+}  // namespace halyard::test

@@ -1,0 +1,55 @@
+// halyard-cli dump against the window's dump of the same simulated sensor.
+#include <gtest/gtest.h>
+
+#include "ConsoleTestSupport.h"
+#include "SimDocRig.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "platform/Clock.h"
+
+namespace halyard::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+sim::SimOptions QuickSensor()
+{
+    sim::SimOptions options;
+    options.nDataPeriodMs = 300;  // the dump's waits for data messages end soon
+    return options;
+}
+
+TEST(CliDump, TheDumpFileIsTheWindowsForTheSameSensor)
+{
+    CManualClock clock(MakeLocalTime(2026, 12, 9, 10, 0, 0));
+    SetClock(&clock);
+    CTempFolder folder;
+    const std::string strCli = folder.Path("cli.txt");
+    {
+        CSimPort port(QuickSensor());
+        ASSERT_TRUE(port.Started());
+        CommonOptions options;
+        options.strPort = "COM" + std::to_string(port.Port());
+        options.dwBaud = 57600;
+        CCliRun run([&](CliContext& c) { return RunSequence(options, SequenceKind::Dump, strCli, c); });
+        EXPECT_EQ(run.Wait(600s), EXIT_DONE);
+        EXPECT_NE(run.Err().find("Diagnostics: 0% (step"), std::string::npos) << "plain progress lines: " << run.Err();
+        EXPECT_NE(run.Err().find("Diagnostic Save Finished"), std::string::npos) << run.Err();
+    }
+    clock.Set(MakeLocalTime(2026, 12, 9, 10, 0, 0));
+    const std::string strGui = folder.Path("gui.txt");
+    {
+        CSimDocRig rig(QuickSensor());
+        ASSERT_TRUE(rig.Connect());
+        rig.m_doc.DumpAll(strGui);
+        ASSERT_TRUE(rig.RunSequence());
+        EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_DONE);
+    }
+    SetClock(nullptr);
+    const std::string strDump = ReadWholeFile(strCli);
+    EXPECT_GT(SplitCrLf(strDump).size(), 150u) << "a whole dump";
+    EXPECT_EQ(strDump, ReadWholeFile(strGui));
+}
+
+}  // namespace
+}  // namespace halyard::test

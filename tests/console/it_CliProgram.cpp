@@ -1,0 +1,135 @@
+// The halyard-cli program itself: its command line, and SIGTERM in the middle
+// of a log.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
+
+#include "SimFixture.h"
+#include "TempFolder.h"
+
+extern char** environ;
+
+namespace halyard::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CProgram {
+public:
+    explicit CProgram(std::vector<std::string> args, const std::string& strOutput)
+    {
+        args.insert(args.begin(), HALYARD_CLI_PROGRAM);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, strOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, (strOutput + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        m_bStarted = posix_spawn(&m_pid, HALYARD_CLI_PROGRAM, &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~CProgram()
+    {
+        if (m_bStarted && !m_bEnded) {
+            ::kill(m_pid, SIGKILL);
+            Wait();
+        }
+    }
+    bool Started() const { return m_bStarted; }
+    void Signal(int nSignal) { ::kill(m_pid, nSignal); }
+    // The exit status; -1 when it ended by a signal or had not ended in time.
+    int Wait(std::chrono::seconds timeout = 60s)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        int nStatus = 0;
+        while (::waitpid(m_pid, &nStatus, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return -1;
+            std::this_thread::sleep_for(10ms);
+        }
+        m_bEnded = true;
+        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_bStarted = false;
+    bool m_bEnded = false;
+};
+
+class CliProgram : public ::testing::Test {
+protected:
+    std::string Output() const { return m_folder.Path("out.txt"); }
+    CTempFolder m_folder;
+};
+
+TEST_F(CliProgram, TheCommandLineIsCheckedAndEverySubcommandHasItsHelp)
+{
+    for (const char* szSub : {"ports", "identify", "send", "log", "dump", "als-dump", "load", "als-load"}) {
+        CProgram help({szSub, "--help"}, Output());
+        ASSERT_EQ(help.Wait(), 0) << szSub;
+        EXPECT_NE(ReadWholeFile(Output()).find("Usage:"), std::string::npos) << szSub;
+    }
+    const std::vector<std::vector<std::string>> bad = {
+        {},                                          // no subcommand
+        {"log"},                                     // no file
+        {"--baud", "9601", "identify"},              // no such rate
+        {"--simulate=ZZZ-000", "identify"},          // no such model
+        {"log", "x.LOG", "--daily", "25:00"},        // no such time
+        {"log", "x.LOG", "--every", "5"},            // a period without a command
+        {"load", "/nonexistent/site.NVM"},           // no such file
+    };
+    for (const auto& args : bad) {
+        CProgram run(args, Output());
+        EXPECT_EQ(run.Wait(), 2) << (args.empty() ? std::string("(none)") : args.back());
+    }
+}
+
+TEST_F(CliProgram, IdentifyWithTheSimulatedSensor)
+{
+    CProgram run({"identify", "--simulate=PQD-025"}, Output());
+    ASSERT_EQ(run.Wait(), 0) << ReadWholeFile(Output() + ".err");
+    EXPECT_EQ(ReadWholeFile(Output()), "PQD-025\t00025\n");
+}
+
+TEST_F(CliProgram, SigtermMidLogLeavesTheFileCompleteAndSendsTheCaptureCommand)
+{
+    CSimPort port;
+    ASSERT_TRUE(port.Started());
+    const std::string strLog = m_folder.Path("station.LOG");
+    CProgram run({"--port", port.Sim().DevicePath(), "--baud", "57600", "log", strLog, "--no-auto-r", "--no-stamp",
+                  "--capture-at-end"},
+                 Output());
+    ASSERT_TRUE(run.Started());
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!std::filesystem::exists(strLog) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(std::filesystem::exists(strLog)) << ReadWholeFile(Output() + ".err");
+    port.Sim().ClearReceivedCommands();
+    constexpr int kLines = 200;
+    for (int n = 1; n <= kLines; ++n)
+        port.Sim().SendLine("LINE " + std::to_string(n));
+    while (SplitCrLf(ReadWholeFile(strLog)).size() < kLines && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    run.Signal(SIGTERM);
+    EXPECT_EQ(run.Wait(), 0) << ReadWholeFile(Output() + ".err");
+
+    const std::vector<std::string> records = SplitCrLf(ReadWholeFile(strLog));
+    ASSERT_EQ(records.size(), static_cast<size_t>(kLines));
+    for (int n = 1; n <= kLines; ++n)
+        ASSERT_EQ(records[n - 1], "LINE " + std::to_string(n));
+    ASSERT_TRUE(port.Sim().WaitForCommands(1, 5s));
+    EXPECT_EQ(port.Sim().ReceivedCommands(), (std::vector<std::string>{"A?"}));
+}
+
+}  // namespace
+}  // namespace halyard::test
