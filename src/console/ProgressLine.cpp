@@ -9,13 +9,26 @@ namespace {
 
 int Percent(const ProgressState& state)
 {
+    if (state.nSteps > 0)
+        return std::clamp(state.nStep, 0, state.nSteps) * 100 / state.nSteps;
     const int nLimit = std::max(state.nLimit, 1);
     return std::clamp(state.nTicks, 0, nLimit) * 100 / nLimit;
 }
 
+// Ticks still to come.
+int TicksLeft(const ProgressState& state)
+{
+    if (state.nSteps <= 0)
+        return std::max(state.nLimit - state.nTicks, 0);
+    const int nStep = std::clamp(state.nStep, 0, state.nSteps);
+    if (nStep == 0)
+        return std::max(state.nLimit - state.nTicks, 0);
+    return static_cast<int>(static_cast<long long>(state.nTicks) * (state.nSteps - nStep) / nStep);
+}
+
 std::string TimeLeft(const ProgressState& state)
 {
-    const int nSeconds = std::max(state.nLimit - state.nTicks, 0) / 2;
+    const int nSeconds = TicksLeft(state) / 2;
     char szText[32];
     std::snprintf(szText, sizeof(szText), "about %d:%02d left", nSeconds / 60, nSeconds % 60);
     return szText;

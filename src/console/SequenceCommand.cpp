@@ -82,7 +82,8 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
 
     CHalyardDoc& doc = session.Doc();
     const SequenceProgress& seq = *SequenceProgressFor(StartMessage(kind));
-    ProgressState progress{seq.szTitle, 0, seq.nLimit, 0};
+    const int nSteps = kind == SequenceKind::Dump ? DUMP_END_STEP : kind == SequenceKind::ALSDump ? ALS_DUMP_END_STEP : 0;
+    ProgressState progress{seq.szTitle, 0, seq.nLimit, 0, nSteps};
     int nTenthShown = -1;
     auto show = [&] {
         progress.nStep = doc.m_nSeqStep;
@@ -115,7 +116,6 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
         if (!bEnded)
             return doc.m_SeqOutcome.nEnd == SEQ_FILE_ERROR ? EXIT_FILE : EXIT_FAILED;
     }
-    show();
     while (!bEnded) {
         session.Loop().RunUntil([&] { return bEnded; }, std::chrono::hours(1));
         // SIGINT or SIGTERM: as the progress window's Cancel.

@@ -22,6 +22,10 @@ int DumpWaitLimit(int nStep);
 // The steps that wait for a data message that timer 2 paces.
 bool IsDumpDataWaitStep(int nStep);
 
+// The steps of a diagnostic dump and of an ALS dump: the last is the end.
+constexpr int DUMP_END_STEP = 194;
+constexpr int ALS_DUMP_END_STEP = 50;
+
 // Command lines sent at most by an NVRAM load and by an ALS NVRAM load.
 constexpr int NVRAM_LOAD_LINES = 996;
 constexpr int ALS_NVRAM_LOAD_LINES = 998;

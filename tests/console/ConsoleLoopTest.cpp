@@ -161,7 +161,7 @@ TEST(ConsoleHost, PostsForTheFrameAndTheViewsThroughTheLoop)
 
 TEST(ProgressLine, CountsTicksTowardsTheExpectedAndStopsAtItsEnd)
 {
-    ProgressState state{"Diagnostics", 0, 915, 0};
+    ProgressState state{"Diagnostics", 0, 915, 0, 0};
     EXPECT_EQ(ProgressBarLine(state, 10), "Diagnostics [..........]   0%  step 0  about 7:37 left");
     state.nTicks = 458;
     state.nStep = 120;
@@ -172,6 +172,18 @@ TEST(ProgressLine, CountsTicksTowardsTheExpectedAndStopsAtItsEnd)
     EXPECT_EQ(ProgressBarLine(state, 4), "Diagnostics [####] 100%  step 120  about 0:00 left");
     state.nLimit = 0;
     EXPECT_EQ(ProgressTenth(state), 10) << "no division by a limit of 0";
+}
+
+TEST(ProgressLine, WithItsStepsKnownTheBarIsTheStepAndTheTimeLeftWhatTheStepsTook)
+{
+    // 40 steps of 194 in 60 ticks (30 s): 154 steps to go take 231 ticks.
+    ProgressState state{"Diagnostics", 60, 915, 40, 194};
+    EXPECT_EQ(ProgressPlainLine(state), "Diagnostics: 20% (step 40), about 1:55 left");
+    state.nStep = 0;
+    EXPECT_EQ(ProgressPlainLine(state), "Diagnostics: 0% (step 0), about 7:07 left")
+        << "before the first step, the expected ticks";
+    state.nStep = 300;
+    EXPECT_EQ(ProgressPlainLine(state), "Diagnostics: 100% (step 300), about 0:00 left");
 }
 
 TEST(CliOptions, TheDailyTimeIsHoursAndMinutesInRange)
