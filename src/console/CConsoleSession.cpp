@@ -138,6 +138,15 @@ int CConsoleSession::ConnectFailureStatus(ConnectResult result) const
     return EXIT_FAILED;
 }
 
+int CConsoleSession::OpenConnection()
+{
+    if (!SetUpPorts())
+        return EXIT_FAILED;
+    if (ChoosePort() == 0)
+        return EXIT_PORT;
+    return ConnectFailureStatus(Connect());
+}
+
 void CConsoleSession::WatchSignals(int fd, std::function<int()> takeSignal)
 {
     if (fd < 0 || !takeSignal)

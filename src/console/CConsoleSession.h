@@ -56,6 +56,9 @@ public:
     ConnectResult Connect();
     // The exit status for a connect that failed.
     int ConnectFailureStatus(ConnectResult result) const;
+    // SetUpPorts, ChoosePort and Connect: EXIT_DONE once connected, else
+    // the exit status for what failed (said already).
+    int OpenConnection();
 
     // Stops the loop at SIGINT or SIGTERM (watching fd), after onSignal.
     void WatchSignals(int fd, std::function<int()> takeSignal);

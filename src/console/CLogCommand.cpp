@@ -35,17 +35,13 @@ CLogCommand::CLogCommand(const CommonOptions& options, const LogOptions& log, Cl
 
 int CLogCommand::Run()
 {
-    if (!m_session.SetUpPorts())
-        return EXIT_FAILED;
-    const int nPort = m_session.ChoosePort();
-    if (nPort == 0)
-        return EXIT_PORT;
-    m_strDevice = CPortTable::Instance().Resolve(ComPortName(nPort)).value_or(std::string());
-    const ConnectResult result = m_session.Connect();
-    if (result != ConnectResult::Connected)
-        return m_session.ConnectFailureStatus(result);
-    if (!StartLog())
+    if (const int nExit = m_session.OpenConnection(); nExit != EXIT_DONE)
+        return nExit;
+    m_strDevice = CPortTable::Instance().Resolve(ComPortName(m_session.Doc().m_nPort)).value_or(std::string());
+    if (!StartLog()) {
+        m_session.Doc().CloseConnection(false);
         return EXIT_FILE;
+    }
     if (!m_log.strPoll.empty() && !StartPoll())
         return Finish();
     m_session.Say("Logging to " + m_session.Doc().m_strLogPathName + "; SIGINT or SIGTERM stops");

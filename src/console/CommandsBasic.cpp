@@ -67,13 +67,8 @@ int RunSend(const CommonOptions& options, const std::vector<std::string>& comman
 {
     CConsoleSession session(options, context.out, context.err);
     session.WatchSignals(context.nSignalFd, context.takeSignal);
-    if (!session.SetUpPorts())
-        return EXIT_FAILED;
-    if (session.ChoosePort() == 0)
-        return EXIT_PORT;
-    const ConnectResult result = session.Connect();
-    if (result != ConnectResult::Connected)
-        return session.ConnectFailureStatus(result);
+    if (const int nExit = session.OpenConnection(); nExit != EXIT_DONE)
+        return nExit;
 
     // A command counts as answered once a line came after it went out.
     bool bSent = false;

@@ -66,19 +66,14 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
 {
     CConsoleSession session(options, context.out, context.err);
     session.WatchSignals(context.nSignalFd, context.takeSignal);
-    if (!session.SetUpPorts())
-        return EXIT_FAILED;
-    if (session.ChoosePort() == 0)
-        return EXIT_PORT;
     // A settings file that cannot be read is said before the sensor is woken.
     const bool bLoad = kind == SequenceKind::Load || kind == SequenceKind::ALSLoad;
     if (bLoad && !std::ifstream(strFile)) {
         session.Warn(strFile + ": " + SystemErrorText(static_cast<uint32_t>(errno)));
         return EXIT_FILE;
     }
-    const ConnectResult result = session.Connect();
-    if (result != ConnectResult::Connected)
-        return session.ConnectFailureStatus(result);
+    if (const int nExit = session.OpenConnection(); nExit != EXIT_DONE)
+        return nExit;
 
     CHalyardDoc& doc = session.Doc();
     const SequenceProgress& seq = *SequenceProgressFor(StartMessage(kind));
