@@ -6,6 +6,7 @@
 #include "CDynamicTabCtrl.h"
 #include "CHalyardView.h"
 #include "CMainFrame.h"
+#include "CQtPortMemory.h"
 #include "TextConvert.h"
 #include "document/CHalyardDoc.h"
 #include "pages/CPortSettings.h"
@@ -25,6 +26,7 @@ CHalyardApp::~CHalyardApp()
     m_pFrame.reset();
     if (m_nSimPort != 0)
         CPortTable::Instance().Unregister(m_nSimPort);
+    CPortTable::Instance().SetMemory(nullptr);
     m_pSim.reset();
 }
 
@@ -45,6 +47,8 @@ bool CHalyardApp::SetUpPorts(const AppOptions& options)
             return false;
         }
     }
+    // USB adapters keep their numbers in the settings, shared with the console.
+    table.SetMemory(std::make_shared<CQtPortMemory>());
     table.Scan();
     if (!options.bSimulate)
         return true;
