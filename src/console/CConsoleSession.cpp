@@ -6,6 +6,7 @@
 #include "document/LogFiles.h"
 #include "document/Sequences.h"
 #include "platform/PortTable.h"
+#include "platform/SettingsPortMemory.h"
 #include "platform/SysError.h"
 #include "sim/AppSimulator.h"
 
@@ -44,6 +45,8 @@ CConsoleSession::~CConsoleSession()
     // The document goes first: it stops its threads, which post to the loop.
     m_pDoc.reset();
     m_pSim.reset();
+    if (m_options.bRememberPorts)
+        CPortTable::Instance().SetMemory(nullptr);
 }
 
 void CConsoleSession::Say(const std::string& strLine)
@@ -62,6 +65,9 @@ bool CConsoleSession::SetUpPorts()
     CPortTable& table = CPortTable::Instance();
     if (!table.PinFromEnvironment())
         Warn("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
+    // The numbers given to USB adapters, shared with the window's settings.
+    if (m_options.bRememberPorts)
+        table.SetMemory(std::make_shared<CSettingsPortMemory>());
     table.Scan();
     if (!m_options.strSimulate)
         return true;
@@ -83,8 +89,9 @@ int CConsoleSession::ChoosePort()
         m_nPort = table.PinFromText(strPort) ? PortNumberFromName(strPort) : 0;
     else if (strPort.front() == '/') {
         const std::vector<PortEntry> ports = table.Ports();
-        const auto it = std::find_if(ports.begin(), ports.end(),
-                                     [&](const PortEntry& e) { return e.strDevice == strPort; });
+        const auto it = std::find_if(ports.begin(), ports.end(), [&](const PortEntry& e) {
+            return e.strDevice == strPort || (!e.strById.empty() && e.strById == strPort);
+        });
         m_nPort = it != ports.end() ? it->nPort : FreePortNumber(ports);
         if (it == ports.end())
             table.Pin(m_nPort, strPort);
@@ -138,6 +145,19 @@ int CConsoleSession::ConnectFailureStatus(ConnectResult result) const
     return EXIT_FAILED;
 }
 
+void CConsoleSession::CloseConnection()
+{
+    CHalyardDoc& doc = Doc();
+    if (!doc.m_bConnected)
+        return;
+    m_loop.ResetQuit();
+    m_loop.RunUntil(
+        [&] { return !doc.m_bConnected || (doc.PendingCommands() == 0 && !m_bAwaitingReply); },
+        std::chrono::seconds(3));
+    if (doc.m_bConnected)
+        doc.CloseConnection(false);
+}
+
 int CConsoleSession::OpenConnection()
 {
     if (!SetUpPorts())
@@ -180,6 +200,7 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
 {
     switch (message.nMsg) {
     case WM_COMMS_DATA:
+        m_bAwaitingReply = false;
         for (const std::string& strLine : TakeReceivedLines(Doc(), message.wParam)) {
             CheckTimerStarted(m_schedule.DataLineReceived(strLine));
             if (m_hooks.onLine)
@@ -189,6 +210,7 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
     case WM_COMMS_COMMAND: {
         std::string strCommand;
         Doc().GetCommsCommand(strCommand, static_cast<uint32_t>(message.wParam));
+        m_bAwaitingReply = m_bAwaitingReply || !strCommand.empty();
         if (m_hooks.onCommand && !strCommand.empty())
             m_hooks.onCommand(strCommand);
         return;

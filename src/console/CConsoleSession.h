@@ -60,6 +60,11 @@ public:
     // the exit status for what failed (said already).
     int OpenConnection();
 
+    // Closes the connection once what was sent last went out: the serial
+    // link writes from its own thread, so the last command (a "A?", a
+    // sequence's restoring "OS") is given up to 3 s to be answered first.
+    void CloseConnection();
+
     // Stops the loop at SIGINT or SIGTERM (watching fd), after onSignal.
     void WatchSignals(int fd, std::function<int()> takeSignal);
 
@@ -93,6 +98,8 @@ private:
     CTimerSchedule m_schedule;
     std::unique_ptr<sim::CAppSimulator> m_pSim;
     int m_nPort = 0;
+    // A command went out and nothing was received since.
+    bool m_bAwaitingReply = false;
 };
 
 }  // namespace halyard

@@ -37,9 +37,11 @@ int CLogCommand::Run()
 {
     if (const int nExit = m_session.OpenConnection(); nExit != EXIT_DONE)
         return nExit;
-    m_strDevice = CPortTable::Instance().Resolve(ComPortName(m_session.Doc().m_nPort)).value_or(std::string());
+    // An adapter's by-id name stays when it comes back as another ttyUSB.
+    if (const auto entry = CPortTable::Instance().Find(m_session.Doc().m_nPort))
+        m_strDevice = entry->strById.empty() ? entry->strDevice : entry->strById;
     if (!StartLog()) {
-        m_session.Doc().CloseConnection(false);
+        m_session.CloseConnection();
         return EXIT_FILE;
     }
     if (!m_log.strPoll.empty() && !StartPoll())
@@ -133,15 +135,10 @@ void CLogCommand::Reconnect()
 int CLogCommand::Finish()
 {
     CHalyardDoc& doc = m_session.Doc();
-    m_session.Loop().ResetQuit();
     // As the page's Stop: the file closed, then "A?" when asked for.
     doc.StopLogging();
     doc.StopPolling();
-    // What was queued (the "A?") goes out before the port closes.
-    m_session.Loop().RunUntil([&] { return doc.PendingCommands() == 0 || !doc.m_bConnected; },
-                              std::chrono::seconds(3));
-    if (doc.m_bConnected)
-        doc.CloseConnection(false);
+    m_session.CloseConnection();
     if (m_session.m_nSignal != 0)
         m_session.Say("Logging stopped");
     return m_nExit;

@@ -25,6 +25,8 @@ struct CommonOptions {
     int nAddress = 0;
     std::optional<std::string> strSimulate;  // the model, when --simulate was given
     bool bQuiet = false;
+    // Numbers of USB adapters kept in the settings file (tests leave it alone).
+    bool bRememberPorts = false;
 };
 
 struct LogOptions {

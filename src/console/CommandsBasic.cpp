@@ -28,8 +28,8 @@ int RunPorts(const CommonOptions& options, CliContext& context)
     if (!options.strPort.empty() && session.ChoosePort() == 0)
         return EXIT_PORT;
     for (const PortEntry& entry : CPortTable::Instance().Ports()) {
-        context.out << "COM" << entry.nPort << "\t" << entry.strDevice << "\t" << "-"
-                    << "\t" << entry.strDescription << "\n";
+        context.out << "COM" << entry.nPort << "\t" << entry.strDevice << "\t"
+                    << (entry.strById.empty() ? "-" : entry.strById) << "\t" << entry.strDescription << "\n";
     }
     context.out.flush();
     return EXIT_DONE;
@@ -100,7 +100,7 @@ int RunSend(const CommonOptions& options, const std::vector<std::string>& comman
     // The rest of a reply of several lines: until the line stays quiet a moment.
     const auto quiet = std::chrono::milliseconds(300);
     session.Loop().RunUntil([&] { return std::chrono::steady_clock::now() - lastLine >= quiet; }, wait);
-    session.Doc().CloseConnection(false);
+    session.CloseConnection();
     if (session.m_nSignal != 0)
         return EXIT_FAILED;
     return nUnanswered == 0 ? EXIT_DONE : EXIT_NO_REPLY;

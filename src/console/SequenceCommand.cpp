@@ -122,7 +122,7 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
         }
     }
     const int nExit = SequenceExitStatus(doc.m_SeqOutcome, wEnd);
-    doc.CloseConnection(false);
+    session.CloseConnection();
     return nExit;
 }
 

@@ -7,6 +7,7 @@
 
 #include "console/CSignalWatch.h"
 #include "console/Commands.h"
+#include "platform/UdevMonitor.h"
 #include "sim/SimSensor.h"
 
 using namespace halyard;
@@ -52,6 +53,10 @@ int main(int argc, char** argv)
     context.nSignalFd = signals.Fd();
     context.takeSignal = [&signals] { return signals.Take(); };
     context.bTerminal = ::isatty(STDERR_FILENO) == 1;
+    // Tells when a pulled adapter is back; without udev a log ends when its port goes.
+    CUdevMonitor monitor;
+    if (monitor.IsValid())
+        context.pDeviceWatch = &monitor;
 
     CLI::App app{"Service tool for visibility and present-weather sensors, without a window.\n"
                  "Exit status: 0 done, 1 failed, 2 command line, 3 port, 4 no reply, 5 file.",
@@ -59,6 +64,7 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", HALYARD_VERSION_STRING);
     app.require_subcommand(1);
     CommonOptions options;
+    options.bRememberPorts = true;
     AddCommonOptions(app, options);
 
     auto* pPorts = app.add_subcommand("ports", "list the serial ports: COMn, device, by-id name, description");

@@ -37,11 +37,14 @@ constexpr std::array<BaudButton, 7> kBaudButtons = {{
 
 }  // namespace
 
-QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription)
+QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription,
+                      const QString& strById)
 {
     QString strEntry = QStringLiteral("COM%1  %2").arg(nPort).arg(strDevice);
-    if (!strDescription.isEmpty())
-        strEntry += QStringLiteral("  ") + strDescription;
+    const QString strName =
+        !strDescription.isEmpty() ? strDescription : strById.section(QLatin1Char('/'), -1);
+    if (!strName.isEmpty())
+        strEntry += QStringLiteral("  ") + strName;
     return strEntry;
 }
 
@@ -122,9 +125,14 @@ void CPortSettings::CheckAvailablePorts()
         if (entry.nPort < 0 || entry.nPort >= static_cast<int>(m_anPortPresent.size()))
             continue;
         m_anPortPresent[static_cast<size_t>(entry.nPort)] = 1;
+        // Descriptions come from udev's database, which keeps UTF-8.
+        const QString strById = FromFileSystemPath(entry.strById);
         m_PortCombo->addItem(PortListEntry(entry.nPort, FromFileSystemPath(entry.strDevice),
-                                           FromDocText(entry.strDescription)),
+                                           QString::fromStdString(entry.strDescription), strById),
                              entry.nPort);
+        // The by-id name tells two adapters of one make apart.
+        if (!strById.isEmpty())
+            m_PortCombo->setItemData(m_PortCombo->count() - 1, strById, Qt::ToolTipRole);
     }
     if (m_nPortIndex < 0 || m_nPortIndex >= m_PortCombo->count())
         m_nPortIndex = 0;

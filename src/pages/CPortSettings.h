@@ -60,7 +60,10 @@ private:
     QPushButton* m_pConnect;
 };
 
-// The list entry of a port: "COMn" followed by its device and description.
-QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription);
+// The list entry of a port: "COMn" followed by its device and description
+// ("COM3  /dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"); an adapter that
+// udev cannot describe shows its by-id name instead.
+QString PortListEntry(int nPort, const QString& strDevice, const QString& strDescription,
+                      const QString& strById = {});
 
 }  // namespace halyard

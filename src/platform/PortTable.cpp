@@ -3,71 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+
+#include "PortNumbering.h"
 
 namespace halyard {
-
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string ReadFirstLine(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
-        line.pop_back();
-    return line;
-}
-
-// "Manufacturer Product" of a USB adapter, or the driver's name.
-std::string DescribeDevice(const fs::path& ttyDir)
-{
-    const fs::path device = ttyDir / "device";
-    for (const char* up : {"..", "../.."}) {
-        const std::string product = ReadFirstLine(device / up / "product");
-        if (!product.empty()) {
-            const std::string maker = ReadFirstLine(device / up / "manufacturer");
-            return maker.empty() ? product : maker + " " + product;
-        }
-    }
-    // Newer kernels put generic "port" and "ctrl" drivers between the tty and
-    // the hardware's own driver: walk up past them.
-    fs::path dir = device;
-    for (int nLevel = 0; nLevel < 4; ++nLevel, dir /= "..") {
-        std::error_code ec;
-        const std::string driver = fs::read_symlink(dir / "driver", ec).filename().string();
-        if (!ec && driver != "port" && driver != "ctrl")
-            return driver;
-    }
-    return {};
-}
-
-// A serial port that is really there: it has a driver, and a legacy 8250 port
-// without hardware reports type 0.
-bool IsPresent(const fs::path& ttyDir)
-{
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(ttyDir / "device" / "driver", ec)))
-        return false;
-    const std::string type = ReadFirstLine(ttyDir / "type");
-    return type.empty() || type != "0";
-}
-
-int LegacyIndex(const std::string& strName)
-{
-    if (strName.rfind("ttyS", 0) != 0 || strName.size() == 4)
-        return -1;
-    for (size_t i = 4; i < strName.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(strName[i])))
-            return -1;
-    }
-    return std::atoi(strName.c_str() + 4);
-}
-
-}  // namespace
 
 int PortNumberFromName(const std::string& strName)
 {
@@ -110,11 +49,10 @@ bool CPortTable::PinFromText(const std::string& strEntry)
 
 void CPortTable::Pin(int nPort, const std::string& strDevice)
 {
-    const std::string strDescription =
-        DescribeDevice(fs::path("/sys/class/tty") / fs::path(strDevice).filename());
+    const SerialDeviceInfo info = DescribeSerialDevice(strDevice);
     std::lock_guard lock(m_mutex);
     std::erase_if(m_pinned, [&](const PortEntry& e) { return e.nPort == nPort; });
-    m_pinned.push_back({nPort, strDevice, strDescription});
+    m_pinned.push_back({nPort, strDevice, info.strDescription, info.strById});
 }
 
 bool CPortTable::PinFromEnvironment()
@@ -144,54 +82,54 @@ int CPortTable::LowestFree() const
             return std::any_of(list.begin(), list.end(),
                                [nPort](const PortEntry& e) { return e.nPort == nPort; });
         };
-        if (!taken(m_pinned) && !taken(m_scanned) && !taken(m_simulated))
+        if (!taken(m_pinned) && !taken(m_scanned) && !taken(m_simulated) && m_reserved.count(nPort) == 0)
             return nPort;
     }
 }
 
-void CPortTable::Scan(const std::string& strSysRoot)
+void CPortTable::Scan(const SerialEnumerator& enumerate)
 {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(strSysRoot, ec)) {
-        if (IsPresent(entry.path()))
-            names.push_back(entry.path().filename().string());
+    SerialEnumerator own;
+    std::shared_ptr<IPortMemory> pMemory;
+    {
+        std::lock_guard lock(m_mutex);
+        own = m_enumerate;
+        pMemory = m_pMemory;
     }
-    std::sort(names.begin(), names.end());
+    // Listing and the memory's file are read without the lock held.
+    const SerialEnumerator& list = enumerate ? enumerate : own;
+    std::vector<SerialDeviceInfo> devices = list ? list() : ListSerialDevices();
+    std::map<std::string, int> remembered = pMemory ? pMemory->Load() : std::map<std::string, int>();
 
-    std::lock_guard lock(m_mutex);
-    m_scanned.clear();
-    auto pinnedDevice = [this](const std::string& strDevice) {
-        return std::any_of(m_pinned.begin(), m_pinned.end(),
-                           [&](const PortEntry& e) { return e.strDevice == strDevice; });
-    };
-    std::vector<std::string> others;
-    // Legacy ports keep their fixed numbers first; the rest fill the gaps after.
-    for (const std::string& name : names) {
-        const std::string device = "/dev/" + name;
-        if (pinnedDevice(device))
-            continue;
-        const int nIndex = LegacyIndex(name);
-        const int nWanted = nIndex + 1;
-        const bool bFree = nIndex >= 0 &&
-                           std::none_of(m_pinned.begin(), m_pinned.end(),
-                                        [&](const PortEntry& e) { return e.nPort == nWanted; }) &&
-                           std::none_of(m_simulated.begin(), m_simulated.end(),
-                                        [&](const PortEntry& e) { return e.nPort == nWanted; });
-        if (bFree)
-            m_scanned.push_back({nWanted, device, DescribeDevice(fs::path(strSysRoot) / name)});
-        else
-            others.push_back(name);
+    PortNumbering numbering;
+    {
+        std::lock_guard lock(m_mutex);
+        numbering = NumberDevices(std::move(devices), m_pinned, m_simulated, remembered);
+        m_scanned = std::move(numbering.ports);
+        m_reserved = std::move(numbering.reserved);
     }
-    for (const std::string& name : others)
-        m_scanned.push_back({LowestFree(), "/dev/" + name, DescribeDevice(fs::path(strSysRoot) / name)});
+    if (pMemory && numbering.remembered != remembered)
+        pMemory->Save(numbering.remembered);
+}
+
+void CPortTable::SetEnumerator(SerialEnumerator enumerate)
+{
+    std::lock_guard lock(m_mutex);
+    m_enumerate = std::move(enumerate);
+}
+
+void CPortTable::SetMemory(std::shared_ptr<IPortMemory> pMemory)
+{
+    std::lock_guard lock(m_mutex);
+    m_pMemory = std::move(pMemory);
+    m_reserved.clear();
 }
 
 int CPortTable::RegisterSimulated(const std::string& strDevice, const std::string& strDescription)
 {
     std::lock_guard lock(m_mutex);
     const int nPort = LowestFree();
-    m_simulated.push_back({nPort, strDevice, strDescription});
+    m_simulated.push_back({nPort, strDevice, strDescription, {}});
     return nPort;
 }
 
@@ -210,6 +148,9 @@ void CPortTable::Clear()
     m_pinned.clear();
     m_scanned.clear();
     m_simulated.clear();
+    m_reserved.clear();
+    m_enumerate = nullptr;
+    m_pMemory.reset();
 }
 
 std::vector<PortEntry> CPortTable::Ports() const

@@ -3,25 +3,39 @@
 //
 // 1. pins given by the user (--port COM5=/dev/ttyUSB0, or HALYARD_PORTS with
 //    the same entries comma-separated);
-// 2. the serial devices present (those with a driver under /sys/class/tty):
-//    /dev/ttyS<k> is COM<k+1>; every other device takes the lowest free number,
-//    in a stable order (sorted by device name);
+// 2. the serial devices present, as udev lists them (ListSerialDevices):
+//    /dev/ttyS<k> is COM<k+1>; a USB adapter gets the number remembered for
+//    its by-id name when one is and it is free; every other device takes the
+//    lowest free number, in a stable order (sorted by device file). See
+//    PortNumbering.h for the whole rule;
 // 3. simulated sensors, registered on the next free number.
-// Both "COM%d:" and "\\.\COM%d" resolve through it. Used from the UI thread;
-// the singleton guards itself anyway so that tests may register from elsewhere.
+// Both "COM%d:" and "\\.\COM%d" resolve through it. Numbers are remembered
+// only when the table is given an IPortMemory; without one every scan numbers
+// afresh. Used from the UI thread; the singleton guards itself anyway so that
+// tests may register from elsewhere.
 
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "IPortMemory.h"
+#include "UdevPorts.h"
 
 namespace halyard {
 
 struct PortEntry {
     int nPort = 0;
     std::string strDevice;       // /dev/ttyUSB0
-    std::string strDescription;  // adapter description where sysfs has one
+    std::string strDescription;  // adapter description where udev has one
+    std::string strById;         // /dev/serial/by-id/... where the device has such a link
 };
+
+// Lists the serial devices present; ListSerialDevices unless a test gives another.
+using SerialEnumerator = std::function<std::vector<SerialDeviceInfo>()>;
 
 class CPortTable {
 public:
@@ -32,11 +46,18 @@ public:
     void Pin(int nPort, const std::string& strDevice);
     // Reads HALYARD_PORTS; false when an entry is malformed (the rest still pinned).
     bool PinFromEnvironment();
-    // Rescans /sys/class/tty (or strSysRoot in tests) for present devices.
-    void Scan(const std::string& strSysRoot = "/sys/class/tty");
+    // Lists the devices present again and numbers them; enumerate, when given,
+    // stands in for the table's enumerator for this scan. With a memory, the
+    // remembered numbers are read first and written back when they changed.
+    void Scan(const SerialEnumerator& enumerate = {});
+    // The enumerator later scans use; an empty one puts ListSerialDevices back.
+    void SetEnumerator(SerialEnumerator enumerate);
+    // Where adapters' numbers are remembered; null remembers nothing.
+    void SetMemory(std::shared_ptr<IPortMemory> pMemory);
     // Registers a simulated sensor's terminal on the next free number; returns it.
     int RegisterSimulated(const std::string& strDevice, const std::string& strDescription);
     void Unregister(int nPort);
+    // Forgets every port, the memory and any enumerator a test gave it.
     void Clear();
 
     // Every known port sorted by number.
@@ -52,6 +73,10 @@ private:
     std::vector<PortEntry> m_pinned;
     std::vector<PortEntry> m_scanned;
     std::vector<PortEntry> m_simulated;
+    // Numbers remembered for adapters absent at the last scan: nothing else takes them.
+    std::set<int> m_reserved;
+    SerialEnumerator m_enumerate;
+    std::shared_ptr<IPortMemory> m_pMemory;
 };
 
 // The number in a port name ("COM5:", "\\.\COM12", "COM3 /dev/ttyS2 ..."): the

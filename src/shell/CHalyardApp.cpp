@@ -6,6 +6,7 @@
 #include "CDynamicTabCtrl.h"
 #include "CHalyardView.h"
 #include "CMainFrame.h"
+#include "CQtPortMemory.h"
 #include "TextConvert.h"
 #include "document/CHalyardDoc.h"
 #include "pages/CPortSettings.h"
@@ -22,6 +23,7 @@ CHalyardApp::~CHalyardApp()
     m_pDoc.reset();
     m_host.Attach(nullptr);
     m_pFrame.reset();
+    CPortTable::Instance().SetMemory(nullptr);
     m_pSim.reset();
 }
 
@@ -52,6 +54,8 @@ bool CHalyardApp::SetUpPorts(const AppOptions& options)
             return false;
         }
     }
+    // USB adapters keep their numbers in the settings, shared with the console.
+    table.SetMemory(std::make_shared<CQtPortMemory>());
     table.Scan();
     if (!options.bSimulate)
         return true;

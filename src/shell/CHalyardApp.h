@@ -1,12 +1,13 @@
 #pragma once
 // CHalyardApp: starts the program. In this order: the settings names
 // (organisation "Orvan", application "Halyard"), the port table (user pins
-// from HALYARD_PORTS and --port, the devices present, a simulated sensor for
-// --simulate), then the document, the frame with its view, the view's
-// initial update and the window shown. It owns them all and tears them down
-// in the reverse order: the document first (it stops its threads and closes
-// its port), then the windows, then the simulated sensor. UI thread only; the
-// QApplication is the caller's.
+// from HALYARD_PORTS and --port, the devices present with the numbers their
+// adapters have in the settings, a simulated sensor for --simulate), then the
+// document, the frame with its view, the view's initial update and the window
+// shown. It owns them all and tears them down in the reverse order: the
+// document first (it stops its threads and closes its port), then the
+// windows, then the simulated sensor. UI thread only; the QApplication is the
+// caller's.
 
 #include <QString>
 

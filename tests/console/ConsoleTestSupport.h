@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "console/Commands.h"
-#include "platform/IDeviceWatch.h"
+#include "FakeDeviceWatch.h"
 #include "platform/UniqueFd.h"
 
 namespace halyard::test {
@@ -40,37 +40,6 @@ public:
 
 private:
     CUniqueFd m_fd;
-};
-
-// Tells of a device's arrival when the test says it has arrived.
-class CFakeDeviceWatch : public IDeviceWatch {
-public:
-    CFakeDeviceWatch()
-        : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
-    {}
-    int Fd() const override { return m_fd.Get(); }
-    bool TakeArrival(const std::string& strPath) override
-    {
-        uint64_t count = 0;
-        if (::read(m_fd.Get(), &count, sizeof(count)) != sizeof(count))
-            return false;
-        std::lock_guard lock(m_mutex);
-        return strPath == m_strArrived;
-    }
-    void Arrive(const std::string& strPath)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_strArrived = strPath;
-        }
-        const uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(m_fd.Get(), &one, sizeof(one));
-    }
-
-private:
-    CUniqueFd m_fd;
-    std::mutex m_mutex;
-    std::string m_strArrived;
 };
 
 // A subcommand running in its own thread; its output is read once it ended.

@@ -127,7 +127,7 @@ TEST_F(CliProgram, SigtermMidLogLeavesTheFileCompleteAndSendsTheCaptureCommand)
     ASSERT_EQ(records.size(), static_cast<size_t>(kLines));
     for (int n = 1; n <= kLines; ++n)
         ASSERT_EQ(records[n - 1], "LINE " + std::to_string(n));
-    ASSERT_TRUE(port.Sim().WaitForCommands(1, 5s));
+    ASSERT_TRUE(port.Sim().WaitForCommands(1, 5s)) << ReadWholeFile(Output() + ".err");
     EXPECT_EQ(port.Sim().ReceivedCommands(), (std::vector<std::string>{"A?"}));
 }
 

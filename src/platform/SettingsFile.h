@@ -1,0 +1,46 @@
+#pragma once
+// The program's settings file, shared with the GUI: the INI file that the GUI
+// toolkit's settings (organisation "Orvan", application "Halyard", native
+// format) keep on Linux, $XDG_CONFIG_HOME/Orvan/Halyard.conf, by default
+// ~/.config/Orvan/Halyard.conf. Reads and rewrites one group at a time and
+// leaves every other group and key as it found them (see IniText.h for the
+// format). A rewrite goes to a temporary file beside it that is then renamed
+// over it, so a reader sees the old file or the new one, never half of one.
+// A missing file reads as empty; its folder is created on the first write.
+// Plain C++; use one object from one thread at a time.
+
+#include <map>
+#include <string>
+
+namespace halyard {
+
+class CSettingsFile {
+public:
+    explicit CSettingsFile(std::string strPath = DefaultPath());
+
+    // Where the GUI's settings are: $XDG_CONFIG_HOME, else $HOME/.config (the
+    // same rule as the toolkit's, so both always name the same file).
+    static std::string DefaultPath();
+    const std::string& Path() const { return m_strPath; }
+
+    // strGroup's keys and values; empty when the file or the group is missing
+    // or the file cannot be read.
+    std::map<std::string, std::string> ReadGroup(const std::string& strGroup) const;
+    // Rewrites the file with strGroup holding exactly values. False (with the
+    // errno in LastError()) when it cannot, the old file then left untouched;
+    // a file that exists but cannot be read is never overwritten.
+    bool WriteGroup(const std::string& strGroup, const std::map<std::string, std::string>& values);
+    int LastError() const { return m_nLastError; }
+
+private:
+    // The file's text ("" for a missing file); the errno when it exists and
+    // cannot be read, else 0.
+    int ReadText(std::string& strText) const;
+    bool WriteAtomically(const std::string& strText);
+    bool Fail(int nError);
+
+    std::string m_strPath;
+    int m_nLastError = 0;
+};
+
+}  // namespace halyard
