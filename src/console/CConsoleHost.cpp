@@ -52,10 +52,19 @@ void CConsoleHost::RunConnectDialog(CConnectLogic& logic)
     ShowStatus(logic);
     m_loop.SetTimer(TIMER_CONNECT_DLG, logic.TimerPeriod());
     // The window shows a result for a few seconds before it closes itself;
-    // here nobody is reading: a result ends it at once. The logic gives up
-    // after its own tries; SIGINT or SIGTERM cancels it.
+    // here nobody is reading it, so one tick after the sensor was found will
+    // do: the "JM?" that went out with the finding tick is answered into the
+    // identification's port, not into the connection opened next. The logic
+    // gives up after its own tries; SIGINT or SIGTERM cancels it.
+    const int nFoundTimeout = -1;
+    int nTimeoutWhenFound = nFoundTimeout;
     m_loop.RunUntil(
-        [&] { return logic.IsFinished() || logic.IsIdentified() || logic.PortFailed() || m_loop.QuitRequested(); },
+        [&] {
+            if (logic.IsIdentified() && nTimeoutWhenFound == nFoundTimeout)
+                nTimeoutWhenFound = logic.Timeout();
+            return logic.IsFinished() || logic.PortFailed() || m_loop.QuitRequested() ||
+                   (logic.IsIdentified() && logic.Timeout() < nTimeoutWhenFound);
+        },
         std::chrono::hours(1));
     if (!logic.IsFinished())
         logic.OnClose();

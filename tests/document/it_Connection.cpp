@@ -88,7 +88,11 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect)
         << " echoes, " << m_pPump->m_lines.size()
         << " lines: " << (m_pPump->m_lines.empty() ? "" : m_pPump->m_lines.back());
     ASSERT_TRUE(m_pPort->Sim().WaitForCommands(3, std::chrono::seconds(5)));
-    EXPECT_EQ(m_pPort->Sim().ReceivedCommands(), (std::vector<std::string>{"OP?", "ADR?", "R?"}));
+    // The identification's last "JM?" may reach the sensor only after the
+    // connection opened and the list was cleared: it is not one of these.
+    std::vector<std::string> commands = m_pPort->Sim().ReceivedCommands();
+    std::erase(commands, "JM?");
+    EXPECT_EQ(commands, (std::vector<std::string>{"OP?", "ADR?", "R?"}));
     EXPECT_EQ(m_pPump->m_echoes, (std::vector<std::string>{"OP?", "ADR?", "R?"}));
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return doc.m_bOptionsValid && !doc.m_bAwaitADR; }));
     EXPECT_EQ(doc.m_wOptions, 0x0021);

@@ -20,9 +20,17 @@ public:
     explicit CSimDocRig(sim::SimOptions options)
         : m_port(std::move(options))
     {
-        m_host.m_beforeTick = [this](CConnectLogic& logic, int nTick) {
-            if (!logic.PortFailed() && !logic.IsIdentified())
-                m_port.AwaitReply(static_cast<size_t>(nTick), true);
+        // Each tick after the answer to the line before; the tick after the
+        // finding one too, so that the answer to the "JM?" that went out with
+        // it comes into the identification's port, as in the program, where
+        // the window waits for seconds, and not into the connection.
+        m_host.m_beforeTick = [this, bSettled = false](CConnectLogic& logic, int nTick) mutable {
+            if (nTick == 1)
+                bSettled = false;  // a new identification
+            if (logic.PortFailed() || bSettled)
+                return;
+            m_port.AwaitReply(static_cast<size_t>(nTick), true);
+            bSettled = logic.IsIdentified();
         };
         m_doc.OnNewDocument();
     }
