@@ -19,7 +19,6 @@ constexpr int kDumpEndStep = DUMP_END_STEP;
 constexpr int kAlsSerialStep = 3;
 constexpr int kAlsFirstVarStep = 10;
 constexpr int kAlsLastVarStep = 47;
-constexpr int kAlsEndStep = ALS_DUMP_END_STEP;
 constexpr int kReplyTicks = 75;  // a reply satisfies any timed wait
 constexpr uint16_t kAutoOutput = 0x0001;
 constexpr uint16_t kCalcAtPeriodEnd = 0x0002;

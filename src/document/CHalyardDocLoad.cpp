@@ -16,7 +16,6 @@ namespace halyard {
 
 namespace {
 
-constexpr int kFirstLineStep = 3;
 constexpr int kLastLineStep = 998;
 constexpr int kRestoreStep = 999;
 constexpr uint16_t kPolledOutputMask = 0x0001;
