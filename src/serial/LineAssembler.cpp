@@ -11,6 +11,7 @@ struct Assembly {
     uint8_t byEndChar;
     bool bStop = false;
     bool bLineDone = false;
+    bool bPastLimit = false;
 
     uint32_t Held()
     {
@@ -58,7 +59,7 @@ void Assembly::Cycle(int nCycle)
         bStop = true;
     // The cycle past the limit still takes one byte into the current line.
     if (nCycle > MAX_LINES_PER_PARSE)
-        bStop = true;
+        bStop = bPastLimit = true;
     if (dwHeld == 0)
         return;
 
@@ -93,10 +94,13 @@ void Assembly::Cycle(int nCycle)
 
 // A single byte left behind joins the current line as it is. Skipped while
 // the packet buffer is full (it stays in the ring), and a lone CR or end byte
-// is not allowed to open a line.
+// is not allowed to open a line. Only the cycle past the limit leaves a line
+// open with one byte behind; that byte waits in the ring for the next call,
+// whose first cycle takes it by the usual rules (a CR or end byte taken here
+// would join a line without ending it).
 void Assembly::TakeLoneByte()
 {
-    if (Held() != 1 || packets.IsBufferFull())
+    if (bPastLimit || Held() != 1 || packets.IsBufferFull())
         return;
     uint8_t by = 0;
     uint32_t dwTaken = 0;

@@ -128,6 +128,31 @@ TEST_F(LineAssemblerTest, OneCallCompletesAtMostTwentyLines)
     EXPECT_EQ(RingHeld(), 0u);
 }
 
+TEST_F(LineAssemblerTest, LineEndLeftAloneBehindTheTwentiethLineStillEndsTheLine)
+{
+    // The cycle past the limit takes "X"; the CR or LF after it, the last
+    // byte in the ring, must end that line and not be buried inside it.
+    std::string burst;
+    for (int i = 0; i < 20; ++i)
+        burst += DataLine(i);
+    const std::pair<const char*, Lines> cases[] = {
+        {"\r", {"X\r\n", "BC\r\n"}},  // the CR gets its LF as at the end of any read
+        {"\n", {"BC\r\n"}},           // one character and LF: dropped
+    };
+    for (const auto& [szEnd, expected] : cases) {
+        Feed(burst + "X" + szEnd);
+        EXPECT_TRUE(Parse());
+        EXPECT_EQ(TakeLines().size(), 20u);
+        EXPECT_EQ(RingHeld(), 1u) << "the line end waits for the next pass";
+        Parse();
+        Feed("BC\r\n");
+        EXPECT_TRUE(Parse());
+        EXPECT_EQ(TakeLines(), expected) << static_cast<int>(szEnd[0]);
+        EXPECT_EQ(RingHeld(), 0u);
+        EXPECT_EQ(CurrentLine(), 0u);
+    }
+}
+
 TEST_F(LineAssemblerTest, OverlongLineIsDiscardedAtItsFourThousandNinetySixthByte)
 {
     Feed(std::string(5000, 'x'));
