@@ -1,5 +1,7 @@
 #include "document/Registers.h"
 
+#include "document/Framing.h"
+
 namespace halyard {
 
 namespace {
@@ -89,7 +91,9 @@ OpStateReply RecogniseOpStateReply(std::string_view line)
     if (line.size() == OPSTATE_DECIMAL_LENGTH) {
         reply.bRecognised = true;
         reply.strText = line;
-        reply.bValue = line.find_first_not_of("0123456789") == std::string_view::npos;
+        // Five digits reach 99999; the word holds 16 bits.
+        reply.bValue = line.find_first_not_of("0123456789") == std::string_view::npos &&
+                       LeadingDecimal(line) <= 0xFFFF;
     }
     return reply;
 }

@@ -65,7 +65,8 @@ struct OpStateReply {
     bool bBinary = false;      // 17-character binary form
     std::string strText;       // the 17 or 5 characters taken
     // The text is a register value: 8 binary digits, a comma and 8 more, or
-    // five decimal digits (not, say, "BAD C" cut from "BAD CMD").
+    // five decimal digits of at most 65535 (not, say, "BAD C" cut from
+    // "BAD CMD", nor "70000").
     bool bValue = false;
 };
 OpStateReply RecogniseOpStateReply(std::string_view line);

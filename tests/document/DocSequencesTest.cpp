@@ -147,6 +147,15 @@ TEST_F(DocSequences, NvramLoadWritesNoStateItDidNotRead)
     const auto lines = SequenceOutcomeLines(Doc().m_SeqOutcome);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("\"BAD C\""), std::string::npos) << lines[0];
+
+    // Five digits beyond 16 bits are no state either: writing them back would
+    // give the sensor a state it never had.
+    m_pPort->ClearSent();
+    m_sensor.replies["V9?"] = "70000";
+    Doc().LoadNVRAM(WriteFile("b.NVM", "V12,5\r\n"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?"}));
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_OPSTATE_UNREAD);
 }
 
 TEST_F(DocSequences, NvramLinesBeyondTheLimitOrTooLongAreCountedNotDropped)

@@ -81,6 +81,14 @@ TEST(Registers, OperatingStateDecimalForm)
 
     EXPECT_FALSE(RecogniseOpStateReply("1234").bRecognised);
     EXPECT_FALSE(RecogniseOpStateReply("").bRecognised);
+
+    // Five digits are a register value only up to 65535: the word has 16 bits.
+    EXPECT_TRUE(RecogniseOpStateReply("65535").bValue);
+    for (const char* sz : {"65536", " 94444", "99999"}) {
+        r = RecogniseOpStateReply(sz);
+        EXPECT_TRUE(r.bRecognised) << sz << ": the request is still answered";
+        EXPECT_FALSE(r.bValue) << sz;
+    }
     EXPECT_TRUE(RecogniseOpStateReply(" 00000000,00100001").bBinary);
 }
 
