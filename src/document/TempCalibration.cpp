@@ -17,7 +17,8 @@ std::string Trimmed(const std::string& str)
     return str.substr(nFirst, str.find_last_not_of(" \t") - nFirst + 1);
 }
 
-// The whole text as a number, in the C locale.
+// The whole text as a number, in the C locale. The conversion also reads
+// "nan" and "inf", which are no temperature (a NaN passes every range check).
 std::optional<double> WholeNumber(const std::string& strText)
 {
     std::string str = Trimmed(strText);
@@ -25,7 +26,7 @@ std::optional<double> WholeNumber(const std::string& strText)
         str.erase(0, 1);
     double dValue = 0.0;
     const auto result = std::from_chars(str.data(), str.data() + str.size(), dValue);
-    if (str.empty() || result.ec != std::errc() || result.ptr != str.data() + str.size())
+    if (str.empty() || result.ec != std::errc() || result.ptr != str.data() + str.size() || !std::isfinite(dValue))
         return std::nullopt;
     return dValue;
 }

@@ -18,8 +18,8 @@ std::optional<int> OffsetReplyTenths(const std::string& strLine);
 // none), the number in the 6 characters from 64 past that blank (index 63
 // without one).
 std::optional<double> MaintenanceTemperature(const std::string& strLine);
-// The reference as typed: a number in full, with '.' or ',' as the decimal
-// point; nothing for any other text.
+// The reference as typed: a finite number in full, with '.' or ',' as the
+// decimal point; nothing for any other text ("nan" and "inf" too).
 std::optional<double> ParseReferenceTemperature(const std::string& strText);
 
 enum CalibrationError : int {

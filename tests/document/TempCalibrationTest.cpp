@@ -34,6 +34,20 @@ TEST(TempCalibration, ReferenceIsANumberInFullOrNothing)
         EXPECT_EQ(ParseReferenceTemperature(sz), std::nullopt) << sz;
 }
 
+TEST(TempCalibration, NotANumberAndInfinityAreNoTemperature)
+{
+    // The C conversion reads them; a NaN passes every range check and would
+    // become the V63 value written into the sensor.
+    for (const char* sz : {"nan", "NAN", "-nan", "inf", "-infinity", " nan "}) {
+        EXPECT_EQ(ParseReferenceTemperature(sz), std::nullopt) << sz;
+        EXPECT_EQ(CalibrateOffset(sz, 20.0, 0.0).nError, CAL_REFERENCE_NOT_SET) << sz;
+    }
+    std::string strLine = "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,";
+    strLine.resize(67, ' ');
+    for (const char* sz : {"   nan", "  -inf"})
+        EXPECT_EQ(MaintenanceTemperature(strLine + sz + ",1013.2,045,0000"), std::nullopt) << sz;
+}
+
 TEST(TempCalibration, TheNewOffsetAndItsLimits)
 {
     CalibrationResult r = CalibrateOffset("20.0", 21.3, 0.5);
