@@ -229,6 +229,9 @@ public:
     // writes back. Kept apart from m_wOpState, which a dump's own "V9?"
     // among the variables reads again once the state was changed.
     uint16_t m_wReadOpState = 0;
+    // That state was a register value: what a dump's writes go by, and not
+    // the value flag of the last reply, which the dump's own "V9?" sets again.
+    bool m_bReadOpStateIsValue = false;
     // Ticks since the ALS dump last heard the sensor.
     int32_t m_nSilentTicks = 0;
     // A load has read its file to the end or to its '#'.

@@ -49,6 +49,7 @@ void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
     m_bOpStateValid = m_bOptionsValid = m_bAwaitOS = m_bAwaitOP = false;
     m_wOpState = m_wOptions = 0;
     m_bOpStateIsValue = false;
+    m_bReadOpStateIsValue = false;
     m_bOSDecimal = true;
     SendCommand(szFirst, true);
     m_strCapture = szFirst;
@@ -146,7 +147,7 @@ void CHalyardDoc::DumpQuery(const std::string& strCommand, const std::string& st
 void CHalyardDoc::DumpOpState(uint16_t wValue, bool bChangesOutput)
 {
     // Only a state that was read is written back in any form.
-    if (!m_bOpStateIsValue) {
+    if (!m_bReadOpStateIsValue) {
         m_SeqOutcome.bOpStateKept = true;
         m_SeqOutcome.strOpStateReply = m_strOpStateReply;
         m_strCapture.clear();
@@ -199,6 +200,7 @@ bool CHalyardDoc::RequestNextDumpSetting()
         m_bOSDecimal = false;
         m_nWaitTicks = 0;
         m_wReadOpState = m_wOpState;
+        m_bReadOpStateIsValue = m_bOpStateIsValue;
         DumpOpState(static_cast<uint16_t>(m_wReadOpState & ~kAutoOutput), true);
         break;
     case 8:

@@ -365,6 +365,29 @@ TEST_F(DocSequences, DumpWithoutAReadableStateWritesNoOs)
     EXPECT_NE(std::find(lines.begin(), lines.end(), "BAD CMD"), lines.end()) << "the reply is recorded";
 }
 
+TEST_F(DocSequences, DumpPutsBackTheStateItReadWhateverItsOwnV9QueryIsAnswered)
+{
+    // The dump asks "V9?" again among the variables, after it changed the
+    // state: a 17-character answer there that is no register value must not
+    // stop the state read at the start from being written back.
+    m_sensor.wOpState = 0x0003;
+    int nV9 = 0;
+    m_pPort->m_responder = [this, &nV9](const std::string& strLine) {
+        if (strLine == "V9?" && ++nV9 == 2)
+            return std::vector<std::string>{"BAD CMD BAD CMD X\r\n"};
+        return m_sensor.Answer(strLine);
+    };
+    Doc().DumpAll(m_folder.Path("d.TXT"));
+    ASSERT_TRUE(RunToEnd());
+    ASSERT_EQ(nV9, 3);
+    auto expected = ExpectedDumpCommands(true);
+    expected[3] = "OS0000000000000010";
+    expected[expected.size() - 2] = "OS0000000000000011";
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(m_sensor.wOpState, 0x0003) << "the state read is restored";
+    EXPECT_FALSE(Doc().m_SeqOutcome.bOpStateKept);
+}
+
 TEST_F(DocSequences, DumpSerialNumberStartupLinesAndDataMessages)
 {
     m_sensor.unanswered.insert("SN?");
