@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Halyard twice (plain, and with the address and
-# undefined-behaviour sanitizers) and runs every test in both builds.
+# undefined-behaviour sanitizers) and runs every test in both builds, then runs
+# each fuzz target for 30 seconds (a clang build in build-fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -15,3 +16,5 @@ bash scripts/build.sh build -DHALYARD_TESTS=ON -DHALYARD_BENCH=ON -DHALYARD_GUI=
 
 bash scripts/build.sh build-asan -DHALYARD_TESTS=ON -DHALYARD_BENCH=OFF -DHALYARD_GUI=ON -DHALYARD_SANITIZE=ON
 (cd build-asan && ctest --output-on-failure --no-tests=error -j 2)
+
+bash scripts/fuzz.sh 30
