@@ -3,12 +3,15 @@
 // and error streams in files, signals sent to it, its end waited for with a
 // deadline. With bAsNobody the child gives up root (groups, group and user
 // id of "nobody") before it starts the program, so that permission checks
-// apply to it as they do to a person's account.
+// apply to it as they do to a person's account. With nFileSizeLimit its
+// files cannot grow past that many bytes: a write beyond fails with EFBIG
+// (SIGXFSZ is ignored), a file that fails on demand.
 
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +28,7 @@ class CCliProcess {
 public:
     struct Options {
         bool bAsNobody = false;
+        long nFileSizeLimit = 0;
     };
 
     CCliProcess(const std::string& strProgram, std::vector<std::string> args, const std::string& strOutput)
@@ -53,6 +57,11 @@ public:
                 ::_exit(126);
             if (options.bAsNobody &&
                 (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+                ::_exit(126);
+            const rlimit limit{static_cast<rlim_t>(options.nFileSizeLimit),
+                               static_cast<rlim_t>(options.nFileSizeLimit)};
+            if (options.nFileSizeLimit > 0 &&
+                (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
                 ::_exit(126);
             ::execve(strProgram.c_str(), argv.data(), environ);
             ::_exit(127);

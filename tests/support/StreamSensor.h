@@ -106,8 +106,10 @@ private:
                 return false;
             ++m_nStalls;
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            pollfd fd{m_pty.MasterFd(), POLLOUT, 0};
-            if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+            // A hang-up (the wake event) ends the wait too.
+            std::array<pollfd, 2> fds{{{m_pty.MasterFd(), POLLOUT, 0}, {m_wake.Get(), POLLIN, 0}}};
+            if (left.count() <= 0 || ::poll(fds.data(), fds.size(), static_cast<int>(left.count())) <= 0 ||
+                fds[1].revents != 0)
                 return false;
         }
         return bytes.empty();
