@@ -146,8 +146,8 @@ TEST(CliNoise, RubbishAtFullSpeedCrashesNothingAndLosesNoDataMessage)
            std::to_string(anRubbish[0]) + " " + std::to_string(anRubbish[1]) + " " + std::to_string(anRubbish[2]) +
                " " + std::to_string(anRubbish[3]) + " " + std::to_string(anRubbish[4]) + " " +
                std::to_string(anRubbish[5]));
-    Figure("vmrss_kb_start_end_peak",
-           std::to_string(nRssStart) + " " + std::to_string(nRssEnd) + " " + std::to_string(nPeak));
+    Figure("vmrss_kb_start_end_peak_growth", std::to_string(nRssStart) + " " + std::to_string(nRssEnd) + " " +
+                                                 std::to_string(nPeak) + " " + std::to_string(nGrowthKb));
     Figure("sensor_waits_for_a_full_terminal", std::to_string(sensor.Stalls()));
     EXPECT_EQ(nMissing, 0);
 #if !defined(__SANITIZE_ADDRESS__)
