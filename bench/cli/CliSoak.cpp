@@ -119,6 +119,22 @@ LogCount CountLogs(const std::string& strFolder)
     return count;
 }
 
+// Records so far in all the files, counted by their line ends without
+// holding a whole file.
+long WholeRecordsIn(const std::string& strFolder)
+{
+    long nRecords = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(strFolder)) {
+        if (entry.path().extension() != ".LOG")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        char chLast = 0;
+        for (char c; in.get(c); chLast = c)
+            nRecords += chLast == '\r' && c == '\n' ? 1 : 0;
+    }
+    return nRecords;
+}
+
 void Report(const char* szWhen, int nFiles)
 {
     std::printf("%-10s resident %6.1f MB (peak %6.1f MB), %3d descriptors open, %3d files\n", szWhen,
@@ -192,13 +208,14 @@ int main(int argc, char** argv)
         if (nMinute % 10 == 0 || nMinute == nMinutes)
             Report(("min " + std::to_string(nMinute)).c_str(), CountLogFiles(strFolder));
     }
+    // Taken before the files are read back, which takes memory of its own.
+    const long nRssEnd = ProcStatusKb(getpid(), "VmRSS");
+    const long nPeakEnd = ProcStatusKb(getpid(), "VmHWM");
+    const int nFdEnd = OpenFdCount(getpid());
     // Every line sent reaches the file while logging goes on.
     const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (CountLogs(strFolder).nRecords < nSent && std::chrono::steady_clock::now() < deadline)
+    while (WholeRecordsIn(strFolder) < nSent && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(100ms);
-    const long nRssEnd = ProcStatusKb(getpid(), "VmRSS");
-    const int nFdEnd = OpenFdCount(getpid());
-    Report("end", CountLogFiles(strFolder));
 
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t nWritten = ::write(stop.Get(), &one, sizeof one);
@@ -214,9 +231,10 @@ int main(int argc, char** argv)
     std::printf("lines sent %ld, records logged %ld in %d files; each line once: %s; out of order %ld, "
                 "malformed %ld\n",
                 nSent, count.nRecords, count.nFiles, bEachOnce ? "yes" : "NO", count.nOutOfOrder, count.nMalformed);
-    std::printf("resident memory %+.1f MB (%.1f -> %.1f MB); descriptors %d at the start, %d at the end, "
-                "%d after the log stopped\n",
-                (nRssEnd - nRssStart) / 1024.0, nRssStart / 1024.0, nRssEnd / 1024.0, nFdStart, nFdEnd, nFdStopped);
+    std::printf("resident memory %+.1f MB (%.1f -> %.1f MB, peak %.1f MB) while logging; descriptors %d at the "
+                "start, %d at the end, %d after the log stopped\n",
+                (nRssEnd - nRssStart) / 1024.0, nRssStart / 1024.0, nRssEnd / 1024.0, nPeakEnd / 1024.0, nFdStart,
+                nFdEnd, nFdStopped);
     std::printf("the sensor's writes waited for a full terminal %d times; exit status %d\n", sensor.Stalls(), nExit);
     sensor.HangUp();
     const bool bOk = bEachOnce && count.nOutOfOrder == 0 && count.nMalformed == 0 && nFdEnd == nFdStart &&
