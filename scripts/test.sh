@@ -10,6 +10,9 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# ctest runs every label, the fault runs (label "fault", about 1.5 minutes
+# each build) included: in the sanitizer build they drive the hang-up, kill
+# and rubbish paths of a sanitized halyard-cli, where memory errors would hide.
 # Options are given in full: the run script shares the build folder with fewer of them.
 bash scripts/build.sh build -DHALYARD_TESTS=ON -DHALYARD_BENCH=ON -DHALYARD_GUI=ON -DHALYARD_SANITIZE=OFF
 (cd build && ctest --output-on-failure --no-tests=error -j 2)

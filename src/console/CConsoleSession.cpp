@@ -118,9 +118,7 @@ ConnectResult CConsoleSession::Connect()
         return ConnectResult::Connected;
     const CConsoleHost::Identification& found = m_host.m_lastIdentification;
     if (found.bPortFailed) {
-        const auto entry = CPortTable::Instance().Find(m_nPort);
-        Warn("COM" + std::to_string(m_nPort) + (entry ? " (" + entry->strDevice + ")" : std::string()) +
-             " could not be opened: " + PortOpenErrorText(found.dwPortError));
+        WarnPortFailed(found.dwPortError);
         return ConnectResult::PortFailed;
     }
     if (!found.bIdentified) {
@@ -130,6 +128,13 @@ ConnectResult CConsoleSession::Connect()
     }
     Warn("COM" + std::to_string(m_nPort) + " could not be opened again after the sensor was found");
     return ConnectResult::PortFailed;
+}
+
+void CConsoleSession::WarnPortFailed(uint32_t dwError)
+{
+    const auto entry = CPortTable::Instance().Find(m_nPort);
+    Warn("COM" + std::to_string(m_nPort) + (entry ? " (" + entry->strDevice + ")" : std::string()) +
+         " could not be opened: " + PortOpenErrorText(dwError));
 }
 
 int CConsoleSession::ConnectFailureStatus(ConnectResult result) const

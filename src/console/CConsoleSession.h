@@ -54,6 +54,9 @@ public:
     int ChoosePort();
     // Identifies the sensor on the chosen port and opens the connection.
     ConnectResult Connect();
+    // Says that the chosen port could not be opened, with its device and the
+    // system's reason (errno dwError).
+    void WarnPortFailed(uint32_t dwError);
     // The exit status for a connect that failed.
     int ConnectFailureStatus(ConnectResult result) const;
     // SetUpPorts, ChoosePort and Connect: EXIT_DONE once connected, else

@@ -48,7 +48,7 @@ int RunIdentify(const CommonOptions& options, CliContext& context)
     logic.SetUp(nPort, options.dwBaud, options.bRS485, static_cast<uint16_t>(options.nAddress));
     session.Host().RunConnectDialog(logic);
     if (logic.PortFailed() && !logic.IsIdentified()) {
-        session.Warn("COM" + std::to_string(nPort) + " could not be opened: " + logic.Status());
+        session.WarnPortFailed(logic.PortError());
         return EXIT_PORT;
     }
     if (!logic.IsIdentified()) {

@@ -154,6 +154,7 @@ bool CHalyardDoc::ConnectToSensor()
 void CHalyardDoc::CloseConnection(bool bInDtor)
 {
     // A sequence cannot go on without its sensor: it ends and says so.
+    m_bCloseAfterLines = false;
     if (!bInDtor)
         EndSequences(SEQ_CONNECTION_CLOSED);
     m_Serial.EnableCommThread(false);
@@ -281,8 +282,24 @@ void CHalyardDoc::CommsTimeout()
 
 void CHalyardDoc::CommsThreadFinished()
 {
-    if (m_bConnected)
-        CloseConnection(false);
+    if (!m_bConnected)
+        return;
+    // The port hangs up right after the sensor's last lines, and the frame can
+    // hear of the hang-up before the views took them: those lines (a dump's
+    // last answer, say) are taken from the link now and the close goes to the
+    // back of the frame's queue, behind the views' notice of them.
+    if (!m_bCloseAfterLines) {
+        CommsDataReceived(true);
+        uint32_t dwWaiting = 0;
+        if (m_pRxPackets)
+            m_pRxPackets->GetBuffSize(&dwWaiting);
+        if (dwWaiting > 0) {
+            m_bCloseAfterLines = true;
+            PostToFrame(WM_THREAD_END, 0, 0);
+            return;
+        }
+    }
+    CloseConnection(false);
 }
 
 }  // namespace halyard

@@ -143,6 +143,8 @@ public:
     int m_nPort = 1;
     uint32_t m_dwBaudRate = 1200;
     bool m_bCommsTimedOut = false;
+    // The watcher ended with lines still for the views: the close follows them.
+    bool m_bCloseAfterLines = false;
     int m_nCommsTimeoutTicks = DEFAULT_COMMS_TIMEOUT_TICKS;
     std::string m_strPortStatus;
     std::string m_strModelName;

@@ -159,6 +159,20 @@ TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection)
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
 }
 
+TEST_F(DocConnection, LinesReadWithTheHangUpReachTheViewsBeforeTheConnectionCloses)
+{
+    Connect();
+    // The sensor's last answer is in the link; the frame hears of the
+    // watcher's end before it took the line.
+    m_pPort->Supply("V25,1234\r\n");
+    Doc().CommsThreadFinished();
+    EXPECT_TRUE(Doc().m_bConnected) << "the close waits for the views' turn";
+    EXPECT_EQ(m_host.FrameMessages().Count(WM_THREAD_END, 0), 1u) << "and goes behind it";
+    EXPECT_EQ(CollectLines(), std::vector<std::string>{"V25,1234"});
+    Doc().CommsThreadFinished();
+    EXPECT_FALSE(Doc().m_bConnected) << "closed on the second turn";
+}
+
 TEST_F(DocConnection, HangUpEventEndsTheWatcherThread)
 {
     Connect();
