@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Halyard needs to build, test and run,
-# only those that are missing. Needs root (or sudo).
+# only those that are missing; given package names, those instead (the fuzz
+# build's). Needs root (or sudo).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
   xvfb xauth
   locales
 )
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
