@@ -18,10 +18,10 @@ cmake --build "$dir" -j "$(nproc)" --target halyard_fuzz
 
 run=$dir/fuzz-run
 rm -rf "$run"
-failed=()
-for src in fuzz/fuzz_*.cpp; do
-  name=$(basename "$src" .cpp)
-  out=$run/$name
+
+# Each target is one process on one core: as many run at once as there are cores.
+fuzz_one() {
+  local name=$1 out=$run/$1 max_len=4096
   mkdir -p "$out/corpus"
   if [ -d "fuzz/corpus/$name" ]; then
     cp fuzz/corpus/"$name"/* "$out/corpus/"
@@ -29,11 +29,29 @@ for src in fuzz/fuzz_*.cpp; do
   # Lines longer than a packet or a command need inputs past the usual 4096 bytes.
   case $name in
     fuzz_line_assembler | fuzz_command_file) max_len=16384 ;;
-    *) max_len=4096 ;;
   esac
-  status=0
+  local status=0
   "$dir/fuzz/$name" "$out/corpus" -max_total_time="$seconds" -max_len="$max_len" -timeout=60 \
     -print_final_stats=1 -artifact_prefix="$out/" >"$out/log" 2>&1 || status=$?
+  echo "$status" >"$out/status"
+}
+
+names=()
+for src in fuzz/fuzz_*.cpp; do
+  names+=("$(basename "$src" .cpp)")
+done
+for name in "${names[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do
+    wait -n || true
+  done
+  fuzz_one "$name" &
+done
+wait
+
+failed=()
+for name in "${names[@]}"; do
+  out=$run/$name
+  status=$(cat "$out/status")
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/log")
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$out/log")
   last=$(grep -E '^#[0-9]+' "$out/log" | tail -n 1)
