@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "DocLoopFixture.h"
+#include "FileSizeLimit.h"
 #include "document/LogFiles.h"
 
 namespace halyard::test {
@@ -128,6 +129,26 @@ TEST_F(DocLogging, AWriteErrorStopsLoggingOnceAndTellsWhy)
     EXPECT_FALSE(StartLog("/dev/full", {.bResetA = true}));
     ASSERT_EQ(LogErrors().size(), 1u);
     EXPECT_EQ(LogErrors()[0].lParam, LOG_WRITE_FAILED);
+}
+
+TEST_F(DocLogging, ADiskFullInTheMiddleOfARecordLeavesOnlyWholeRecordsAndIsToldOnce)
+{
+    const std::string strPath = m_folder.Path("data.LOG");
+    ASSERT_TRUE(StartLog(strPath, {.bTimestamp = true}));
+    Line("PW 1");
+    Line("PW 2");
+    const std::string strWhole = ReadWholeFile(strPath);
+    {
+        // Ten bytes of the next record fit on the disk.
+        CFileSizeLimit limit(strWhole.size() + 10);
+        ASSERT_TRUE(limit.IsSet());
+        Line("PW 3");
+        Line("PW 4");
+    }
+    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_EQ(ReadWholeFile(strPath), strWhole) << "the torn record is cut off";
+    EXPECT_EQ(LogErrors(), (std::vector<PostedMessage>{{WM_LOG_ERROR, CFileException::diskFull, LOG_WRITE_FAILED}}));
+    EXPECT_EQ(Doc().m_nRecords, 0u);
 }
 
 TEST_F(DocLogging, ClosingTheConnectionStopsLoggingAndSaysSo)
