@@ -229,10 +229,10 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
         Warn("No Response from Sensor in last 5 minutes");
         return;
     case WM_LOG_ERROR: {
+        // One line: what stopped and, for a file failure, the file and the system's reason.
         const auto nReason = static_cast<int32_t>(message.lParam);
-        Warn(LogStopText(nReason));
-        if (IsLogFileFailure(nReason))
-            Warn(LogFailureMessage(nReason, Doc().m_LogError));
+        Warn(IsLogFileFailure(nReason) ? LogStopText(nReason) + ". " + Doc().m_LogError.ErrorMessage()
+                                       : LogStopText(nReason));
         if (m_hooks.onLogStopped)
             m_hooks.onLogStopped(nReason);
         return;

@@ -1,6 +1,8 @@
 #include "console/CLogCommand.h"
 
 #include <cctype>
+#include <filesystem>
+#include <optional>
 
 #include "document/CHalyardDoc.h"
 #include "document/CConnectLogic.h"
@@ -10,6 +12,20 @@
 #include "platform/PortTable.h"
 
 namespace halyard {
+
+namespace {
+
+// The size of a regular file that is there already.
+std::optional<uintmax_t> ExistingFileSize(const std::string& strPath)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(strPath, error))
+        return std::nullopt;
+    const uintmax_t nSize = std::filesystem::file_size(strPath, error);
+    return error ? std::nullopt : std::optional<uintmax_t>(nSize);
+}
+
+}  // namespace
 
 bool ParseDailyTime(const std::string& strText, int& nHour, int& nMinute)
 {
@@ -58,16 +74,23 @@ bool CLogCommand::StartLog()
     const bool bDaily = m_log.strDaily.has_value();
     if (bDaily)
         ParseDailyTime(*m_log.strDaily, nHour, nMinute);
-    const LogFileChoice choice = ChooseLogFile(m_log.strFile, bDaily, m_log.strPrefix);
+    // The file given, by that name; only the daily files are named by the page's rule.
     CHalyardDoc& doc = m_session.Doc();
-    doc.SetLogParameters(choice.strLogFile, choice.strPrefix, !m_log.bNoAutoR, !m_log.bNoStamp, false, false,
-                         bDaily, m_log.bResetAtStart, m_log.bCaptureAtEnd, static_cast<int16_t>(nHour),
-                         static_cast<int16_t>(nMinute));
+    doc.SetLogParameters(m_log.strFile, DailyLogPrefix(m_log.strFile, m_log.strPrefix), !m_log.bNoAutoR,
+                         !m_log.bNoStamp, false, false, bDaily, m_log.bResetAtStart, m_log.bCaptureAtEnd,
+                         static_cast<int16_t>(nHour), static_cast<int16_t>(nMinute));
+    // A station's records outlive a restart: nobody is there to ask before a
+    // file is emptied, so only --overwrite empties it.
+    const std::optional<uintmax_t> nExisting =
+        m_log.bOverwrite ? std::nullopt : ExistingFileSize(m_log.strFile);
     // A file that could not be created has been reported (WM_LOG_ERROR).
-    if (!doc.StartLogging(true)) {
+    if (!doc.StartLogging(true, !m_log.bOverwrite)) {
         m_session.Loop().RunOnce(0);
         return false;
     }
+    if (nExisting)
+        m_session.Say("Appending to " + m_log.strFile + " (" + std::to_string(*nExisting) +
+                      " bytes already there)");
     return true;
 }
 
@@ -120,12 +143,7 @@ void CLogCommand::Reconnect()
     m_bWaitingForDevice = false;
     m_session.Loop().UnwatchFd(m_context.pDeviceWatch->Fd());
     CHalyardDoc& doc = m_session.Doc();
-    // The same file goes on; the sensor's accumulation is not reset again.
-    const bool bResetA = doc.m_bResetA;
-    doc.m_bResetA = false;
-    const bool bStarted = doc.StartLogging(false);
-    doc.m_bResetA = bResetA;
-    if (!bStarted)
+    if (!doc.ResumeLogging())
         return;
     if (!m_log.strPoll.empty())
         StartPoll();

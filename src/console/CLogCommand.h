@@ -1,6 +1,8 @@
 #pragma once
 // halyard-cli log: logging set up as the data capture page sets it up, until
-// SIGINT or SIGTERM stops it as the page's Stop does. When the port goes (a
+// SIGINT or SIGTERM stops it as the page's Stop does. It writes the file it is
+// given, by that name, and appends to one that is there (a station restarted
+// keeps its records) unless told to empty it. When the port goes (a
 // USB adapter pulled) it waits for the device to come back, identifies the
 // sensor again and goes on logging into the same file.
 

@@ -37,6 +37,7 @@ struct LogOptions {
     bool bNoAutoR = false;
     bool bResetAtStart = false;
     bool bCaptureAtEnd = false;
+    bool bOverwrite = false;  // empty an existing file instead of appending to it
     std::string strPoll;
     int nEvery = 10;
 };

@@ -78,7 +78,9 @@ int main(int argc, char** argv)
 
     auto* pLog = app.add_subcommand("log", "log every received line to FILE until SIGINT or SIGTERM");
     LogOptions log;
-    pLog->add_option("FILE", log.strFile, "the log file")->required();
+    pLog->add_option("FILE", log.strFile, "the log file, by that very name; an existing one is appended to")
+        ->required();
+    pLog->add_flag("--overwrite", log.bOverwrite, "empty an existing FILE first instead of appending to it");
     pLog->add_option("--daily", log.strDaily, "start a new file every day at HH:MM")
         ->check([](const std::string& strText) {
             int nHour = 0;
@@ -88,7 +90,8 @@ int main(int argc, char** argv)
     pLog->add_option("--prefix", log.strPrefix, "how the daily files' names begin (default LogFile)");
     pLog->add_flag("--no-stamp", log.bNoStamp, "no date and time after each record");
     pLog->add_flag("--no-auto-r", log.bNoAutoR, "no automatic R? after a data message");
-    pLog->add_flag("--reset-at-start", log.bResetAtStart, "send AC (reset the accumulation) first");
+    pLog->add_flag("--reset-at-start", log.bResetAtStart,
+                   "send AC (reset the sensor's accumulation) first; the file is kept");
     pLog->add_flag("--capture-at-end", log.bCaptureAtEnd, "send A? when logging stops");
     auto* pPoll = pLog->add_option("--poll", log.strPoll, "send this command every --every seconds");
     pLog->add_option("--every", log.nEvery, "seconds between polls (1-600, default 10)")

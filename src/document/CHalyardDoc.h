@@ -95,10 +95,15 @@ public:
                           bool bTimestamp, bool bAutoM, bool bAutoXW, bool bDailyCapture, bool bResetA,
                           bool bCaptureA, int16_t nHour, int16_t nMinute);
     // Opens m_strLogPathName and starts logging; bSendAC is true for the
-    // user's Start (the file is emptied and begins with "AC" when wanted) and
-    // false for a daily change (the file is appended to). False when the file
-    // could not be created: m_LogError says why and WM_LOG_ERROR was posted.
-    bool StartLogging(bool bSendAC);
+    // user's Start (the file is emptied, unless bAppend, and the new records
+    // begin with "AC" when wanted) and false for a daily change (the file is
+    // appended to). False when the file could not be created: m_LogError says
+    // why and WM_LOG_ERROR was posted.
+    bool StartLogging(bool bSendAC, bool bAppend = false);
+    // The log a lost connection ended goes on in m_strLogPathName once the
+    // connection is made again: appended to, and the sensor's accumulation is
+    // not reset again. False as for StartLogging.
+    bool ResumeLogging();
     // nReason (a LogStopReason) other than the user's own is posted as
     // WM_LOG_ERROR when logging was on.
     void StopLogging(int32_t nReason = -1);
@@ -295,6 +300,9 @@ private:
     void CheckDailyChange(TimePoint now);
     // Writes text to the log; a failure stops logging and is reported.
     bool WriteLogLine(const std::string& strText);
+    // Opens the log (emptied or appended to) and shows logging as started; a
+    // file that cannot be opened is posted with nFailReason.
+    bool OpenLogFile(bool bAppend, int32_t nFailReason);
     void CloseLogFile();
     // One accumulation step of the daily change: the command and its marker
     // line when wanted, then the next step's timer.

@@ -31,17 +31,35 @@ void CHalyardDoc::SetLogParameters(const std::string& szPathName, const std::str
     m_bResetADone = !bResetA;
 }
 
-bool CHalyardDoc::StartLogging(bool bSendAC)
+bool CHalyardDoc::StartLogging(bool bSendAC, bool bAppend)
 {
     if (m_bLogging)
         return true;
-    // The user's Start empties the chosen file (the file dialog asked first);
-    // a daily change appends, so that a name already taken keeps its records.
+    // The page's Start empties the chosen file (its file dialog asked first);
+    // the console's appends, as nobody is there to ask; a daily change
+    // appends, so that a name already taken keeps its records.
+    if (!OpenLogFile(bAppend || !bSendAC, bSendAC ? LOG_CREATE_FAILED : LOG_DAILY_CREATE_FAILED))
+        return false;
+    if (m_bResetA)
+        SendCommand("AC", true);
+    // A file started by the user begins with the marker; the sensor hears "AC" twice.
+    if (bSendAC && m_bResetA)
+        SendWithMarker("AC");
+    return m_bLogging;
+}
+
+bool CHalyardDoc::ResumeLogging()
+{
+    return m_bLogging || OpenLogFile(true, LOG_CREATE_FAILED);
+}
+
+bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)
+{
     const unsigned nFlags =
-        CTextFile::modeCreate | CTextFile::modeWrite | (bSendAC ? 0u : unsigned{CTextFile::modeNoTruncate});
+        CTextFile::modeCreate | CTextFile::modeWrite | (bAppend ? unsigned{CTextFile::modeNoTruncate} : 0u);
     CFileException error;
     bool bOpened = m_File.Open(m_strLogPathName, nFlags, &error);
-    if (bOpened && !bSendAC) {
+    if (bOpened && bAppend) {
         try {
             m_File.SeekToEnd();
         } catch (const CFileException& seekError) {
@@ -52,8 +70,7 @@ bool CHalyardDoc::StartLogging(bool bSendAC)
     }
     if (!bOpened) {
         m_LogError = error;
-        PostToViews(WM_LOG_ERROR, static_cast<uintptr_t>(error.m_cause),
-                    bSendAC ? LOG_CREATE_FAILED : LOG_DAILY_CREATE_FAILED);
+        PostToViews(WM_LOG_ERROR, static_cast<uintptr_t>(error.m_cause), nFailReason);
         return false;
     }
     m_bLogging = true;
@@ -65,12 +82,7 @@ bool CHalyardDoc::StartLogging(bool bSendAC)
     PostToViews(WM_AUTO_R_START, m_bAutoR ? 1 : 0);
     PostToViews(WM_AUTO_M_START, m_bAutoM ? 1 : 0);
     PostToViews(WM_AUTO_XW_START, m_bAutoXW ? 1 : 0);
-    if (m_bResetA)
-        SendCommand("AC", true);
-    // A file started by the user begins with the marker; the sensor hears "AC" twice.
-    if (bSendAC && m_bResetA)
-        SendWithMarker("AC");
-    return m_bLogging;
+    return true;
 }
 
 void CHalyardDoc::StopLogging(int32_t nReason)

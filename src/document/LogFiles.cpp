@@ -56,6 +56,12 @@ int SecondsSinceDailyChange(TimePoint now, int nHour, int nMinute)
     return nSinceMidnight - (nHour * 60 + nMinute) * 60;
 }
 
+std::string DailyLogPrefix(const std::string& strFirstFile, const std::string& strFilePrefix)
+{
+    const size_t nSlash = strFirstFile.rfind('/');
+    return (nSlash == std::string::npos ? std::string() : strFirstFile.substr(0, nSlash + 1)) + strFilePrefix;
+}
+
 LogFileChoice ChooseLogFile(const std::string& strChosen, bool bDailyCapture,
                             const std::string& strFilePrefix)
 {
@@ -64,9 +70,7 @@ LogFileChoice ChooseLogFile(const std::string& strChosen, bool bDailyCapture,
         choice.strLogFile = strChosen;
         if (!EndsWith(strChosen, ".LOG") && !EndsWith(strChosen, ".log"))
             choice.strLogFile += ".LOG";
-        const size_t nSlash = strChosen.rfind('/');
-        choice.strPrefix =
-            (nSlash == std::string::npos ? std::string() : strChosen.substr(0, nSlash + 1)) + strFilePrefix;
+        choice.strPrefix = DailyLogPrefix(strChosen, strFilePrefix);
         return choice;
     }
     const size_t nExt = strChosen.find(".LOG");

@@ -34,6 +34,10 @@ int SecondsSinceDailyChange(TimePoint now, int nHour, int nMinute);
 // after the change time.
 constexpr int DAILY_WINDOW_SECONDS = 240;
 
+// The prefix of the daily files that follow a first log file: the file's
+// folder followed by strFilePrefix.
+std::string DailyLogPrefix(const std::string& strFirstFile, const std::string& strFilePrefix);
+
 // The log file and the prefix of the daily files for a path chosen by the user.
 struct LogFileChoice {
     std::string strLogFile;

@@ -131,12 +131,25 @@ void CTextFile::WriteString(std::string_view text)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            Throw(errno);
+            TakeBack(nDone, errno);
         }
         if (n == 0)
-            Throw(ENOSPC);
+            TakeBack(nDone, ENOSPC);
         nDone += static_cast<size_t>(n);
     }
+}
+
+void CTextFile::TakeBack(size_t nWritten, int nErrno)
+{
+    // The file grows at its end, so the failed text began nWritten bytes
+    // before where the file now stands.
+    const off_t nEnd = nWritten > 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
+    if (nEnd >= static_cast<off_t>(nWritten)) {
+        const off_t nStart = nEnd - static_cast<off_t>(nWritten);
+        if (::ftruncate(m_fd, nStart) == 0)
+            ::lseek(m_fd, nStart, SEEK_SET);
+    }
+    Throw(nErrno);
 }
 
 bool CTextFile::ReadString(std::string& strLine)

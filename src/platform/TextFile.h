@@ -2,7 +2,10 @@
 // The text file of the log, the dumps, the command files and the saved list.
 //
 // Every character is one byte. WriteString turns "\n" into CR LF and writes at
-// once, so a record is on disk when the call returns. ReadString gives one line
+// once, so a record is on disk when the call returns; a WriteString that
+// fails (a full disk) takes back what of its text got in, so the file still
+// ends where it ended before and the next write starts a line of its own
+// (files are written front to back). ReadString gives one line
 // without its CR LF (or LF). Errors are thrown as CFileException with the cause
 // numbers the rest of the program reports; Open reports them through its
 // optional out parameter instead. One thread uses an object.
@@ -78,6 +81,8 @@ public:
 
 private:
     [[noreturn]] void Throw(int nErrno) const;
+    // Cuts off the nWritten bytes that a failed WriteString got in, then throws.
+    [[noreturn]] void TakeBack(size_t nWritten, int nErrno);
 
     int m_fd = -1;
     std::string m_strPath;

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "ConsoleTestSupport.h"
+#include "FileSizeLimit.h"
 #include "SimDocRig.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -202,6 +203,42 @@ TEST_F(CliLog, ADailyChangeUnderTheSettableClockOpensTheNextFileAndLosesNothing)
     EXPECT_EQ(data, (std::vector<std::string>{"BEFORE MIDNIGHT,09/12/2026,23:59:50", "AFTER MIDNIGHT,10/12/2026,00:00:30",
                                               "NEXT DAY,10/12/2026,00:00:30"}))
         << "each line once, in order, across the two files";
+}
+
+// Occurrences of strPart in strText.
+size_t CountOf(const std::string& strText, const std::string& strPart)
+{
+    size_t nCount = 0;
+    for (size_t pos = 0; (pos = strText.find(strPart, pos)) != std::string::npos; pos += strPart.size())
+        ++nCount;
+    return nCount;
+}
+
+TEST_F(CliLog, ADiskThatFillsUpMidRecordEndsTheLogWithWholeRecordsAndSaysSoOnce)
+{
+    CSimPort port;
+    ASSERT_TRUE(port.Started());
+    LogOptions log;
+    log.strFile = m_folder.Path("full.LOG");
+    log.bNoAutoR = true;
+    CCliRun run([&](CliContext& c) { return RunLog(OnPort(port.Port()), log, c); });
+    ASSERT_TRUE(AwaitFile(log.strFile));
+    for (int n = 1; n <= 5; ++n)
+        port.Sim().SendLine("REC " + std::to_string(n));
+    ASSERT_TRUE(AwaitRecords(log.strFile, 5));
+    const std::string strWhole = ReadWholeFile(log.strFile);
+    int nExit = 0;
+    {
+        // Ten bytes of the next record fit on the disk.
+        CFileSizeLimit limit(strWhole.size() + 10);
+        ASSERT_TRUE(limit.IsSet());
+        port.Sim().SendLine("REC 6 that does not fit");
+        nExit = run.Wait();
+    }
+    EXPECT_EQ(nExit, EXIT_FILE) << run.Err();
+    EXPECT_EQ(ReadWholeFile(log.strFile), strWhole) << "only whole records";
+    EXPECT_EQ(CountOf(run.Err(), "could not be written"), 1u) << run.Err();
+    EXPECT_NE(run.Err().find(log.strFile + ": File too large"), std::string::npos) << run.Err();
 }
 
 TEST_F(CliCommands, ALoadRefusedTwiceEndsAsFailedAndAGoodOneFinishes)

@@ -135,5 +135,74 @@ TEST_F(CliProgram, SigtermMidLogLeavesTheFileCompleteAndSendsTheCaptureCommand)
     EXPECT_EQ(commands, (std::vector<std::string>{"A?"}));
 }
 
+// A station's log started again, as a service restarts it: the records of
+// every run stay in the file it was given, in order, unless --overwrite says
+// to empty it.
+class CliLogRestart : public CliProgram {
+protected:
+    // One run of the log that records strTag 1..kLines and is stopped by
+    // SIGTERM; its error stream.
+    std::string LogRun(const std::string& strTag, const std::vector<std::string>& extra = {})
+    {
+        std::vector<std::string> args = {"--port", m_port.Sim().DevicePath(), "--baud", "57600", "log",
+                                         Log(), "--no-auto-r", "--no-stamp"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        CProgram run(args, Output());
+        EXPECT_TRUE(run.Started());
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (ReadWholeFile(Output() + ".err").find("SIGTERM stops") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        for (int n = 1; n <= kLines; ++n)
+            m_port.Sim().SendLine(strTag + " " + std::to_string(n));
+        const std::string strLast = strTag + " " + std::to_string(kLines) + "\r\n";
+        while (ReadWholeFile(Log()).find(strLast) == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        run.Signal(SIGTERM);
+        EXPECT_EQ(run.Wait(), 0) << ReadWholeFile(Output() + ".err");
+        return ReadWholeFile(Output() + ".err");
+    }
+    // The records, without the answer to the identification's last "JM?",
+    // which may come in once the log has started.
+    std::vector<std::string> Records() const
+    {
+        std::vector<std::string> records = SplitCrLf(ReadWholeFile(Log()));
+        std::erase(records, "00630");
+        return records;
+    }
+    static std::vector<std::string> Tagged(const std::vector<std::string>& tags)
+    {
+        std::vector<std::string> lines;
+        for (const std::string& strTag : tags)
+            for (int n = 1; n <= kLines; ++n)
+                lines.push_back(strTag + " " + std::to_string(n));
+        return lines;
+    }
+    // A name without ".LOG": the program writes the file it is given.
+    std::string Log() const { return m_folder.Path("station.log"); }
+
+    static constexpr int kLines = 30;
+    CSimPort m_port;
+};
+
+TEST_F(CliLogRestart, AStartedAgainLogAppendsToTheFileItIsGivenAndOverwriteEmptiesIt)
+{
+    ASSERT_TRUE(m_port.Started());
+    LogRun("FIRST");
+    ASSERT_EQ(Records(), Tagged({"FIRST"}));
+    const auto nBytes = std::filesystem::file_size(Log());
+
+    const std::string strErr = LogRun("SECOND");
+    EXPECT_EQ(Records(), Tagged({"FIRST", "SECOND"})) << "both runs, in order";
+    EXPECT_NE(strErr.find("Appending to " + Log() + " (" + std::to_string(nBytes) + " bytes already there)"),
+              std::string::npos)
+        << strErr;
+    EXPECT_FALSE(std::filesystem::exists(Log() + ".LOG"));
+
+    LogRun("THIRD", {"--overwrite"});
+    EXPECT_EQ(Records(), Tagged({"THIRD"}));
+}
+
 }  // namespace
 }  // namespace halyard::test

@@ -3,10 +3,12 @@
 // manual timers: the clock moves only when the test says, so a day's change
 // is crossed without waiting.
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <tuple>
 
 #include "DocLoopFixture.h"
+#include "FileSizeLimit.h"
 #include "document/LogFiles.h"
 
 namespace halyard::test {
@@ -40,6 +42,7 @@ protected:
         int nMinute = 0;
         bool bAutoR = false;
         bool bTimestamp = false;
+        bool bAppend = false;
     };
 
     bool StartLog(const std::string& strPath, const Options& o, const std::string& strPrefix = "LogFile")
@@ -47,7 +50,7 @@ protected:
         Doc().SetLogParameters(strPath, m_folder.Path(strPrefix), o.bAutoR, o.bTimestamp, false, false,
                                o.bDaily, o.bResetA, o.bCaptureA, static_cast<int16_t>(o.nHour),
                                static_cast<int16_t>(o.nMinute));
-        const bool bStarted = Doc().StartLogging(true);
+        const bool bStarted = Doc().StartLogging(true, o.bAppend);
         Deliver();
         return bStarted;
     }
@@ -128,6 +131,49 @@ TEST_F(DocLogging, AWriteErrorStopsLoggingOnceAndTellsWhy)
     EXPECT_FALSE(StartLog("/dev/full", {.bResetA = true}));
     ASSERT_EQ(LogErrors().size(), 1u);
     EXPECT_EQ(LogErrors()[0].lParam, LOG_WRITE_FAILED);
+}
+
+TEST_F(DocLogging, ADiskFullInTheMiddleOfARecordLeavesOnlyWholeRecordsAndIsToldOnce)
+{
+    const std::string strPath = m_folder.Path("data.LOG");
+    ASSERT_TRUE(StartLog(strPath, {.bTimestamp = true}));
+    Line("PW 1");
+    Line("PW 2");
+    const std::string strWhole = ReadWholeFile(strPath);
+    {
+        // Ten bytes of the next record fit on the disk.
+        CFileSizeLimit limit(strWhole.size() + 10);
+        ASSERT_TRUE(limit.IsSet());
+        Line("PW 3");
+        Line("PW 4");
+    }
+    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_EQ(ReadWholeFile(strPath), strWhole) << "the torn record is cut off";
+    EXPECT_EQ(LogErrors(),
+              (std::vector<PostedMessage>{{WM_LOG_ERROR, CFileException::diskFull, LOG_WRITE_FAILED}}));
+    EXPECT_EQ(Doc().m_nRecords, 0u);
+}
+
+TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnectionResetsNothing)
+{
+    const std::string strPath = m_folder.Path("station.LOG");
+    std::ofstream(strPath, std::ios::binary) << "PW 0\r\n";
+    // "AC" as at any start by the user: sent twice, the marker first in the new records.
+    ASSERT_TRUE(StartLog(strPath, {.bResetA = true, .bAppend = true}));
+    Line("PW 1");
+    EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"AC", "AC"}));
+    const std::string strFirst = "PW 0\r\nAC\r\n0000.00\r\n0000.00\r\nPW 1\r\n";
+    EXPECT_EQ(ReadWholeFile(strPath), strFirst);
+
+    Doc().CloseConnection(false);
+    Deliver();
+    Connect();
+    ASSERT_TRUE(Doc().ResumeLogging());
+    Deliver();
+    Line("PW 2");
+    EXPECT_EQ(ReadWholeFile(strPath), strFirst + "PW 2\r\n");
+    EXPECT_TRUE(m_pPort->SentLines().empty()) << "the accumulation is not reset again";
+    EXPECT_EQ(Doc().m_nRecords, 1u);
 }
 
 TEST_F(DocLogging, ClosingTheConnectionStopsLoggingAndSaysSo)

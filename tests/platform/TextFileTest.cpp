@@ -6,9 +6,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "FileSizeLimit.h"
 #include "platform/TextFile.h"
 
 using namespace halyard;
+using halyard::test::CFileSizeLimit;
 namespace fs = std::filesystem;
 
 namespace {
@@ -97,4 +99,28 @@ TEST(TextFile, ClosedFileThrowsInvalidFile)
     } catch (const CFileException& e) {
         EXPECT_EQ(e.m_cause, CFileException::invalidFile);
     }
+}
+
+TEST(TextFile, AWriteThatFailsPartWayIsTakenBackSoTheFileEndsOnAWholeLine)
+{
+    const std::string path = TempPath("torn.txt");
+    CTextFile file;
+    ASSERT_TRUE(file.Open(path, CTextFile::modeCreate | CTextFile::modeWrite));
+    file.WriteString("PW 1\n");
+    {
+        // Room for four more bytes: the next line gets in only in part.
+        CFileSizeLimit limit(fs::file_size(path) + 4);
+        ASSERT_TRUE(limit.IsSet());
+        try {
+            file.WriteString("PW 2 longer than the room left\n");
+            ADD_FAILURE() << "a write past the limit must throw";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_cause, CFileException::diskFull);
+        }
+        EXPECT_EQ(ReadRaw(path), "PW 1\r\n");
+    }
+    file.WriteString("PW 3\n");
+    EXPECT_EQ(ReadRaw(path), "PW 1\r\nPW 3\r\n") << "the next line starts where the failed one began";
+    file.Close();
+    fs::remove(path);
 }
