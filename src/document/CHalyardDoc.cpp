@@ -290,10 +290,7 @@ void CHalyardDoc::CommsThreadFinished()
     // back of the frame's queue, behind the views' notice of them.
     if (!m_bCloseAfterLines) {
         CommsDataReceived(true);
-        uint32_t dwWaiting = 0;
-        if (m_pRxPackets)
-            m_pRxPackets->GetBuffSize(&dwWaiting);
-        if (dwWaiting > 0) {
+        if (LinesUnread()) {
             m_bCloseAfterLines = true;
             PostToFrame(WM_THREAD_END, 0, 0);
             return;

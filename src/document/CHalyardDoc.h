@@ -287,6 +287,10 @@ private:
     void ResetRegisterState();
     void ResetCommandRing();
     bool CommandRingFull() const;
+    // Lines taken off the port that GetCommsData has not read yet. A step of a
+    // sequence waits for them: it goes by a reply only once the reply has been
+    // classified (a "BAD CMD" seen) and recorded (by a dump, under its command).
+    bool LinesUnread();
     void HandleLine(std::string& strText, const uint8_t* pbyPacket, uint32_t nLFIndex, bool bAddressed,
                     std::vector<std::string>& szDataList);
     void OfferRegisterReply(const std::string& strText);

@@ -168,6 +168,14 @@ void CHalyardDoc::CommsDataReceived(bool bChanged)
         SendNextMessage();
 }
 
+bool CHalyardDoc::LinesUnread()
+{
+    uint32_t dwWaiting = 0;
+    if (m_pRxPackets)
+        m_pRxPackets->GetBuffSize(&dwWaiting);
+    return dwWaiting > 0;
+}
+
 bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& dwNumBytes)
 {
     if (!m_pRxPackets)

@@ -262,7 +262,8 @@ void CHalyardDoc::DumpTick()
 
 void CHalyardDoc::OnDumpClockTick()
 {
-    if (m_bDumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep)) {
+    // A data message taken but not yet read ends the wait once it has been.
+    if (m_bDumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep) && !LinesUnread()) {
         ++m_nWaitTicks;
         RequestNextDumpSetting();
     }

@@ -208,6 +208,70 @@ TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
     EXPECT_EQ(Ends(WM_INIT_START).back(), 0u);
 }
 
+// A busy UI thread: the frame took the sensor's reply off the port, but before
+// the view read it (WM_COMMS_DATA), a sequence tick came. The step must not go
+// by a reply it has not read.
+class DocSequencesTickBeforeRead : public DocSequences {
+protected:
+    // Runs until strCommand went out unanswered, then hands its reply to the
+    // document as the frame does and lets timer nTimer tick before the view
+    // reads it; the sensor answers again from then on.
+    void ReplyAfterATick(const std::string& strCommand, const std::string& strReply, uint32_t nTimer)
+    {
+        m_sensor.unanswered.insert(strCommand);
+        for (int n = 0; n < 400 && (Sent().empty() || Sent().back() != strCommand); ++n)
+            Wait(500);
+        ASSERT_EQ(Sent().back(), strCommand);
+        m_pPort->SupplyLine(strReply);
+        Doc().CommsDataReceived(true);
+        Doc().OnTimer(nTimer);
+        m_sensor.unanswered.erase(strCommand);
+        Deliver();
+    }
+};
+
+TEST_F(DocSequencesTickBeforeRead, ALoadLineRefusedIsSentAgainNotTheNextOne)
+{
+    Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\nV13,7\r\n"));
+    ReplyAfterATick("V12,5", "BAD CMD", TIMER_SEQUENCE);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V12,5", "V13,7", kRestore}));
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 0u) << "accepted on the repeat";
+}
+
+TEST_F(DocSequencesTickBeforeRead, ADumpReplyIsRecordedUnderItsOwnCommand)
+{
+    const std::string strPath = m_folder.Path("d.TXT");
+    Doc().DumpAll(strPath);
+    ReplyAfterATick("R?", "R 12 34", TIMER_SEQUENCE);
+    Wait(2000);
+    Doc().CancelSequence();
+    Deliver();
+    const auto lines = ReadLines(strPath);
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7),
+              (std::vector<std::string>{"R?", "R 12 34", "V9?", BinaryDisplayForm(0x0001)}));
+}
+
+TEST_F(DocSequencesTickBeforeRead, ADataMessageEndsATimedWaitWhateverTheClockDid)
+{
+    Doc().DumpAll(m_folder.Path("d.TXT"));
+    Deliver();
+    for (int n = 0; n < 400 && Sent().size() < 173; ++n)
+        Wait(500);
+    ASSERT_EQ(Sent().back(), "BB?");
+    Wait(3000);
+    ASSERT_TRUE(Doc().m_bAwaitDataMsg) << "in the first timed wait";
+    // The one-second clock ticks between the data message's arrival and its reading.
+    m_pPort->SupplyLine("PW 00,0060,22222,12000");
+    Doc().CommsDataReceived(true);
+    Doc().OnTimer(TIMER_CLOCK);
+    Deliver();
+    Wait(500);
+    EXPECT_EQ(Sent().back(), "R?") << "the data message ended the wait";
+    Doc().CancelSequence();
+}
+
 TEST_F(DocSequences, OneSequenceAtATime)
 {
     Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\n"));
