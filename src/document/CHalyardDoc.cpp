@@ -296,6 +296,8 @@ void CHalyardDoc::CommsThreadFinished()
             return;
         }
     }
+    // The watcher ends while connected only when the line hung up.
+    EndSequences(SEQ_CONNECTION_LOST);
     CloseConnection(false);
 }
 

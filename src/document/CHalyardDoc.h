@@ -221,6 +221,9 @@ public:
     int32_t m_nSeqStep = 0;
     int32_t m_nVarIndex = 0;
     std::string m_strCapture;
+    // The dump file's last line has no line end yet (the first query waits
+    // for the data message that completes it).
+    bool m_bDumpLineOpen = false;
     std::string m_strLoadLine;
     // How the last sequence ended, for the user.
     SequenceOutcome m_SeqOutcome;
