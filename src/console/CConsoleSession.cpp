@@ -211,6 +211,9 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
             if (m_hooks.onLine)
                 m_hooks.onLine(strLine);
         }
+        // Where lines are shown, lines lost after these are told.
+        if (const std::string strNotice = TakeLinesDroppedNotice(Doc()); !strNotice.empty() && m_hooks.onLine)
+            Warn(strNotice);
         return;
     case WM_COMMS_COMMAND: {
         std::string strCommand;

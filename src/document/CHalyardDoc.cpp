@@ -140,6 +140,7 @@ bool CHalyardDoc::ConnectToSensor()
     ResetRegisterState();
     m_bOSDecimal = true;
     ResetCommandRing();
+    m_nLinesDropped = 0;
     m_pRxPackets = std::make_unique<CPacketBuffer>();
     m_pRxPackets->Initialise(DOC_PACKET_SLOTS);
     m_strPortStatus = PortStatusText(m_nPort, m_dwBaudRate);

@@ -76,6 +76,9 @@ public:
     void EnableRS485(int bEnable);
     // Commands queued but not yet collected by the views.
     int PendingCommands() const;
+    // Lines taken off the port that the received-line queue had no room for
+    // since the last call; the count starts again at 0.
+    int TakeLinesDropped();
 
     // --- Connection lifecycle -------------------------------------------
     void SetUpPortAndBaudRate(int nPort, uint32_t dwBaud);
@@ -167,6 +170,8 @@ public:
     bool m_bSensorStartup = false;
     bool m_bPQDSensor = false;
     int m_bFirstDataSeen = 0;
+    // Lines lost because m_pRxPackets was full, not yet told to the views.
+    int m_nLinesDropped = 0;
 
     // --- Registers --------------------------------------------------------
     uint16_t m_wOpState = 0;
