@@ -211,6 +211,9 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
             if (m_hooks.onLine)
                 m_hooks.onLine(strLine);
         }
+        // Where lines are shown, lines lost after these are told.
+        if (const std::string strNotice = TakeLinesDroppedNotice(Doc()); !strNotice.empty() && m_hooks.onLine)
+            Warn(strNotice);
         return;
     case WM_COMMS_COMMAND: {
         std::string strCommand;
@@ -245,9 +248,14 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
             Say(pSeq->szStart);
             return;
         }
-        Say(SequenceEndText(*pSeq, message.wParam));
-        for (const std::string& strLine : SequenceOutcomeLines(Doc().m_SeqOutcome))
-            Warn(strLine);
+        const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().m_SeqOutcome);
+        // An end that was no simple finish is said whatever --quiet says.
+        if (Doc().m_SeqOutcome.nEnd == SEQ_DONE)
+            Say(lines.front());
+        else
+            Warn(lines.front());
+        for (size_t n = 1; n < lines.size(); ++n)
+            Warn(lines[n]);
         if (m_hooks.onSequenceEnd)
             m_hooks.onSequenceEnd(message.wParam);
     }

@@ -140,6 +140,7 @@ bool CHalyardDoc::ConnectToSensor()
     ResetRegisterState();
     m_bOSDecimal = true;
     ResetCommandRing();
+    m_nLinesDropped = 0;
     m_pRxPackets = std::make_unique<CPacketBuffer>();
     m_pRxPackets->Initialise(DOC_PACKET_SLOTS);
     m_strPortStatus = PortStatusText(m_nPort, m_dwBaudRate);
@@ -290,15 +291,14 @@ void CHalyardDoc::CommsThreadFinished()
     // back of the frame's queue, behind the views' notice of them.
     if (!m_bCloseAfterLines) {
         CommsDataReceived(true);
-        uint32_t dwWaiting = 0;
-        if (m_pRxPackets)
-            m_pRxPackets->GetBuffSize(&dwWaiting);
-        if (dwWaiting > 0) {
+        if (LinesUnread()) {
             m_bCloseAfterLines = true;
             PostToFrame(WM_THREAD_END, 0, 0);
             return;
         }
     }
+    // The watcher ends while connected only when the line hung up.
+    EndSequences(SEQ_CONNECTION_LOST);
     CloseConnection(false);
 }
 

@@ -76,6 +76,9 @@ public:
     void EnableRS485(int bEnable);
     // Commands queued but not yet collected by the views.
     int PendingCommands() const;
+    // Lines taken off the port that the received-line queue had no room for
+    // since the last call; the count starts again at 0.
+    int TakeLinesDropped();
 
     // --- Connection lifecycle -------------------------------------------
     void SetUpPortAndBaudRate(int nPort, uint32_t dwBaud);
@@ -172,6 +175,8 @@ public:
     bool m_bSensorStartup = false;
     bool m_bPQDSensor = false;
     int m_bFirstDataSeen = 0;
+    // Lines lost because m_pRxPackets was full, not yet told to the views.
+    int m_nLinesDropped = 0;
 
     // --- Registers --------------------------------------------------------
     uint16_t m_wOpState = 0;
@@ -226,6 +231,9 @@ public:
     int32_t m_nSeqStep = 0;
     int32_t m_nVarIndex = 0;
     std::string m_strCapture;
+    // The dump file's last line has no line end yet (the first query waits
+    // for the data message that completes it).
+    bool m_bDumpLineOpen = false;
     std::string m_strLoadLine;
     // How the last sequence ended, for the user.
     SequenceOutcome m_SeqOutcome;
@@ -292,6 +300,10 @@ private:
     void ResetRegisterState();
     void ResetCommandRing();
     bool CommandRingFull() const;
+    // Lines taken off the port that GetCommsData has not read yet. A step of a
+    // sequence waits for them: it goes by a reply only once the reply has been
+    // classified (a "BAD CMD" seen) and recorded (by a dump, under its command).
+    bool LinesUnread();
     void HandleLine(std::string& strText, const uint8_t* pbyPacket, uint32_t nLFIndex, bool bAddressed,
                     std::vector<std::string>& szDataList);
     void OfferRegisterReply(const std::string& strText);

@@ -1,6 +1,7 @@
 // CHalyardDoc: command ring, received lines and register replies.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "document/CHalyardDoc.h"
 
@@ -11,6 +12,12 @@ namespace {
 bool Contains(const std::string& strText, const char* szWhat)
 {
     return strText.find(szWhat) != std::string::npos;
+}
+
+// A packet is one line, or more when the port handed several at once.
+int LinesIn(const uint8_t* pbyPacket, uint32_t dwLength)
+{
+    return std::max(1, static_cast<int>(std::count(pbyPacket, pbyPacket + dwLength, '\n')));
 }
 
 int NextSlot(int nSlot)
@@ -36,6 +43,11 @@ void CHalyardDoc::ResetCommandRing()
 int CHalyardDoc::PendingCommands() const
 {
     return (m_nCmdWrite - m_nCmdRead + CMD_QUEUE_SLOTS) % CMD_QUEUE_SLOTS;
+}
+
+int CHalyardDoc::TakeLinesDropped()
+{
+    return std::exchange(m_nLinesDropped, 0);
 }
 
 bool CHalyardDoc::CommandRingFull() const
@@ -151,8 +163,11 @@ void CHalyardDoc::CommsDataReceived(bool bChanged)
         if (m_pRxPackets) {
             uint32_t dwSize = 0;
             if (!m_pRxPackets->AddData(m_byRxData.data(), m_dwRxLength) ||
-                !m_pRxPackets->FinalisePacket(dwSize))
+                !m_pRxPackets->FinalisePacket(dwSize)) {
+                // The queue is full: the views are told how many lines it lost.
                 m_pRxPackets->ClearInputPacket();
+                m_nLinesDropped += LinesIn(m_byRxData.data(), m_dwRxLength);
+            }
         }
     }
     if (nTaken == 0)
@@ -166,6 +181,14 @@ void CHalyardDoc::CommsDataReceived(bool bChanged)
     // The next queued command goes out once the one in flight was collected.
     if (m_nCmdRead != m_nCmdWrite && !m_bSending)
         SendNextMessage();
+}
+
+bool CHalyardDoc::LinesUnread()
+{
+    uint32_t dwWaiting = 0;
+    if (m_pRxPackets)
+        m_pRxPackets->GetBuffSize(&dwWaiting);
+    return dwWaiting > 0;
 }
 
 bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& dwNumBytes)

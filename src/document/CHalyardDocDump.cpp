@@ -51,9 +51,7 @@ void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
     m_bOpStateIsValue = false;
     m_bReadOpStateIsValue = false;
     m_bOSDecimal = true;
-    SendCommand(szFirst, true);
-    m_strCapture = szFirst;
-    m_nWaitTicks = 0;
+    DumpQuery(szFirst, szFirst);
     if (bALS)
         PostToViews(WM_ALS_DUMP, 1, 1);
     else
@@ -82,6 +80,8 @@ bool CHalyardDoc::WriteDump(const std::string& strText)
         return true;
     try {
         m_File.WriteString(strText);
+        if (!strText.empty())
+            m_bDumpLineOpen = strText.back() != '\n';
         return true;
     } catch (const CFileException& error) {
         // A dump that cannot be recorded ends at once, and says why.
@@ -128,6 +128,11 @@ void CHalyardDoc::EndDump(bool bALS, int nEnd)
     if (!m_File.IsOpen())
         return;
     try {
+        // A dump cut short keeps the end lines that tools look for, and says
+        // before them, in a comment line of its own, that it is incomplete.
+        if (nEnd != SEQ_DONE)
+            m_File.WriteString(std::string(m_bDumpLineOpen ? "\n" : "") +
+                               ":Incomplete: " + DumpIncompleteReason(m_SeqOutcome) + "\n");
         m_File.WriteString(bALS ? "#\nALS Diagnostic Save Finished\n" : "#\nDiagnostic Save Finished\n");
         m_File.Close();
     } catch (const CFileException&) {
@@ -141,6 +146,7 @@ void CHalyardDoc::DumpQuery(const std::string& strCommand, const std::string& st
 {
     m_strCapture = strRecord;
     m_nWaitTicks = 0;
+    m_SeqOutcome.strQuery = strCommand;
     SendCommand(strCommand, true);
 }
 
@@ -155,6 +161,7 @@ void CHalyardDoc::DumpOpState(uint16_t wValue, bool bChangesOutput)
     }
     const std::string strCommand = "OS" + BinaryCommandForm(wValue);
     m_strCapture = strCommand + "\n";
+    m_SeqOutcome.strQuery = strCommand;
     SendCommand(strCommand, true);
     m_bSensorChanged = bChangesOutput;
 }
@@ -262,7 +269,8 @@ void CHalyardDoc::DumpTick()
 
 void CHalyardDoc::OnDumpClockTick()
 {
-    if (m_bDumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep)) {
+    // A data message taken but not yet read ends the wait once it has been.
+    if (m_bDumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep) && !LinesUnread()) {
         ++m_nWaitTicks;
         RequestNextDumpSetting();
     }
@@ -270,6 +278,7 @@ void CHalyardDoc::OnDumpClockTick()
 
 void CHalyardDoc::EndDumpUnanswered(bool bALS)
 {
+    m_SeqOutcome.nStep = m_nSeqStep;
     RestoreSensor();
     EndDump(bALS, SEQ_NO_REPLY);
     m_host.MessageBox("No Reply from Sensor, Check connections", MB_OK | MB_ICONWARNING);

@@ -68,6 +68,10 @@ void CHalyardDoc::OnClockTick()
 
 void CHalyardDoc::OnSequenceTick()
 {
+    // A reply taken off the port but not yet read by the views: the step
+    // comes on the next tick, once it has been.
+    if (LinesUnread())
+        return;
     for (const SequenceBlock& block : SequenceBlocks())
         if (this->*block.pbFlag)
             (this->*block.pfnStep)();

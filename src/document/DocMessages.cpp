@@ -39,4 +39,14 @@ std::vector<std::string> TakeReceivedLines(CHalyardDoc& doc, uintptr_t wParam)
     return lines;
 }
 
+std::string TakeLinesDroppedNotice(CHalyardDoc& doc)
+{
+    const int nLines = doc.TakeLinesDropped();
+    if (nLines == 0)
+        return {};
+    if (nLines == 1)
+        return "(1 line not shown: it came in faster than it could be shown)";
+    return "(" + std::to_string(nLines) + " lines not shown: they came in faster than they could be shown)";
+}
+
 }  // namespace halyard

@@ -26,4 +26,9 @@ std::string ListLine(std::string strLine);
 // ListLine makes them.
 std::vector<std::string> TakeReceivedLines(CHalyardDoc& doc, uintptr_t wParam);
 
+// The line that tells, once, that lines were lost after those just taken:
+// the document's queue had no room for them (a burst larger than the queue
+// that came faster than the views read it). Empty when none were lost.
+std::string TakeLinesDroppedNotice(CHalyardDoc& doc);
+
 }  // namespace halyard

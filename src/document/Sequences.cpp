@@ -47,29 +47,34 @@ bool IsDumpDataWaitStep(int nStep)
     return nStep >= 173 && nStep <= 183 && nStep % 2 == 1;
 }
 
-std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome)
+namespace {
+
+// Why a sequence did not simply finish, as the list's line says it.
+std::string EndReasonLine(const SequenceOutcome& outcome)
 {
-    std::vector<std::string> lines;
     switch (outcome.nEnd) {
     case SEQ_NO_REPLY:
-        lines.emplace_back("No reply from the sensor");
-        break;
+        return "No reply from the sensor";
     case SEQ_CONNECTION_CLOSED:
-        lines.emplace_back("Stopped: connection closed");
-        break;
+        return "Stopped: connection closed";
+    case SEQ_CONNECTION_LOST:
+        return "Stopped: connection lost";
     case SEQ_CANCELLED:
-        lines.emplace_back("Cancelled");
-        break;
+        return "Cancelled";
     case SEQ_OPSTATE_UNREAD:
-        lines.emplace_back("The operating state could not be read (the sensor answered \"" +
-                           outcome.strOpStateReply + "\"): nothing was written");
-        break;
+        return "The operating state could not be read (the sensor answered \"" + outcome.strOpStateReply +
+               "\"): nothing was written";
     case SEQ_FILE_ERROR:
-        lines.push_back(outcome.strFileError);
-        break;
+        return outcome.strFileError;
     default:
-        break;
+        return {};
     }
+}
+
+// What else the person should know of how a sequence ended, besides why.
+std::vector<std::string> OutcomeDetailLines(const SequenceOutcome& outcome)
+{
+    std::vector<std::string> lines;
     if (outcome.bOpStateKept)
         lines.emplace_back("The operating state could not be read (the sensor answered \"" +
                            outcome.strOpStateReply + "\"): it was left as it was");
@@ -83,19 +88,60 @@ std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome)
     return lines;
 }
 
+}  // namespace
+
+std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome)
+{
+    std::vector<std::string> lines;
+    if (outcome.nEnd != SEQ_DONE)
+        lines.push_back(EndReasonLine(outcome));
+    for (std::string& strLine : OutcomeDetailLines(outcome))
+        lines.push_back(std::move(strLine));
+    return lines;
+}
+
+std::string DumpIncompleteReason(const SequenceOutcome& outcome)
+{
+    switch (outcome.nEnd) {
+    case SEQ_DONE:
+        return {};
+    case SEQ_NO_REPLY: {
+        std::string strReason = "no reply from the sensor at step " + std::to_string(outcome.nStep);
+        if (!outcome.strQuery.empty())
+            strReason += " (" + outcome.strQuery + ")";
+        return strReason;
+    }
+    case SEQ_CONNECTION_CLOSED:
+        return "the connection was closed";
+    case SEQ_CONNECTION_LOST:
+        return "the connection was lost";
+    case SEQ_CANCELLED:
+        return "cancelled";
+    case SEQ_FILE_ERROR:
+        return outcome.strFileError;
+    default:
+        return "stopped early";
+    }
+}
+
 const SequenceProgress* SequenceProgressFor(uint32_t nMsg)
 {
     static constexpr const char* kDiagTitle = "Diagnostics";
-    static constexpr SequenceProgress kParamUpload = {"Starting Parameter Upload", "Parameter Upload",
+    static constexpr SequenceProgress kParamUpload = {"Starting Parameter Upload",
+                                                      "Parameter Upload",
                                                       50,
-                                                      "Parameter Upload Finished", "Parameter Upload Failed",
+                                                      "Parameter Upload Finished",
+                                                      "Parameter Upload Failed",
+                                                      nullptr,
                                                       false};
-    static constexpr SequenceProgress kDump = {"Saving All Diagnostic Data", kDiagTitle, 915,
-                                               "Diagnostic Save Finished",   nullptr,    false};
-    static constexpr SequenceProgress kALSDump = {"Saving ALS Diagnostic Data",   kDiagTitle, 51,
-                                                  "ALS Diagnostic Save Finished", nullptr,    false};
-    static constexpr SequenceProgress kParamLoad = {"Starting Param Load", "Param Load",        145,
-                                                    "Param Load Finished", "Param Load Failed", true};
+    static constexpr SequenceProgress kDump = {
+        "Saving All Diagnostic Data", kDiagTitle, 915, "Diagnostic Save Finished", nullptr,
+        "Diagnostic Save Incomplete", false};
+    static constexpr SequenceProgress kALSDump = {
+        "Saving ALS Diagnostic Data",     kDiagTitle, 51, "ALS Diagnostic Save Finished", nullptr,
+        "ALS Diagnostic Save Incomplete", false};
+    static constexpr SequenceProgress kParamLoad = {
+        "Starting Param Load", "Param Load", 145, "Param Load Finished", "Param Load Failed", nullptr, true};
     switch (nMsg) {
     case WM_INIT_START:
         return &kParamUpload;
@@ -113,6 +159,19 @@ const SequenceProgress* SequenceProgressFor(uint32_t nMsg)
 const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam)
 {
     return (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
+}
+
+std::vector<std::string> SequenceEndLines(const SequenceProgress& seq, uintptr_t wParam,
+                                          const SequenceOutcome& outcome)
+{
+    // A dump cut short says why in its first line; the rest follows.
+    const bool bCutShort = seq.szIncomplete != nullptr && outcome.nEnd != SEQ_DONE;
+    std::vector<std::string> lines{bCutShort
+                                       ? std::string(seq.szIncomplete) + ": " + DumpIncompleteReason(outcome)
+                                       : std::string(SequenceEndText(seq, wParam))};
+    for (std::string& strLine : bCutShort ? OutcomeDetailLines(outcome) : SequenceOutcomeLines(outcome))
+        lines.push_back(std::move(strLine));
+    return lines;
 }
 
 }  // namespace halyard

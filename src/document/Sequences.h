@@ -43,7 +43,8 @@ enum SequenceEnd : int {
     SEQ_CONNECTION_CLOSED,  // closed by the user or lost
     SEQ_CANCELLED,          // the user pressed Cancel
     SEQ_OPSTATE_UNREAD,     // the operating state read was no register value
-    SEQ_FILE_ERROR          // the file could not be read or written
+    SEQ_FILE_ERROR,         // the file could not be read or written
+    SEQ_CONNECTION_LOST     // the sensor's end of the line hung up
 };
 
 // How the last sequence ended, beyond finished or failed.
@@ -56,11 +57,18 @@ struct SequenceOutcome {
     bool bOpStateKept = false;    // a dump left the operating state alone
     std::string strOpStateReply;  // what the sensor answered for the operating state
     std::string strFileError;
+    int nStep = 0;         // the step a dump stopped at for want of a reply
+    std::string strQuery;  // the query a dump sent last
 };
 
 // The lines the received-data list shows after a sequence's own end line;
 // none for a sequence that simply finished.
 std::vector<std::string> SequenceOutcomeLines(const SequenceOutcome& outcome);
+
+// Why a diagnostic dump stopped before its end ("no reply from the sensor at
+// step 26 (V12?)", "cancelled", ...), for the comment line its file ends with
+// and for the line the list shows; empty for a dump that finished.
+std::string DumpIncompleteReason(const SequenceOutcome& outcome);
 
 // What a front end shows of a long sequence: its start and end messages
 // (WM_INIT_START, WM_START_SEQ, WM_ALS_DUMP, WM_PARAM_LOAD; wParam 1 starts
@@ -71,13 +79,19 @@ struct SequenceProgress {
     const char* szTitle;
     int nLimit;
     const char* szFinished;
-    const char* szFailed;  // nullptr: every end is "finished"
-    bool bDeleteTempFile;  // the parameter upload's temporary file goes at the end
+    const char* szFailed;      // nullptr: every end is "finished"
+    const char* szIncomplete;  // a dump cut short; nullptr for the loads
+    bool bDeleteTempFile;      // the parameter upload's temporary file goes at the end
 };
 
 // The sequence a message starts and ends, or nullptr for any other message.
 const SequenceProgress* SequenceProgressFor(uint32_t nMsg);
 // The line for its end message's wParam.
 const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam);
+// What a front end shows at the end message: that line, then how it ended
+// when it did not simply finish. A dump cut short never ends on its
+// "finished" line: its first line says it is incomplete and why.
+std::vector<std::string> SequenceEndLines(const SequenceProgress& seq, uintptr_t wParam,
+                                          const SequenceOutcome& outcome);
 
 }  // namespace halyard

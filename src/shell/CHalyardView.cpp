@@ -244,6 +244,10 @@ intptr_t CHalyardView::OnCommsData(uintptr_t wParam, intptr_t)
         CheckTimerStarted(m_schedule.DataLineReceived(szData));
         m_tabCtrl->GotCommsData(CurrentPage(), szData);
     }
+    // Lines lost after these are told in the list, where they would have been.
+    const std::string strNotice = TakeLinesDroppedNotice(*m_pDoc);
+    if (!strNotice.empty())
+        UpdateDataList(FromDocText(strNotice));
     return 0;
 }
 

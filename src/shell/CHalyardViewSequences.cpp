@@ -57,14 +57,13 @@ void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wPa
         CheckTimerStarted(m_schedule.OnSequenceProgress(wParam));
         return;
     }
-    const char* szEnd = SequenceEndText(seq, wParam);
     if (m_pDiagDlg != nullptr)
         m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
-    UpdateDataList(QString::fromLatin1(szEnd));
-    // Why it ended, when it did not simply finish.
-    if (m_pDoc != nullptr)
-        for (const std::string& strLine : SequenceOutcomeLines(m_pDoc->m_SeqOutcome))
-            UpdateDataList(FromFileSystemPath(strLine));
+    // The end, and why it ended when it did not simply finish; a file error
+    // names the file.
+    const SequenceOutcome outcome = m_pDoc != nullptr ? m_pDoc->m_SeqOutcome : SequenceOutcome{};
+    for (const std::string& strLine : SequenceEndLines(seq, wParam, outcome))
+        UpdateDataList(FromFileSystemPath(strLine));
     m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
         m_tabCtrl->DeleteTempFile(CurrentPage());

@@ -207,7 +207,7 @@ TEST(CliOptions, HowASequenceEndedIsItsExitStatus)
     EXPECT_EQ(SequenceExitStatus(outcome, 2), EXIT_NO_REPLY);
     outcome.nEnd = SEQ_FILE_ERROR;
     EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_FILE);
-    for (int nEnd : {SEQ_CONNECTION_CLOSED, SEQ_CANCELLED, SEQ_OPSTATE_UNREAD}) {
+    for (int nEnd : {SEQ_CONNECTION_CLOSED, SEQ_CONNECTION_LOST, SEQ_CANCELLED, SEQ_OPSTATE_UNREAD}) {
         outcome.nEnd = nEnd;
         EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_FAILED) << nEnd;
     }

@@ -68,5 +68,27 @@ TEST(CliDump, TheDumpFileIsTheWindowsForTheSameSensor)
     EXPECT_EQ(WithoutTimedLines(strDump), WithoutTimedLines(ReadWholeFile(strGui)));
 }
 
+TEST(CliDump, ADumpCutShortSaysSoInItsFileAndOnTheConsole)
+{
+    CTempFolder folder;
+    CSimPort port(QuickSensor());
+    ASSERT_TRUE(port.Started());
+    port.Sim().SetHangUpAfter(10);  // the identification's and a few of the dump's
+    const std::string strDump = folder.Path("dump.txt");
+    CommonOptions options;
+    options.strPort = "COM" + std::to_string(port.Port());
+    options.bQuiet = true;  // said even so
+    CCliRun run([&](CliContext& c) { return RunSequence(options, SequenceKind::Dump, strDump, c); });
+    EXPECT_EQ(run.Wait(60s), EXIT_FAILED) << run.Err();
+    EXPECT_NE(run.Err().find("Diagnostic Save Incomplete: the connection was lost"), std::string::npos)
+        << run.Err();
+    EXPECT_EQ(run.Err().find("Diagnostic Save Finished"), std::string::npos) << run.Err();
+    const std::vector<std::string> lines = ReadLines(strDump);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - 3, lines.end()),
+        (std::vector<std::string>{":Incomplete: the connection was lost", "#", "Diagnostic Save Finished"}));
+}
+
 }  // namespace
 }  // namespace halyard::test

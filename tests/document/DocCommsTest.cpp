@@ -1,6 +1,7 @@
 // The document's protocol engine on a fake port: framing on the wire, the
 // command ring's flow control, and what received lines do.
 #include "DocFixture.h"
+#include "document/DocMessages.h"
 
 namespace halyard::test {
 namespace {
@@ -214,6 +215,34 @@ TEST_F(DocComms, DataNoticeCarriesTheLastLengthAndElevenPacketsAtMost)
 
     Doc().CommsDataReceived(true);  // nothing waiting: no notice
     EXPECT_EQ(ViewMessagesOf(WM_COMMS_DATA).size(), 2u);
+}
+
+TEST_F(DocComms, LinesTheQueueHadNoRoomForAreToldOncePerBurst)
+{
+    Connect();
+    for (int i = 0; i < 50; ++i)
+        m_pPort->SupplyLine("line" + std::to_string(i));
+    m_pPort->Supply("two\r\nlines\r\n");  // one packet of two lines
+    // A busy UI thread: the frame takes five helpings before the view reads any.
+    for (int n = 0; n < 5; ++n)
+        Doc().CommsDataReceived(true);
+    ASSERT_EQ(m_pPort->PacketsWaiting(), 0u);
+    const auto lines = TakeReceivedLines(Doc(), 0);
+    ASSERT_EQ(lines.size(), 40u);
+    EXPECT_EQ(lines.back(), "line39");
+    EXPECT_EQ(TakeLinesDroppedNotice(Doc()),
+              "(12 lines not shown: they came in faster than they could be shown)");
+    EXPECT_EQ(TakeLinesDroppedNotice(Doc()), "") << "told once";
+
+    // A burst the queue can hold loses nothing; the next one too large has its own count.
+    EXPECT_EQ(Receive({"after\r\n"}), (std::vector<std::string>{"after"}));
+    EXPECT_EQ(TakeLinesDroppedNotice(Doc()), "");
+    for (int i = 0; i < 41; ++i)
+        m_pPort->SupplyLine("again" + std::to_string(i));
+    for (int n = 0; n < 4; ++n)
+        Doc().CommsDataReceived(true);
+    EXPECT_EQ(TakeReceivedLines(Doc(), 0).size(), 40u);
+    EXPECT_EQ(TakeLinesDroppedNotice(Doc()), "(1 line not shown: it came in faster than it could be shown)");
 }
 
 TEST_F(DocComms, AddressReplyOnlyWhenNoRegisterIsAwaited)

@@ -79,6 +79,11 @@ protected:
     }
 
     std::vector<std::string> Sent() { return m_pPort->SentLines(); }
+    static std::vector<std::string> LastLines(const std::string& strPath, size_t nCount)
+    {
+        const auto lines = ReadLines(strPath);
+        return {lines.end() - static_cast<std::ptrdiff_t>(std::min(nCount, lines.size())), lines.end()};
+    }
     std::vector<uintptr_t> Ends(uint32_t nMsg)
     {
         std::vector<uintptr_t> ends;
@@ -206,6 +211,70 @@ TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
     Doc().LoadNVRAM(WriteFile("c.NVM", "V12,5\r\n"));
     EXPECT_TRUE(RunToEnd());
     EXPECT_EQ(Ends(WM_INIT_START).back(), 0u);
+}
+
+// A busy UI thread: the frame took the sensor's reply off the port, but before
+// the view read it (WM_COMMS_DATA), a sequence tick came. The step must not go
+// by a reply it has not read.
+class DocSequencesTickBeforeRead : public DocSequences {
+protected:
+    // Runs until strCommand went out unanswered, then hands its reply to the
+    // document as the frame does and lets timer nTimer tick before the view
+    // reads it; the sensor answers again from then on.
+    void ReplyAfterATick(const std::string& strCommand, const std::string& strReply, uint32_t nTimer)
+    {
+        m_sensor.unanswered.insert(strCommand);
+        for (int n = 0; n < 400 && (Sent().empty() || Sent().back() != strCommand); ++n)
+            Wait(500);
+        ASSERT_EQ(Sent().back(), strCommand);
+        m_pPort->SupplyLine(strReply);
+        Doc().CommsDataReceived(true);
+        Doc().OnTimer(nTimer);
+        m_sensor.unanswered.erase(strCommand);
+        Deliver();
+    }
+};
+
+TEST_F(DocSequencesTickBeforeRead, ALoadLineRefusedIsSentAgainNotTheNextOne)
+{
+    Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\nV13,7\r\n"));
+    ReplyAfterATick("V12,5", "BAD CMD", TIMER_SEQUENCE);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V12,5", "V13,7", kRestore}));
+    EXPECT_EQ(Ends(WM_INIT_START).back(), 0u) << "accepted on the repeat";
+}
+
+TEST_F(DocSequencesTickBeforeRead, ADumpReplyIsRecordedUnderItsOwnCommand)
+{
+    const std::string strPath = m_folder.Path("d.TXT");
+    Doc().DumpAll(strPath);
+    ReplyAfterATick("R?", "R 12 34", TIMER_SEQUENCE);
+    Wait(2000);
+    Doc().CancelSequence();
+    Deliver();
+    const auto lines = ReadLines(strPath);
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7),
+              (std::vector<std::string>{"R?", "R 12 34", "V9?", BinaryDisplayForm(0x0001)}));
+}
+
+TEST_F(DocSequencesTickBeforeRead, ADataMessageEndsATimedWaitWhateverTheClockDid)
+{
+    Doc().DumpAll(m_folder.Path("d.TXT"));
+    Deliver();
+    for (int n = 0; n < 400 && Sent().size() < 173; ++n)
+        Wait(500);
+    ASSERT_EQ(Sent().back(), "BB?");
+    Wait(3000);
+    ASSERT_TRUE(Doc().m_bAwaitDataMsg) << "in the first timed wait";
+    // The one-second clock ticks between the data message's arrival and its reading.
+    m_pPort->SupplyLine("PW 00,0060,22222,12000");
+    Doc().CommsDataReceived(true);
+    Doc().OnTimer(TIMER_CLOCK);
+    Deliver();
+    Wait(500);
+    EXPECT_EQ(Sent().back(), "R?") << "the data message ended the wait";
+    Doc().CancelSequence();
 }
 
 TEST_F(DocSequences, OneSequenceAtATime)
@@ -341,8 +410,9 @@ TEST_F(DocSequences, DumpAsksEverythingInOrderAndRecordsEachReply)
     EXPECT_EQ(lines[4], "R OK");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "V12,120"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "V149,1490"), lines.end());
-    EXPECT_EQ(lines[lines.size() - 2], "#");
-    EXPECT_EQ(lines.back(), "Diagnostic Save Finished");
+    // A whole dump says nothing more before its end lines.
+    EXPECT_EQ(LastLines(strPath, 4),
+              (std::vector<std::string>{"V9?", BinaryDisplayForm(0x0003), "#", "Diagnostic Save Finished"}));
     EXPECT_EQ(m_sensor.wOpState, 0x0003) << "the state read is restored";
 
     // A second dump while one runs starts nothing.
@@ -441,9 +511,24 @@ TEST_F(DocSequences, DumpUnansweredEndsOnceWithItsEndLines)
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0}));
     ASSERT_EQ(m_host.m_messageBoxes.size(), 1u);
     EXPECT_EQ(m_host.m_messageBoxes[0].first, "No Reply from Sensor, Check connections");
-    const auto lines = ReadLines(strPath);
-    EXPECT_EQ(lines.back(), "Diagnostic Save Finished");
-    EXPECT_EQ(lines[lines.size() - 2], "D?#");
+    // The comment takes a line of its own; the end lines stay as tools expect them.
+    EXPECT_EQ(LastLines(strPath, 4),
+              (std::vector<std::string>{"D?", ":Incomplete: no reply from the sensor at step 0 (D?)", "#",
+                                        "Diagnostic Save Finished"}));
+    // What the list and the console show instead of the finished line.
+    EXPECT_EQ(
+        SequenceEndLines(*SequenceProgressFor(WM_START_SEQ), 0, Doc().m_SeqOutcome),
+        (std::vector<std::string>{"Diagnostic Save Incomplete: no reply from the sensor at step 0 (D?)"}));
+
+    // Silent at a later step: that step and its query are named.
+    m_sensor.bSilent = false;
+    m_sensor.unanswered.insert("V12?");
+    Doc().DumpAll(strPath);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
+    EXPECT_EQ(LastLines(strPath, 4),
+              (std::vector<std::string>{"V11,110", ":Incomplete: no reply from the sensor at step 26 (V12?)",
+                                        "#", "Diagnostic Save Finished"}));
 }
 
 TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
@@ -457,7 +542,8 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     EXPECT_FALSE(Doc().m_bDumpAll);
     EXPECT_EQ(Sent().back(), kRestore);
     EXPECT_EQ(m_sensor.wOpState, 0x0001);
-    EXPECT_EQ(ReadLines(strPath).back(), "Diagnostic Save Finished");
+    EXPECT_EQ(LastLines(strPath, 3),
+              (std::vector<std::string>{":Incomplete: cancelled", "#", "Diagnostic Save Finished"}));
     EXPECT_TRUE(m_host.m_messageBoxes.empty()) << "a cancel is no missing reply";
 
     Doc().DumpAll(strPath);
@@ -466,8 +552,20 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     Deliver();
     EXPECT_FALSE(Doc().m_bDumpAll);
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0, 1, 0}));
-    EXPECT_EQ(ReadLines(strPath).back(), "Diagnostic Save Finished");
+    EXPECT_EQ(LastLines(strPath, 3), (std::vector<std::string>{":Incomplete: the connection was closed", "#",
+                                                               "Diagnostic Save Finished"}));
     EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
+
+    // The sensor's end hangs up.
+    Connect();
+    m_pPump->Restart();
+    Doc().DumpAll(strPath);
+    Wait(5000);
+    m_pPort->HangUp();
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().m_bConnected; }));
+    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_EQ(LastLines(strPath, 3), (std::vector<std::string>{":Incomplete: the connection was lost", "#",
+                                                               "Diagnostic Save Finished"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -507,6 +605,9 @@ TEST_F(DocSequences, AlsDumpResendsASilentQueryButNotForEver)
     EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
     EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
     EXPECT_EQ(m_host.m_messageBoxes.size(), 1u);
+    EXPECT_EQ(LastLines(m_folder.Path("als.TXT"), 3),
+              (std::vector<std::string>{":Incomplete: no reply from the sensor at step 5 (ALS-C?)", "#",
+                                        "ALS Diagnostic Save Finished"}));
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(Sequences, ASensorHangingUpMidLoadEndsTheLoad)
     ASSERT_TRUE(rig.RunSequence(200, 1000));
     EXPECT_FALSE(rig.m_doc.m_bConnected);
     EXPECT_EQ(rig.m_host.ViewMessages().Count(WM_INIT_START, 2), 1u);
-    EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
+    EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_CONNECTION_LOST);
     EXPECT_FALSE(rig.m_doc.m_File.IsOpen());
 }
 

@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include <chrono>
+#include <thread>
 
 #include "GuiTestSupport.h"
 #include "document/CHalyardDoc.h"
@@ -192,6 +193,31 @@ private slots:
         QVERIFY(Find<QComboBox>(&View(), "portCombo")->isEnabled());
         QTRY_COMPARE(Frame().Pane(0)->text(), QString("Settings: "));
         QCOMPARE(Frame().windowTitle(), QString("ORVAN Halyard"));
+    }
+
+    void aBurstTooLargeForTheQueueIsToldInTheList()
+    {
+        Start("ZRT-630");
+        ConnectTo(m_pApp->SimulatedPort());
+        CHalyardDoc& doc = m_pApp->Doc();
+        for (int i = 0; i < 400; ++i)
+            Sensor().SendLine(QString("L%1").arg(i, 3, 10, QChar('0')).toStdString());
+        // A busy UI thread: the frame takes helping after helping off the port
+        // before the view reads any. The queue keeps the first 40 lines.
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (doc.m_nLinesDropped < 360 && std::chrono::steady_clock::now() < deadline) {
+            doc.CommsDataReceived(true);
+            std::this_thread::sleep_for(1ms);
+        }
+        QCOMPARE(doc.m_nLinesDropped, 360);
+        const QString strNotice("(360 lines not shown: they came in faster than they could be shown)");
+        QTRY_VERIFY(ListContains(View(), strNotice));
+        QCOMPARE(IndexOfLine(strNotice), IndexOfLine("L039") + 1);
+        QCOMPARE(View().DataList().Lines().count(strNotice), 1);
+
+        // What comes after the burst is listed after the notice.
+        Sensor().SendLine("L400");
+        QTRY_VERIFY(IndexOfLine("L400") > IndexOfLine(strNotice));
     }
 
     void rs485AddressFramesTheEcho()

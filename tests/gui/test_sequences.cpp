@@ -124,12 +124,13 @@ private slots:
         Find<QPushButton>(pDialog, "diagCancelButton")->click();
         QTRY_VERIFY(View().DiagDialog() == nullptr);
         QVERIFY(!Doc().SequenceRunning());
-        QVERIFY(ListContains(View(), "Diagnostic Save Finished"));
-        QVERIFY(ListContains(View(), "Cancelled"));
+        // The list says the file is incomplete, and never that it finished.
+        QVERIFY(ListContains(View(), "Diagnostic Save Incomplete: cancelled"));
+        QVERIFY(!ListContains(View(), "Diagnostic Save Finished"));
         QVERIFY(!View().Timers().IsRunning(TIMER_SEQUENCE));
         const std::string strDump = ReadWholeFile(QFile::encodeName(strPath).toStdString());
         QVERIFY(strDump.rfind(":Orvan Diagnostic capture for sensor Serial Number dump.TXT\r\n", 0) == 0);
-        QVERIFY(strDump.ends_with("#\r\nDiagnostic Save Finished\r\n"));
+        QVERIFY(strDump.ends_with("\r\n:Incomplete: cancelled\r\n#\r\nDiagnostic Save Finished\r\n"));
         // The polled output it had switched to is undone.
         QTRY_COMPARE(Sensor().GetOpState(), uint16_t{0});
     }

@@ -60,7 +60,7 @@ private slots:
         const QString strFile = Page()->m_strTempFile;
         QVERIFY(!strFile.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Failed"), 30000);
-        QVERIFY(ListContains(View(), "Stopped: connection closed"));
+        QVERIFY(ListContains(View(), "Stopped: connection lost"));
         QVERIFY(ListContains(View(), "Connection Closed"));
         QVERIFY(!m_pApp->Doc().m_bConnected);
         QVERIFY(m_pApp->Frame().isVisible());
