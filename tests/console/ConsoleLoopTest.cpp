@@ -126,9 +126,18 @@ TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
     ASSERT_EQ(::write(writeEnd.Get(), "x", 1), 1);
     loop.Run();  // returns only through the handler's Quit
     EXPECT_EQ(nCalls, 1);
-    EXPECT_FALSE(loop.RunUntil([] { return false; }, 10s)) << "a quit loop does not run on";
+
+    // A message waits; a quit loop returns without delivering it, and a loop
+    // that ran on would deliver it at once (long before the time-out).
+    int nDelivered = 0;
+    loop.SetMessageHandler([&](const LoopMessage&) { ++nDelivered; });
+    loop.Post({PostTarget::Views, WM_COMMS_DATA, 0, 0});
+    EXPECT_FALSE(loop.RunUntil([&] { return nDelivered > 0; }, 10s)) << "a quit loop does not run on";
+    EXPECT_EQ(nDelivered, 0);
     loop.ResetQuit();
     EXPECT_FALSE(loop.QuitRequested());
+    ASSERT_TRUE(loop.RunUntil([&] { return nDelivered > 0; }, 10s)) << "once reset it runs again";
+    EXPECT_EQ(nDelivered, 1);
 }
 
 TEST(ConsoleHost, MessageBoxesAreLinesAndOneThatAsksTakesItsDefault)
