@@ -60,14 +60,16 @@ TEST(ConsoleLoop, ALoopRunInsideAHandlerKeepsTheOrder)
     // The connect dialog runs the loop from within the program's work.
     CConsoleLoop loop;
     std::vector<uint32_t> got;
+    bool bInnerDone = false;
     loop.SetMessageHandler([&](const LoopMessage& m) {
         got.push_back(m.nMsg);
         if (m.nMsg == 1)
-            loop.RunUntil([&] { return got.size() >= 3; }, 10s);
+            bInnerDone = loop.RunUntil([&] { return got.size() >= 3; }, 10s);
     });
     for (uint32_t n = 1; n <= 4; ++n)
         loop.Post({PostTarget::Views, n, 0, 0});
     ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 4; }, 10s));
+    EXPECT_TRUE(bInnerDone) << "the inner loop delivers the messages waiting behind the one being handled";
     EXPECT_EQ(got, (std::vector<uint32_t>{1, 2, 3, 4}));
 }
 
