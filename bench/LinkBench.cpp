@@ -5,7 +5,10 @@
 //   document's watcher is), p50/p99 over 2000 lines;
 // - idle CPU: process CPU time of an open, silent, enabled port with its comm
 //   watch thread and the document's watcher thread, over 10 s, as % of a core;
-//   beside it the floor: two threads doing nothing but waking every 50 ms.
+//   beside it the floor: two threads doing nothing but waking every 50 ms;
+// - a hung-up port: passes per second of the comm watch thread and process CPU
+//   over 10 s after the other end closed (a quiet thread passes about 20 times
+//   a second; one that spun on the dead port would pass thousands of times).
 
 #include <benchmark/benchmark.h>
 
@@ -121,6 +124,36 @@ void BM_IdleCpuOpenSilentPort(benchmark::State& state)
     state.counters["watch_passes_per_s"] = static_cast<double>(nPasses) / 10.0;
 }
 
+void BM_HungUpPortPasses(benchmark::State& state)
+{
+    test::PtyPair pty;
+    CSerial_IF serial;
+    if (!pty.IsValid() || !serial.Initialise(pty.SlavePath(), 62, "", 10)) {
+        state.SkipWithError("cannot open a pseudo-terminal");
+        return;
+    }
+    serial.EnableCommThread(true);
+    pty.CloseMaster();
+    EventHandle hHangUp = CreateAutoResetEvent(HangUpEventName(62));
+    if (!WaitForEvent(*hHangUp, 5000)) {
+        state.SkipWithError("the port was not seen to hang up");
+        return;
+    }
+    double dCpuPercent = 0;
+    double dPassesPerSecond = 0;
+    for (auto _ : state) {
+        const uint64_t nPasses0 = serial.GetPassCount();
+        const double dCpu0 = ProcessCpuSeconds();
+        const auto t0 = SteadyClock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const double dWall = std::chrono::duration<double>(SteadyClock::now() - t0).count();
+        dCpuPercent = 100.0 * (ProcessCpuSeconds() - dCpu0) / dWall;
+        dPassesPerSecond = static_cast<double>(serial.GetPassCount() - nPasses0) / dWall;
+    }
+    state.counters["cpu_pct_of_core"] = dCpuPercent;
+    state.counters["watch_passes_per_s"] = dPassesPerSecond;
+}
+
 // What two threads that only wake every 50 ms cost on this machine: the part of
 // the idle figure that the design's 50 ms passes make unavoidable.
 void BM_IdleCpuFloorTwoTimerThreads(benchmark::State& state)
@@ -150,4 +183,5 @@ void BM_IdleCpuFloorTwoTimerThreads(benchmark::State& state)
 
 BENCHMARK(BM_LineLatencyOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IdleCpuOpenSilentPort)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HungUpPortPasses)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IdleCpuFloorTwoTimerThreads)->Iterations(1)->Unit(benchmark::kMillisecond);

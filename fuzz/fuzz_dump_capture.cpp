@@ -7,13 +7,20 @@
 // an LF inside one makes several packets); commands past the last reply get
 // what a sensor would answer. With automatic output on (bit 0 of the state it
 // was last sent) the sensor also sends a data message every two seconds.
-// Checked: the dump ends; its file is printable text in CR LF lines, opens
-// with the capture's header and closes with its end; every operating state
-// the dump writes keeps bits 2-15 of the state it read, and the last one it
-// writes is that state (the sensor is left as it was).
+// Checked: the dump ends; its file is printable text in lines each ended by
+// CR LF, opens with the capture's header and closes with its end; every
+// operating state the dump writes keeps bits 2-15 of the last one, and that
+// last one is a state the sensor gave in its reply to "V9?" (the state it
+// has been left in is the state it said it had). With the sensor's own reply
+// to "V9?", it is left exactly as it was. Texts, register forms and the
+// printable range are written out here, not taken from the program.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +28,6 @@
 #include "FuzzCheck.h"
 #include "FuzzDocRig.h"
 #include "FuzzMemFile.h"
-#include "document/Framing.h"
-#include "document/Registers.h"
 
 using halyard::fuzz::Require;
 
@@ -30,24 +35,66 @@ namespace {
 
 constexpr int kMostTicks = 20000;
 const std::string kDataMessage = "PW 00,0060,12345,12000,00,+012.5,0000.00,0000.00,0,0,000,0.123,0.456";
+constexpr uint16_t kStartState = 0x0001;
+
+// Printable in Latin-1: 0x20 to 0x7E and 0xA0 to 0xFE.
+bool Printable(char ch)
+{
+    const auto by = static_cast<uint8_t>(ch);
+    return (by >= 0x20 && by <= 0x7E) || (by >= 0xA0 && by <= 0xFE);
+}
+
+// A register's reply form: the high byte's bits, a comma, the low byte's, bit 15 first.
+std::string BinaryReply(uint16_t wValue)
+{
+    std::string strText;
+    for (int nBit = 15; nBit >= 0; --nBit) {
+        strText += (wValue >> nBit) & 1 ? '1' : '0';
+        if (nBit == 8)
+            strText += ',';
+    }
+    return strText;
+}
+
+// Whether a reply states the value: in a line of it, among the printable
+// bytes, its binary reply form or its five decimal digits.
+bool ReplyStates(const std::string& strReply, uint16_t wValue)
+{
+    char szDecimal[8];
+    std::snprintf(szDecimal, sizeof szDecimal, "%05u", static_cast<unsigned>(wValue));
+    for (const std::string& strLine : halyard::fuzz::SplitAt(strReply, '\n')) {
+        std::string strText;
+        std::copy_if(strLine.begin(), strLine.end(), std::back_inserter(strText), Printable);
+        if (strText.find(BinaryReply(wValue)) != std::string::npos || strText.find(szDecimal) != std::string::npos)
+            return true;
+    }
+    return false;
+}
 
 struct Sensor {
     std::vector<std::string> replies;
     size_t nHeard = 0;
-    uint16_t wState = 0x0001;
+    uint16_t wState = kStartState;
     std::vector<uint16_t> written;  // the operating states sent to it
+    std::optional<std::string> stateReply;  // its reply to the first "V9?"
+    bool bOwnStateReply = false;            // which was its own, not the input's
 
     std::vector<std::string> Answer(const std::string& strLine)
     {
+        // "OS" and 16 binary digits, bit 15 first, set the state.
         const bool bOS = strLine.size() == 18 && strLine.rfind("OS", 0) == 0 &&
                          strLine.find_first_not_of("01", 2) == std::string::npos;
         if (bOS) {
-            halyard::ConvertBinaryStringtoData(strLine.substr(2, 8) + "," + strLine.substr(10), &wState);
+            wState = static_cast<uint16_t>(std::stoul(strLine.substr(2), nullptr, 2));
             written.push_back(wState);
         }
         std::string strReply = Default(strLine);
         if (nHeard < replies.size())
             strReply = replies[nHeard];
+        if (strLine == "V9?" && !stateReply) {
+            stateReply = strReply;
+            bOwnStateReply = nHeard >= replies.size();
+        }
         if (std::getenv("HALYARD_FUZZ_SHOW")) {
             halyard::fuzz::ShowBytes(("sent " + std::to_string(nHeard)).c_str(), strLine);
             halyard::fuzz::ShowBytes("reply", strReply);
@@ -63,9 +110,9 @@ struct Sensor {
     std::string Default(const std::string& strLine) const
     {
         if (strLine == "V9?" || strLine == "OS?" || strLine.rfind("OS", 0) == 0)
-            return halyard::BinaryDisplayForm(wState);
+            return BinaryReply(wState);
         if (strLine == "OP?")
-            return halyard::BinaryDisplayForm(0x0021);
+            return BinaryReply(0x0021);
         if (strLine == "D?" || strLine == "R?")
             return kDataMessage;
         if (!strLine.empty() && strLine.back() == '?')
@@ -84,12 +131,11 @@ void CheckFile(const std::string& strFile, bool bAls, const std::string& strName
     Require(strFile.size() >= strHeader.size() + strEnd.size() &&
                 strFile.compare(strFile.size() - strEnd.size(), strEnd.size(), strEnd) == 0,
             "the dump file closes with its end");
-    for (const std::string& strLine : halyard::fuzz::SplitAt(strFile, '\n')) {
-        std::string_view text = strLine;
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        for (const char ch : text)
-            Require(halyard::IsPrintableByte(static_cast<uint8_t>(ch)), "the dump file is printable text in CR LF lines");
+    // Every LF has its CR before it, and every byte else is printable.
+    for (size_t n = 0; n < strFile.size(); ++n) {
+        const bool bLineEnd = (strFile[n] == '\r' && n + 1 < strFile.size() && strFile[n + 1] == '\n') ||
+                              (strFile[n] == '\n' && n > 0 && strFile[n - 1] == '\r');
+        Require(bLineEnd || Printable(strFile[n]), "the dump file is printable text in CR LF lines");
     }
 }
 
@@ -126,9 +172,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     CheckFile(file.Contents(), bAls, strPath.substr(strPath.rfind('/') + 1));
     if (!sensor.written.empty()) {
         Require(!bAls, "the ALS dump writes no operating state");
+        const uint16_t wLeft = sensor.written.back();
         for (const uint16_t wState : sensor.written)
-            Require((wState & 0xFFFC) == (doc.m_wReadOpState & 0xFFFC), "a state written keeps bits 2-15 of the state read");
-        Require(sensor.written.back() == doc.m_wReadOpState, "the last state written is the state read");
+            Require((wState & 0xFFFC) == (wLeft & 0xFFFC), "a state written keeps bits 2-15 of the last one");
+        Require(sensor.stateReply && ReplyStates(*sensor.stateReply, wLeft),
+                "the sensor is left in the state its reply to \"V9?\" gave");
+        Require(!sensor.bOwnStateReply || wLeft == kStartState, "the sensor is left as it was");
     }
     return 0;
 }

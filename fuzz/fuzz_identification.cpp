@@ -7,9 +7,10 @@
 // rest is the replies, split at NUL: the n-th line sent gets the n-th reply
 // (an empty one is silence; an LF inside one makes several packets). Checked:
 // the logic finishes within the ticks its countdown allows and has closed the
-// port it opened, once; it sent "OK" first and "JM?" after, framed as set up,
-// never more than the tries allow; a sensor found carries the model table's
-// name and PQD flag for its code, and the status says so.
+// port it opened, once; it sent "OK" first and "JM?" after, framed as set up
+// and each ended by CR LF, never more than the tries allow; a sensor found
+// carries the name and PQD flag that the model table (written out here) gives
+// its code, and the status says so.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -19,7 +20,6 @@
 #include "FakeSerial.h"
 #include "FuzzCheck.h"
 #include "document/CConnectLogic.h"
-#include "document/Framing.h"
 
 using halyard::fuzz::Require;
 
@@ -27,10 +27,33 @@ namespace {
 
 constexpr int kMostTicks = 10;  // 5 ticks of countdown, and 3 more after a find at the 5th
 
-std::string WithoutLineEnd(std::string strLine)
+// An identification line as it goes out (without its CR LF): plain, the text;
+// on the bus ":", the address in two digits, the text and "FF" for the LRC.
+std::string IdentificationLine(const std::string& strText, bool bRS485, uint16_t wAddress)
 {
-    strLine.resize(strLine.size() - 2);
-    return strLine;
+    if (!bRS485)
+        return strText;
+    return ":" + std::string(1, static_cast<char>('0' + wAddress / 10)) +
+           static_cast<char>('0' + wAddress % 10) + strText + "FF";
+}
+
+// The model table: the code "JM?" answers, the model's name, whether it is of
+// the PQD family. Any other code is "NOT SET".
+struct Model {
+    int nCode;
+    const char* szName;
+    bool bPQD;
+};
+constexpr Model kModels[] = {{40, "LMW-40", true},   {15, "PQD-015", true},  {25, "PQD-025", true},
+                             {35, "PQD-035", true},  {45, "PQD-045", true},  {310, "KV-310", false},
+                             {610, "ZRT-610", false}, {630, "ZRT-630", false}, {650, "ZRT-650", false}};
+
+Model ModelOf(int nCode)
+{
+    for (const Model& model : kModels)
+        if (model.nCode == nCode)
+            return model;
+    return {nCode, "NOT SET", false};
 }
 
 }  // namespace
@@ -76,14 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
 
     const std::vector<std::string> sent = port.SentLines();
     Require(sent.size() <= 7, "\"OK\" and at most six \"JM?\"");
+    std::string strExpected;
     for (size_t n = 0; n < sent.size(); ++n)
-        Require(sent[n] == WithoutLineEnd(halyard::FrameIdentificationCommand(n == 0 ? "OK" : "JM?", bRS485, wAddress)),
-                "\"OK\" first, then \"JM?\", framed as set up");
+        strExpected += IdentificationLine(n == 0 ? "OK" : "JM?", bRS485, wAddress) + "\r\n";
+    Require(port.Sent() == strExpected, "\"OK\" first, then \"JM?\", framed as set up, each with CR LF");
 
     if (logic.IsIdentified()) {
         Require(!bPortFails, "nothing is found on a port that did not open");
-        const halyard::SensorModel model = halyard::LookUpSensorModel(logic.ModelNumber());
-        Require(logic.ModelName() == model.strName && logic.IsPQDSensor() == model.bPQDSensor,
+        const Model model = ModelOf(logic.ModelNumber());
+        Require(logic.ModelName() == model.szName && logic.IsPQDSensor() == model.bPQD,
                 "a sensor found carries the model table's name and flag for its code");
         Require(logic.Status() == "Found " + logic.ModelName(), "the status names the sensor found");
     } else {

@@ -9,10 +9,16 @@
 // 0 is a pass of the thread that finds no new bytes.
 //
 // Checked: every line delivered ends with LF, holds 3 to 4095 bytes, starts
-// with neither CR nor LF and has no byte after a CR but the LF; the lines are
-// made of the bytes received, in order (an LF after a CR may be added); one
-// call completes at most 20 lines, says whether it completed any, and takes
+// with neither CR nor LF and has no byte after a CR but the LF; one call
+// completes at most 20 lines, says whether it completed any, and takes
 // nothing while the packet buffer is full; and the ring is emptied in the end.
+// Against the bytes received, worked out here from the rules alone, the lines
+// are the lines of those bytes, in order: every run of bytes up to a CR or LF
+// gives the next line whole, ended as the run is (a CR alone gets its LF), or
+// gives none only when it is a single byte; only a run that follows a CR of
+// its line (bytes after the CR are lost when they come with it) or lies in a
+// line too long for a packet may give just its end, or nothing. A NUL left
+// alone in the ring at a line's start is dropped.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -98,19 +104,87 @@ struct Receiver {
     }
 };
 
-// The lines, less an LF that follows a CR (it may have been added), are a
-// subsequence of the received bytes.
-void CheckMadeOfTheBytes(const Receiver& receiver)
+constexpr size_t kLongLine = 4095;  // bytes before an LF that can no longer all fit a packet
+
+// A run of received bytes up to the CR or LF that ends it.
+struct Run {
+    std::string_view text;
+    char chEnd = '\n';
+    bool bAfterCR = false;     // a CR of its line comes before it
+    bool bInLongLine = false;  // its line holds 4095 bytes or more before its LF
+};
+
+std::vector<Run> RunsOf(const std::string& strStream)
 {
-    size_t nAt = 0;
-    for (const std::string& line : receiver.lines) {
-        const size_t nLength = line.size() >= 2 && line[line.size() - 2] == '\r' ? line.size() - 1 : line.size();
-        for (size_t n = 0; n < nLength; ++n) {
-            nAt = receiver.strStream.find(line[n], nAt);
-            Require(nAt != std::string::npos, "a delivered line is made of the bytes received, in order");
-            ++nAt;
+    std::vector<Run> runs;
+    size_t nLineStart = 0;
+    size_t nLineEnd = 0;
+    size_t nRun = 0;
+    bool bAfterCR = false;
+    for (size_t n = 0; n < strStream.size(); ++n) {
+        if (n == nLineStart) {
+            nLineEnd = std::min(strStream.find('\n', n), strStream.size());
+            bAfterCR = false;
         }
+        const char ch = strStream[n];
+        if (ch != '\r' && ch != '\n')
+            continue;
+        runs.push_back({std::string_view(strStream).substr(nRun, n - nRun), ch, bAfterCR,
+                        nLineEnd - nLineStart >= kLongLine});
+        bAfterCR = bAfterCR || ch == '\r';
+        if (ch == '\n')
+            nLineStart = n + 1;
+        nRun = n + 1;
     }
+    return runs;
+}
+
+// A run that may give no line: one byte (behind a NUL left alone in the ring,
+// which is dropped), bytes after a CR (lost when they come with it), or part
+// of a line too long for a packet.
+bool MayBeLost(const Run& run)
+{
+    const size_t nLength = run.text.size() - (!run.text.empty() && run.text[0] == '\0' ? 1 : 0);
+    return nLength <= 1 || run.bAfterCR || run.bInLongLine;
+}
+
+// Whether the run gives the line, ended as the run is (a CR alone gets its
+// LF): its text whole (less a NUL left alone at its start), or the end of it
+// when the run follows a CR (the bytes that came after those lost) or lies in
+// a line too long (the rest after the overflow).
+bool Gives(const Run& run, const std::string& line)
+{
+    const bool bEndsWithCR = line[line.size() - 2] == '\r';
+    const std::string_view text(line.data(), line.size() - (bEndsWithCR ? 2 : 1));
+    if (run.chEnd != (bEndsWithCR ? '\r' : '\n'))
+        return false;
+    return run.text == text || (!run.text.empty() && run.text[0] == '\0' && run.text.substr(1) == text) ||
+           ((run.bAfterCR || run.bInLongLine) && run.text.ends_with(text));
+}
+
+// The lines delivered are the lines of the bytes received, in order: every
+// run of bytes up to a CR or LF gives the next line or may give none. The
+// runs are followed with every count of lines they can have given so far.
+void CheckLinesAgainstTheBytes(const Receiver& receiver)
+{
+    const std::vector<std::string>& lines = receiver.lines;
+    std::vector<size_t> counts{0};
+    for (const Run& run : RunsOf(receiver.strStream)) {
+        std::vector<size_t> next;
+        for (const size_t nCount : counts) {
+            if (MayBeLost(run))
+                next.push_back(nCount);
+            if (nCount < lines.size() && Gives(run, lines[nCount]))
+                next.push_back(nCount + 1);
+        }
+        std::sort(next.begin(), next.end());
+        next.erase(std::unique(next.begin(), next.end()), next.end());
+        if (next.empty() && std::getenv("HALYARD_FUZZ_SHOW"))
+            halyard::fuzz::ShowBytes("run giving no line", run.text);
+        Require(!next.empty(), "every line of the bytes received is delivered, whole and in order");
+        counts.swap(next);
+    }
+    Require(counts.back() == lines.size(), "every line delivered is a line of the bytes received, in order");
 }
 
 }  // namespace
@@ -137,6 +211,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     }
     Require(Held(receiver.rx) == 0, "with the owner keeping up the ring is emptied");
     receiver.TakeLines();
-    CheckMadeOfTheBytes(receiver);
+    CheckLinesAgainstTheBytes(receiver);
     return 0;
 }

@@ -5,10 +5,14 @@
 // new offset and the parameter file that writes it.
 //
 // The input is three pieces separated by LF: the offset reply, the
-// maintenance line and the reference as typed. Checked: the numbers read are
-// finite and the offset no wider than the characters it comes from; a reference taken
-// lies in -40.0 to 60.0; an offset computed is finite, within 50.0 of zero,
-// and the file carries exactly its tenths.
+// maintenance line and the reference as typed. Checked, whatever range of
+// values the readings take: the numbers read, when there are any, are finite
+// (never infinity or NaN) and the offset no wider than the characters it comes
+// from; a reference used lies in -40.0 to 60.0; the new offset is the sensor's
+// raw temperature (its reading plus its offset) less the reference, within
+// 50.0 of zero, worked out here from the numbers; its tenths are truncated
+// toward zero (rounded only where the offset lies within a millionth of a
+// tenth, as 1.8 held as 1.7999999), and the file carries exactly those.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         dSensorTemp = *temp;
     }
     if (const auto reference = halyard::ParseReferenceTemperature(strReference))
-        Require(!std::isnan(*reference), "a reference taken is a number");
+        Require(std::isfinite(*reference), "a reference taken is a finite number");
 
     const halyard::CalibrationResult result = halyard::CalibrateOffset(strReference, dSensorTemp, dOffset);
     Require(result.nError >= halyard::CAL_OK && result.nError <= halyard::CAL_CHECK_REFERENCE,
@@ -51,11 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         return 0;
     const auto reference = halyard::ParseReferenceTemperature(strReference);
     Require(reference && *reference >= -40.0 && *reference <= 60.0, "a reference used lies in -40.0 to 60.0");
-    Require(std::isfinite(result.dNewOffset) && std::fabs(result.dNewOffset) <= 50.0,
-            "the new offset is finite and within 50.0 of zero");
-    Require(std::abs(result.nOffsetTenths) <= 500 &&
-                std::fabs(result.nOffsetTenths - result.dNewOffset * 10.0) < 1.0 + 1e-6,
-            "the tenths written are the new offset's, truncated");
+    const double dNewOffset = (dSensorTemp + dOffset) - *reference;
+    Require(std::isfinite(dNewOffset) && std::fabs(dNewOffset) <= 50.0, "a new offset is within 50.0 of zero");
+    Require(std::fabs(result.dNewOffset - dNewOffset) <= 1e-9, "the new offset is the raw temperature less the reference");
+    const double dTenths = dNewOffset * 10.0;
+    const double dNearest = std::round(dTenths);
+    Require(result.nOffsetTenths == std::trunc(dTenths) ||
+                (std::fabs(dTenths - dNearest) < 1e-6 && result.nOffsetTenths == dNearest),
+            "the tenths written are the new offset's, truncated toward zero");
     const std::string strFile = halyard::CalibrationFileText(result.nOffsetTenths);
     Require(strFile == "OSNVW5\nV63," + std::to_string(result.nOffsetTenths) + "\nOSNVW0\n#\n",
             "the file writes the tenths between NVRAM writes on and off");

@@ -74,15 +74,22 @@ int CConsoleLoop::MillisecondsToNextTimer(int nMaxWaitMs) const
 
 void CConsoleLoop::RunOnce(int nMaxWaitMs)
 {
+    // Messages still waiting when the wake-up was taken already (a loop run
+    // inside a handler, behind the message being handled) are due now.
+    bool bWaiting = false;
+    {
+        std::lock_guard lock(m_mutex);
+        bWaiting = !m_queue.empty();
+    }
     std::vector<pollfd> fds;
     fds.push_back({m_wake->Fd(), POLLIN, 0});
     for (const auto& watched : m_watched)
         fds.push_back({watched.first, POLLIN, 0});
-    const int nReady = ::poll(fds.data(), fds.size(), MillisecondsToNextTimer(nMaxWaitMs));
+    const int nReady = ::poll(fds.data(), fds.size(), bWaiting ? 0 : MillisecondsToNextTimer(nMaxWaitMs));
     if (nReady < 0 && errno != EINTR)
         throw std::runtime_error("the event loop's poll failed");
 
-    if (m_wake->TryConsume())
+    if (m_wake->TryConsume() || bWaiting)
         DeliverMessages();
     FireDueTimers();
     for (size_t n = 1; nReady > 0 && n < fds.size(); ++n) {

@@ -60,14 +60,16 @@ TEST(ConsoleLoop, ALoopRunInsideAHandlerKeepsTheOrder)
     // The connect dialog runs the loop from within the program's work.
     CConsoleLoop loop;
     std::vector<uint32_t> got;
+    bool bInnerDone = false;
     loop.SetMessageHandler([&](const LoopMessage& m) {
         got.push_back(m.nMsg);
         if (m.nMsg == 1)
-            loop.RunUntil([&] { return got.size() >= 3; }, 10s);
+            bInnerDone = loop.RunUntil([&] { return got.size() >= 3; }, 10s);
     });
     for (uint32_t n = 1; n <= 4; ++n)
         loop.Post({PostTarget::Views, n, 0, 0});
     ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 4; }, 10s));
+    EXPECT_TRUE(bInnerDone) << "the inner loop delivers the messages waiting behind the one being handled";
     EXPECT_EQ(got, (std::vector<uint32_t>{1, 2, 3, 4}));
 }
 
@@ -126,9 +128,18 @@ TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
     ASSERT_EQ(::write(writeEnd.Get(), "x", 1), 1);
     loop.Run();  // returns only through the handler's Quit
     EXPECT_EQ(nCalls, 1);
-    EXPECT_FALSE(loop.RunUntil([] { return false; }, 10s)) << "a quit loop does not run on";
+
+    // A message waits; a quit loop returns without delivering it, and a loop
+    // that ran on would deliver it at once (long before the time-out).
+    int nDelivered = 0;
+    loop.SetMessageHandler([&](const LoopMessage&) { ++nDelivered; });
+    loop.Post({PostTarget::Views, WM_COMMS_DATA, 0, 0});
+    EXPECT_FALSE(loop.RunUntil([&] { return nDelivered > 0; }, 10s)) << "a quit loop does not run on";
+    EXPECT_EQ(nDelivered, 0);
     loop.ResetQuit();
     EXPECT_FALSE(loop.QuitRequested());
+    ASSERT_TRUE(loop.RunUntil([&] { return nDelivered > 0; }, 10s)) << "once reset it runs again";
+    EXPECT_EQ(nDelivered, 1);
 }
 
 TEST(ConsoleHost, MessageBoxesAreLinesAndOneThatAsksTakesItsDefault)

@@ -1,6 +1,9 @@
 // halyard-cli dump against the window's dump of the same simulated sensor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+
 #include "ConsoleTestSupport.h"
 #include "SimDocRig.h"
 #include "SimFixture.h"
@@ -23,6 +26,57 @@ std::vector<std::string> WithoutTimedLines(const std::string& strDump)
         return strLine.rfind("TIME ", 0) == 0 || DataMessageReceived(strLine);
     });
     return lines;
+}
+
+// What the simulated sensor's dump holds whatever the pace: its header, the
+// state read and polled output set, each query with the sensor's reply up to
+// the serial number and the first variable, and at the end the last queries
+// and the state read put back.
+const std::vector<std::string> kOpening{
+    ":Orvan Diagnostic capture for sensor Serial Number dump.txt",
+    ": 10:00:00, 09/12/2026",
+    "R?",
+    "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,  21.3,1013.2,045,0000,00000,00000,0",
+    "V9?",
+    "00000000,00000000",
+    "OS0000000000000000",
+    "00000000,00000000",
+    "PV?",
+    "Program Version 2.14 Build 0412",
+    "P?",
+    "P 0060,0010,0250,1.000,0.950,0020,0005,00,01,0",
+    "BT?",
+    "BT 1.0234",
+    "BB?",
+    "BB 0.9876",
+    "OP?",
+    "00000000,00000000",
+    "T?",
+    "C?",
+    "CAL 1.0250,0.9975,0.0000,0.0000",
+    "WT?",
+    "WT 0.020,0.030,0.000",
+    "XF?",
+    "XF 0.0120,0.0000,0.0000",
+    "SN?",
+    "Serial Number Z24117",
+    "V0,00630"};
+const std::vector<std::string> kClosing{
+    "XS?", "XS 01450,01432,00012", "TR?", "TR +021.8,+022.1", "XR?", "XR 00125,00119",
+    "XF?", "XF 0.0120,0.0000,0.0000", "OS0000000000000000", "00000000,00000000", "V9?", "00000000,00000000",
+    "#",   "Diagnostic Save Finished"};
+
+// The numbers of the variable records ("V<n>,..."), in the order written.
+std::vector<int> VariableNumbers(const std::vector<std::string>& lines)
+{
+    std::vector<int> numbers;
+    for (const std::string& strLine : lines) {
+        const size_t nComma = strLine.find(',');
+        if (strLine.size() > 1 && strLine[0] == 'V' && nComma != std::string::npos &&
+            strLine.find_first_not_of("0123456789", 1) == nComma)
+            numbers.push_back(std::stoi(strLine.substr(1, nComma - 1)));
+    }
+    return numbers;
 }
 
 sim::SimOptions QuickSensor()
@@ -63,9 +117,16 @@ TEST(CliDump, TheDumpFileIsTheWindowsForTheSameSensor)
     }
     SetClock(nullptr);
     const std::string strDump = ReadWholeFile(strCli);
-    EXPECT_GT(SplitCrLf(strDump).size(), 150u) << "a whole dump";
     EXPECT_GT(SplitCrLf(strDump).size(), WithoutTimedLines(strDump).size()) << "data messages were caught";
-    EXPECT_EQ(WithoutTimedLines(strDump), WithoutTimedLines(ReadWholeFile(strGui)));
+    const std::vector<std::string> lines = WithoutTimedLines(strDump);
+    ASSERT_GT(lines.size(), kOpening.size() + kClosing.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + kOpening.size()), kOpening);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - kClosing.size(), lines.end()), kClosing);
+    std::vector<int> expected(150);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(VariableNumbers(lines), expected) << "variables 0 to 149, each once";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "V63,00005"), lines.end()) << "the sensor's offset";
+    EXPECT_EQ(lines, WithoutTimedLines(ReadWholeFile(strGui)));
 }
 
 TEST(CliDump, ADumpCutShortSaysSoInItsFileAndOnTheConsole)

@@ -75,7 +75,10 @@ private slots:
         QCOMPARE(m_strConfirmation, QString("This will Overwrite Sensor settings. ARE YOU SURE?"));
         QVERIFY(CUiPrompts::LastFileFilter().isEmpty());
         QVERIFY(!Doc().SequenceRunning());
-        QVERIFY(Sensor().ReceivedCommands().empty());
+        // A command sent now reaches the sensor after anything the answer sent.
+        QVERIFY(Doc().SendCommand("R?", true));
+        QTRY_VERIFY(!Sensor().ReceivedCommands().empty());
+        QCOMPARE(Sensor().ReceivedCommands(), (std::vector<std::string>{"R?"}));
     }
 
     void loadParameterFileLoadsItIntoTheSensor()

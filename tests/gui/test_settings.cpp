@@ -89,8 +89,10 @@ private slots:
         UpdateButton()->click();
         QCOMPARE(m_strConfirmation, QString("This will change the way the Sensor Operates."));
         QVERIFY(UpdateButton()->isEnabled());
-        QTest::qWait(300);
-        QVERIFY(Sensor().ReceivedCommands().empty());
+        // A command sent now reaches the sensor after anything the answer sent.
+        QVERIFY(Doc().SendCommand("R?", true));
+        QTRY_VERIFY(!Sensor().ReceivedCommands().empty());
+        QCOMPARE(Sensor().ReceivedCommands(), (std::vector<std::string>{"R?"}));
     }
 
     void updateWritesOsThenCoThenOp()

@@ -37,14 +37,15 @@ TEST(AutoResetEvent, NamedEventsShareWhileAlive)
     first->Set();
     EXPECT_TRUE(second->TryConsume());
 
-    CAutoResetEvent* pOld = first.get();
+    // Left signalled when its last holder lets it go: an event kept alive by
+    // the name would hand that signal to the next one of the name.
+    first->Set();
     first.reset();
     second.reset();
     EventHandle fresh = CreateAutoResetEvent("QRM_TEST_EVENT_1");
-    fresh->Set();
-    EXPECT_TRUE(fresh->TryConsume());
-    (void)pOld;  // the old event is gone; the name makes a new, unsignalled one
-    EXPECT_FALSE(fresh->TryConsume());
+    ASSERT_TRUE(fresh);
+    EXPECT_FALSE(fresh->TryConsume()) << "the old event is gone; the name makes a new, unsignalled one";
+    EXPECT_EQ(CreateAutoResetEvent("QRM_TEST_EVENT_1"), fresh) << "and the name shares the new one";
 }
 
 TEST(WaitSet, LowestSignalledIndexWinsAndOthersStaySignalled)

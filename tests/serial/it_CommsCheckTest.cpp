@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <poll.h>
+
 #include <thread>
 
 #include "CommsWatcher.h"
@@ -9,6 +10,17 @@
 
 using namespace halyard;
 using namespace halyard::test;
+
+namespace {
+
+// Whether the event is signalled, seen without taking the signal.
+bool Signalled(const CAutoResetEvent& event)
+{
+    pollfd fd{event.Fd(), POLLIN, 0};
+    return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0;
+}
+
+}  // namespace
 
 TEST(CommsCheckThread, EachDataSignalBecomesOneCommsEvent)
 {
@@ -58,7 +70,12 @@ TEST(CommsCheckThread, WaitsForTheStartGateAndCanBeStoppedBeforeIt)
     data.hDataEvent->Set();
     std::thread thread([&] { CommsCheckThreadProc(&data); });
     // Held at the gate: neither the waiting data nor the tick limit count yet.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The run event without bRun is taken at the gate and the thread waits on;
+    // taken twice, the thread has come round the gate again after the first.
+    for (int n = 0; n < 2; ++n) {
+        data.hRunEvent->Set();
+        ASSERT_TRUE(WaitUntil([&] { return !Signalled(*data.hRunEvent); })) << "the gate takes its event";
+    }
     EXPECT_TRUE(frame.Messages().empty());
     data.hKillEvent->Set();
     EXPECT_TRUE(WaitForEvent(*data.hExitEvent, 10000));
@@ -72,6 +89,11 @@ TEST(CommsCheckThread, DataWaitingAtTheGateIsReportedOnceLetGo)
     CCommsWatcher watcher;
     EventHandle hData = CreateAutoResetEvent("TEST_WATCH_DATA_3");
     hData->Set();
-    watcher.Start(frame, "TEST_WATCH_DATA_3", "", 1000000);
-    EXPECT_TRUE(WaitUntil([&] { return frame.Count(WM_COMMS_EVENT, 1) == 1; }));
+    watcher.Start(frame, "TEST_WATCH_DATA_3", "", 2);
+    // The silence that follows it is reported after the data: by then the
+    // thread has come round again, and the data was still reported once.
+    ASSERT_TRUE(WaitUntil([&] { return frame.Count(WM_COMMS_EVENT, 0) == 1; }));
+    EXPECT_TRUE(watcher.Stop());
+    const std::vector<PostedMessage> expected{{WM_COMMS_EVENT, 1, 0}, {WM_COMMS_EVENT, 0, 0}, {WM_THREAD_END, 0, 0}};
+    EXPECT_EQ(frame.Messages(), expected);
 }

@@ -100,6 +100,13 @@ public:
 
     const std::string& Pending() const { return m_strBuffer; }
 
+    // True when bytes from the sensor are waiting to be read, now.
+    bool InputWaiting() const
+    {
+        pollfd fd{m_nFd, POLLIN, 0};
+        return !m_strBuffer.empty() || (::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN));
+    }
+
 private:
     bool ReadSome(Clock::time_point deadline)
     {

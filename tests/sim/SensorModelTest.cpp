@@ -226,7 +226,9 @@ TEST(SimSensorModel, QueryRepliesNeverLookLikeDataMessages)
                                 "ZRT-630", "ZRT-650", "NOT SET"}) {
         CSensorModel model(szModel, 42, false);
         for (const char* szCommand : kCommands) {
-            for (const std::string& strReply : model.Execute(szCommand, kT0))
+            const std::vector<std::string> replies = model.Execute(szCommand, kT0);
+            EXPECT_FALSE(replies.empty()) << szModel << " " << szCommand << " is answered";
+            for (const std::string& strReply : replies)
                 EXPECT_FALSE(ContainsDataCode(strReply)) << szModel << " " << szCommand << " -> " << strReply;
         }
     }

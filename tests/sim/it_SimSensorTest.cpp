@@ -187,9 +187,19 @@ TEST_F(SimSensorIt, SilentAndLateAndRefusing)
     m_pSensor->SetFault(Fault::Silent, false);
     EXPECT_EQ(m_pClient->Ask("OS?"), "00000000,00000000") << "the silenced JM? got no answer";
 
-    m_pSensor->SetLateAnswerMs(100);
+    // A late answer is not there yet when the sensor has already taken the
+    // next command (an answer on time is written before that), and comes in
+    // its order after all.
+    m_pSensor->SetLateAnswerMs(2000);
     m_pSensor->SetFault(Fault::LateAnswer, true);
-    EXPECT_EQ(m_pClient->Ask("JM?"), "00630");
+    m_pSensor->ClearReceivedCommands();
+    ASSERT_TRUE(m_pClient->WriteLine("JM?"));
+    ASSERT_TRUE(m_pSensor->WaitForCommands(1, 5s));
+    ASSERT_TRUE(m_pClient->WriteLine("ADR?"));
+    ASSERT_TRUE(m_pSensor->WaitForCommands(2, 5s));
+    EXPECT_FALSE(m_pClient->InputWaiting()) << "the answer came on time";
+    EXPECT_EQ(m_pClient->ReadLine(), "00630");
+    EXPECT_EQ(m_pClient->ReadLine(), "00");
 
     m_pSensor->SetFault(Fault::LateAnswer, false);
     m_pSensor->SetBadCmdFor("JM?");

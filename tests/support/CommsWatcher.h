@@ -3,10 +3,17 @@
 // unnamed kill and exit events, the named data-in event opened by name, the
 // hang-up event when given, then the start gate. Stop() signals kill, waits
 // for the exit event and joins.
+//
+// WaitOutSilentTicks gives a positive sign, without a fixed sleep, that the
+// watcher threads running meanwhile have had their ticks: a watcher of its own
+// counts them and reports its silence.
 
+#include <chrono>
 #include <string>
 #include <thread>
 
+#include "MessageRecorder.h"
+#include "WaitUntil.h"
 #include "platform/WaitSet.h"
 #include "serial/CommsCheckThread.h"
 
@@ -54,5 +61,17 @@ private:
     std::thread m_thread;
     uint32_t m_nResult = 99;
 };
+
+// Starts a watcher of its own on an event nobody signals and waits until it
+// reports nTicks silent ticks; by then every watcher that was already waiting
+// has had as many ticks of its own to act on. False when the report did not
+// come within the (generous) deadline.
+inline bool WaitOutSilentTicks(int nTicks)
+{
+    CMessageRecorder witness;
+    CCommsWatcher watcher;
+    watcher.Start(witness, "", "", nTicks);
+    return WaitUntil([&] { return witness.Count(WM_COMMS_EVENT, 0) == 1; }, std::chrono::seconds(60));
+}
 
 }  // namespace halyard::test
