@@ -35,6 +35,28 @@ inline void ShowBytes(const char* szLabel, std::string_view bytes)
     std::fprintf(stderr, "\"\n");
 }
 
+// The rules as the sensor and the files have them, written out here rather
+// than taken from the code under test.
+
+// Printable in Latin-1: 0x20 to 0x7E and 0xA0 to 0xFE.
+inline bool Printable(char ch)
+{
+    const auto by = static_cast<uint8_t>(ch);
+    return (by >= 0x20 && by <= 0x7E) || (by >= 0xA0 && by <= 0xFE);
+}
+
+// A register's reply form: the high byte's bits, a comma, the low byte's, bit 15 first.
+inline std::string BinaryReply(uint16_t wValue)
+{
+    std::string strText;
+    for (int nBit = 15; nBit >= 0; --nBit) {
+        strText += (wValue >> nBit) & 1 ? '1' : '0';
+        if (nBit == 8)
+            strText += ',';
+    }
+    return strText;
+}
+
 // The bytes split at every chSeparator (the separators dropped; empty pieces kept).
 inline std::vector<std::string> SplitAt(std::string_view bytes, char chSeparator)
 {

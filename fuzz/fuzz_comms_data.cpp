@@ -25,6 +25,8 @@
 #include "serial/CPacketBuffer.h"
 #include "serial/LineAssembler.h"
 
+using halyard::fuzz::BinaryReply;
+using halyard::fuzz::Printable;
 using halyard::fuzz::Require;
 
 namespace {
@@ -60,21 +62,8 @@ std::string PrintableBytes(std::string_view bytes)
 {
     std::string strText;
     for (const char ch : bytes) {
-        const auto by = static_cast<uint8_t>(ch);
-        if ((by >= 0x20 && by <= 0x7E) || (by >= 0xA0 && by <= 0xFE))
+        if (Printable(ch))
             strText += ch;
-    }
-    return strText;
-}
-
-// A register's reply form: the high byte's bits, a comma, the low byte's, bit 15 first.
-std::string BinaryReply(uint16_t wValue)
-{
-    std::string strText;
-    for (int nBit = 15; nBit >= 0; --nBit) {
-        strText += (wValue >> nBit) & 1 ? '1' : '0';
-        if (nBit == 8)
-            strText += ',';
     }
     return strText;
 }

@@ -29,6 +29,8 @@
 #include "FuzzDocRig.h"
 #include "FuzzMemFile.h"
 
+using halyard::fuzz::BinaryReply;
+using halyard::fuzz::Printable;
 using halyard::fuzz::Require;
 
 namespace {
@@ -36,25 +38,6 @@ namespace {
 constexpr int kMostTicks = 20000;
 const std::string kDataMessage = "PW 00,0060,12345,12000,00,+012.5,0000.00,0000.00,0,0,000,0.123,0.456";
 constexpr uint16_t kStartState = 0x0001;
-
-// Printable in Latin-1: 0x20 to 0x7E and 0xA0 to 0xFE.
-bool Printable(char ch)
-{
-    const auto by = static_cast<uint8_t>(ch);
-    return (by >= 0x20 && by <= 0x7E) || (by >= 0xA0 && by <= 0xFE);
-}
-
-// A register's reply form: the high byte's bits, a comma, the low byte's, bit 15 first.
-std::string BinaryReply(uint16_t wValue)
-{
-    std::string strText;
-    for (int nBit = 15; nBit >= 0; --nBit) {
-        strText += (wValue >> nBit) & 1 ? '1' : '0';
-        if (nBit == 8)
-            strText += ',';
-    }
-    return strText;
-}
 
 // Whether a reply states the value: in a line of it, among the printable
 // bytes, its binary reply form or its five decimal digits.
