@@ -76,11 +76,7 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
 {
     // Messages still waiting when the wake-up was taken already (a loop run
     // inside a handler, behind the message being handled) are due now.
-    bool bWaiting = false;
-    {
-        std::lock_guard lock(m_mutex);
-        bWaiting = !m_queue.empty();
-    }
+    const bool bWaiting = MessagesWaiting();
     std::vector<pollfd> fds;
     fds.push_back({m_wake->Fd(), POLLIN, 0});
     for (const auto& watched : m_watched)
@@ -91,7 +87,15 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
 
     if (m_wake->TryConsume() || bWaiting)
         DeliverMessages();
-    FireDueTimers();
+    // What those messages posted in turn (the views' share of the lines the
+    // frame took) goes before a timer due now, so that a sequence step sees
+    // the lines read; the timers wait one pass at most, which comes at once.
+    if (m_bTimersDeferred || !MessagesWaiting()) {
+        m_bTimersDeferred = false;
+        FireDueTimers();
+    } else {
+        m_bTimersDeferred = true;
+    }
     for (size_t n = 1; nReady > 0 && n < fds.size(); ++n) {
         if ((fds[n].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
             continue;
@@ -103,6 +107,12 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
             handler();
         }
     }
+}
+
+bool CConsoleLoop::MessagesWaiting() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_queue.empty();
 }
 
 void CConsoleLoop::DeliverMessages()

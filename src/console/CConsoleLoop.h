@@ -75,6 +75,7 @@ private:
     };
 
     int MillisecondsToNextTimer(int nMaxWaitMs) const;
+    bool MessagesWaiting() const;
     void DeliverMessages();
     void FireDueTimers();
 
@@ -86,6 +87,7 @@ private:
     std::function<void(const LoopMessage&)> m_onMessage;
     std::function<void(uint32_t)> m_onTimer;
     bool m_bQuit = false;
+    bool m_bTimersDeferred = false;  // the due timers waited one pass for messages
 };
 
 }  // namespace halyard

@@ -95,6 +95,37 @@ TEST(ConsoleLoop, TimersFireByIdUntilKilledAndSetTimerRestartsOne)
     EXPECT_EQ(fired.front(), 7u);
 }
 
+TEST(ConsoleLoop, WhatAHandlerPostsComesBeforeATimerDueInTheSamePassButNeverHoldsItOff)
+{
+    // The frame's handling of received lines posts the views' share of them;
+    // a sequence tick due meanwhile must come after the views have read them.
+    CConsoleLoop loop;
+    std::vector<std::string> order;
+    loop.SetTimerHandler([&](uint32_t) { order.emplace_back("tick"); });
+    loop.SetMessageHandler([&](const LoopMessage& m) {
+        order.push_back("message " + std::to_string(m.nMsg));
+        if (m.nMsg == 1) {
+            // Until the timer is due, so that it is due in this very pass.
+            const auto due = std::chrono::steady_clock::now() + 2ms;
+            while (std::chrono::steady_clock::now() < due) {
+            }
+            loop.Post({PostTarget::Views, 2, 0, 0});
+        }
+    });
+    loop.SetTimer(8, 1);
+    loop.Post({PostTarget::Frame, 1, 0, 0});
+    ASSERT_TRUE(loop.RunUntil([&] { return order.size() >= 3; }, 10s));
+    EXPECT_EQ(order[0], "message 1");
+    EXPECT_EQ(order[1], "message 2");
+    EXPECT_EQ(order[2], "tick");
+
+    // A stream that posts on every pass still lets the timers fire.
+    order.clear();
+    loop.SetMessageHandler([&](const LoopMessage& m) { loop.Post(m); });
+    loop.Post({PostTarget::Frame, 1, 0, 0});
+    EXPECT_TRUE(loop.RunUntil([&] { return std::count(order.begin(), order.end(), "tick") >= 3; }, 10s));
+}
+
 TEST(ConsoleLoop, ATimerKilledByAnEarlierHandlerInTheSamePassDoesNotFire)
 {
     CConsoleLoop loop;
