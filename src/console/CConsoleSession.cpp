@@ -249,8 +249,9 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
             return;
         }
         const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().m_SeqOutcome);
-        // An end that was no simple finish is said whatever --quiet says.
-        if (Doc().m_SeqOutcome.nEnd == SEQ_DONE)
+        // An end that was no simple finish is said whatever --quiet says; so
+        // is a load that finished with lines the sensor refused.
+        if (Doc().m_SeqOutcome.nEnd == SEQ_DONE && message.wParam != 2)
             Say(lines.front());
         else
             Warn(lines.front());

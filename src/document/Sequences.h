@@ -40,7 +40,7 @@ constexpr int PARAM_REPLY_TICKS = 5;
 enum SequenceEnd : int {
     SEQ_DONE = 0,
     SEQ_NO_REPLY,           // the sensor stopped answering
-    SEQ_CONNECTION_CLOSED,  // closed by the user or lost
+    SEQ_CONNECTION_CLOSED,  // closed by the user
     SEQ_CANCELLED,          // the user pressed Cancel
     SEQ_OPSTATE_UNREAD,     // the operating state read was no register value
     SEQ_FILE_ERROR,         // the file could not be read or written

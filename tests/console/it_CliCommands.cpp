@@ -263,6 +263,8 @@ TEST_F(CliCommands, ALoadRefusedTwiceEndsAsFailedAndAGoodOneFinishes)
         [&](CliContext& c) { return RunSequence(OnPort(port.Port()), SequenceKind::Load, strRefused, c); });
     EXPECT_EQ(refused.Wait(), EXIT_FAILED);
     EXPECT_NE(refused.Err().find("refused"), std::string::npos) << refused.Err();
+    EXPECT_NE(refused.Err().find("Parameter Upload Failed"), std::string::npos)
+        << "a load that ended with refused lines says so on the error output, even with --quiet";
     EXPECT_EQ(port.Sim().GetNvram(12), 1);
 
     CCliRun missing([&](CliContext& c) {
