@@ -104,8 +104,13 @@ void CTempCalibPage::DoDataExchange(bool bSaveAndValidate)
         m_strRefTemp = m_pRefTemp->text();
         return;
     }
-    m_pSensorTemp->setText(m_strSensorTemp);
     m_pRefTemp->setText(m_strRefTemp);
+    ShowReadings();
+}
+
+void CTempCalibPage::ShowReadings()
+{
+    m_pSensorTemp->setText(m_strSensorTemp);
     m_pOffset->setText(m_strOffset);
     m_pStatus->setText(m_strStatus);
 }
@@ -115,7 +120,7 @@ void CTempCalibPage::UpdateDataFromDoc()
     m_strStatus = kEnterReference;
     StartReadOut();
     RestartTimer();
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::StartReadOut()
@@ -148,7 +153,7 @@ void CTempCalibPage::GotCommsData(std::string& szData)
         }
     }
     RestartTimer();
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::OnTimer(uint32_t nIDEvent)
@@ -174,7 +179,7 @@ void CTempCalibPage::OnTimer(uint32_t nIDEvent)
     m_strStatus = QStringLiteral("Temperature Calibration Finished");
     StartReadOut();
     RestartTimer();
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::OnBnClickedTempcalButton()
@@ -240,7 +245,7 @@ void CTempCalibPage::DeleteTempFile()
     RestartTimer(g_nSettleTickMs);
     m_bSettling = true;
     m_Progress->setValue(0);
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::RestartTimer(int nMs)

@@ -5,7 +5,8 @@
 // sensor read the reference typed beside it, writes it through a temporary
 // parameter file and the document's parameter upload, waits 25 s for the
 // temperature to settle, and reads the values again. Nothing is sent for a
-// reference that is not a number, or before both values were read.
+// reference that is not a number, or before both values were read. The
+// reference being typed is never rewritten.
 // UI thread only.
 
 #include <QString>
@@ -60,6 +61,8 @@ protected:
 
 private:
     void StartReadOut();
+    // The values read and the status, not the reference the person types.
+    void ShowReadings();
     void RestartTimer(int nMs = 1000);
     void StopTimer();
     bool WriteTempFile(int nOffsetTenths);

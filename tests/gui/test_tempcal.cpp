@@ -41,6 +41,13 @@ class TempCalTest : public QObject {
         Find<QPushButton>(Page(), "calibrateButton")->click();
     }
 
+    QString Status() { return Find<QLabel>(Page(), "calStatus")->text(); }
+
+    void WaitForReadOut()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(Page()->m_nReadStage == 2 && !Page()->m_bReading, 10000);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -103,6 +110,20 @@ private slots:
         ClickTab(View(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Finished"), 20000);
         QVERIFY(!QFile::exists(strFile));
+    }
+
+    void typingIsNeverOverwrittenByTheReadOut()
+    {
+        ConnectAndShowPage();
+        QLineEdit* pReference = Edit("refTempEdit");
+        pReference->setFocus();
+        QTest::keyClicks(pReference, "19");
+        // The offset's reply comes in while the person types.
+        QTRY_VERIFY_WITH_TIMEOUT(Page()->m_nReadStage >= 1, 10000);
+        QTest::keyClicks(pReference, ".5");
+        WaitForReadOut();
+        QCOMPARE(Edit("sensorTempEdit")->text(), QString("21.3"));
+        QCOMPARE(pReference->text(), QString("19.5"));
     }
 };
 
