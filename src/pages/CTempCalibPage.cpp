@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTemporaryFile>
 
+#include <optional>
+
 #include "document/CHalyardDoc.h"
 #include "document/CTimerSchedule.h"
 #include "document/TempCalibration.h"
@@ -137,23 +139,53 @@ void CTempCalibPage::GotCommsData(std::string& szData)
         return;
     StopTimer();
     if (!DataMessageReceived(szData)) {
-        if (m_nReadStage == 0) {
-            if (const auto tenths = OffsetReplyTenths(szData)) {
-                m_nOffsetTenths = static_cast<int16_t>(*tenths);
-                m_dOffset = *tenths / 10.0;
-                m_strOffset = QString::number(m_dOffset, 'f', 1);
-                m_nReadStage = 1;
-            }
-        } else if (m_nReadStage == 1) {
-            if (const auto temp = MaintenanceTemperature(szData)) {
-                m_dSensorTemp = *temp;
-                m_strSensorTemp = QString::number(m_dSensorTemp, 'f', 1);
-                m_nReadStage = 2;
-            }
-        }
+        if (m_nReadStage == 0)
+            ReadOffset(szData);
+        else if (m_nReadStage == 1)
+            ReadTemperature(szData);
     }
     RestartTimer();
     ShowReadings();
+}
+
+void CTempCalibPage::ReadOffset(const std::string& strLine)
+{
+    const std::optional<std::string> field = OffsetReplyField(strLine);
+    if (!field)
+        return;
+    const std::optional<int> tenths = OffsetTenthsValue(*field);
+    if (!tenths) {
+        m_strOffset.clear();
+        SayUnreadable("Could not read the temperature offset", *field);
+        return;
+    }
+    m_nOffsetTenths = static_cast<int16_t>(*tenths);
+    m_dOffset = *tenths / 10.0;
+    m_strOffset = QString::number(m_dOffset, 'f', 1);
+    m_nReadStage = 1;
+}
+
+void CTempCalibPage::ReadTemperature(const std::string& strLine)
+{
+    const std::optional<std::string> field = MaintenanceTemperatureField(strLine);
+    if (!field)
+        return;
+    const std::optional<double> temp = TemperatureValue(*field);
+    if (!temp) {
+        m_strSensorTemp.clear();
+        SayUnreadable("Could not read the sensor temperature", *field);
+        return;
+    }
+    m_dSensorTemp = *temp;
+    m_strSensorTemp = QString::number(m_dSensorTemp, 'f', 1);
+    m_nReadStage = 2;
+}
+
+void CTempCalibPage::SayUnreadable(const char* szWhat, const std::string& strField)
+{
+    // The stage stays: no offset is computed until a value was read.
+    m_strStatus = QString::fromLatin1(szWhat) + QStringLiteral(": the sensor answered \"") +
+                  FromDocText(strField).trimmed() + QLatin1Char('"');
 }
 
 void CTempCalibPage::OnTimer(uint32_t nIDEvent)

@@ -5,13 +5,15 @@
 // sensor read the reference typed beside it, writes it through a temporary
 // parameter file and the document's parameter upload, waits 25 s for the
 // temperature to settle, and reads the values again. Nothing is sent for a
-// reference that is not a number, or before both values were read. The
+// reference that is not a number, or before both values were read; a reply
+// whose value is out of its field's range is said and not taken. The
 // reference being typed is never rewritten.
 // UI thread only.
 
 #include <QString>
 
 #include <cstdint>
+#include <string>
 
 #include "shell/CDocDialog.h"
 #include "shell/WindowTimers.h"
@@ -63,6 +65,9 @@ private:
     void StartReadOut();
     // The values read and the status, not the reference the person types.
     void ShowReadings();
+    void ReadOffset(const std::string& strLine);
+    void ReadTemperature(const std::string& strLine);
+    void SayUnreadable(const char* szWhat, const std::string& strField);
     void RestartTimer(int nMs = 1000);
     void StopTimer();
     bool WriteTempFile(int nOffsetTenths);

@@ -125,6 +125,35 @@ private slots:
         QCOMPARE(Edit("sensorTempEdit")->text(), QString("21.3"));
         QCOMPARE(pReference->text(), QString("19.5"));
     }
+
+    void aValueOutOfItsRangeIsNotReadAndNothingIsCalibratedFromIt()
+    {
+        // Variable 63 holds 16 bits: "40000" is no offset.
+        Sensor().SetNvram(63, 40000);
+        ConnectAndShowPage();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Status(), QString("Could not read the temperature offset: the sensor answered \"40000\""), 10000);
+        Calibrate("20.0");
+        QCOMPARE(CUiPrompts::MessagesShown().value(0), QString("Sensor values have not been read yet"));
+        QCOMPARE(Sensor().ReceivedCommands(), std::vector<std::string>{"V63?"});
+
+        // A temperature no six characters of "%6.1f" give.
+        Sensor().SetNvram(63, 5);
+        Sensor().SetNoAnswerFor("R?");
+        ClickTab(View(), 1);
+        ClickTab(View(), View().m_nTempCalTab);
+        QTRY_VERIFY_WITH_TIMEOUT(Sensor().ReceivedCommands().size() == 3, 10000);
+        std::string strLine = "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,";
+        strLine.resize(67, ' ');
+        Sensor().SendLine(strLine + " 9e307,1013.2,045,0000");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Status(), QString("Could not read the sensor temperature: the sensor answered \"9e307\""), 10000);
+        QCOMPARE(Page()->m_nReadStage, 1);
+        Calibrate("20.0");
+        QCOMPARE(CUiPrompts::MessagesShown().value(1), QString("Sensor values have not been read yet"));
+        for (const std::string& strCommand : Sensor().ReceivedCommands())
+            QVERIFY2(strCommand == "V63?" || strCommand == "R?", strCommand.c_str());
+    }
 };
 
 QTEST_MAIN(TempCalTest)
