@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "document/Framing.h"
+#include "document/Sequences.h"
 
 namespace halyard {
 
@@ -164,6 +165,25 @@ std::string CalibrationErrorText(int nError)
 std::string CalibrationFileText(int nOffsetTenths)
 {
     return "OSNVW5\nV63," + std::to_string(nOffsetTenths) + "\nOSNVW0\n#\n";
+}
+
+std::string CalibrationFailedText(int nEnd)
+{
+    // The sensor may have taken the value before the upload stopped: what it
+    // holds is known only from a new read-out.
+    static constexpr const char* kNotWritten = ": the new offset may not have been written";
+    switch (nEnd) {
+    case SEQ_CANCELLED:
+        return std::string("Calibration cancelled") + kNotWritten;
+    case SEQ_NO_REPLY:
+        return std::string("Calibration failed, the sensor did not answer") + kNotWritten;
+    case SEQ_CONNECTION_CLOSED:
+        return std::string("Calibration failed, the connection was closed") + kNotWritten;
+    case SEQ_FILE_ERROR:
+        return std::string("Calibration failed, the calibration file could not be read") + kNotWritten;
+    default:
+        return std::string("Calibration failed") + kNotWritten;
+    }
 }
 
 }  // namespace halyard

@@ -55,5 +55,8 @@ CalibrationResult CalibrateOffset(const std::string& strReference, double dSenso
 std::string CalibrationErrorText(int nError);
 // The parameter file writing the offset: NVRAM writes on, V63, off, end.
 std::string CalibrationFileText(int nOffsetTenths);
+// What the page says when the upload of that file ended as failed, by how
+// it ended (a SequenceEnd): why, and that the offset may not be in the sensor.
+std::string CalibrationFailedText(int nEnd);
 
 }  // namespace halyard

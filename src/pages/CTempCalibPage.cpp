@@ -268,15 +268,31 @@ void CTempCalibPage::RemoveTempFile()
     m_strTempFile.clear();
 }
 
-void CTempCalibPage::DeleteTempFile()
+void CTempCalibPage::DeleteTempFile(bool bFailed, int nEnd)
 {
     RemoveTempFile();
     m_nSettleTicks = 0;
+    m_Progress->setValue(0);
+    if (bFailed) {
+        // Not known to be written: no settle delay, no "Finished", and the
+        // values the sensor holds now are read again while it can be asked.
+        m_bSettling = false;
+        m_strStatus = FromDocText(CalibrationFailedText(nEnd));
+        if (Doc() != nullptr && Doc()->m_bConnected) {
+            StartReadOut();
+            RestartTimer();
+        } else {
+            StopTimer();
+            m_bReading = false;
+            m_nReadStage = 0;
+        }
+        ShowReadings();
+        return;
+    }
     m_strStatus = QStringLiteral(
         "Calibration Values updated, please wait 25 seconds for temperature to settle before reading");
     RestartTimer(g_nSettleTickMs);
     m_bSettling = true;
-    m_Progress->setValue(0);
     ShowReadings();
 }
 

@@ -6,8 +6,9 @@
 // parameter file and the document's parameter upload, waits 25 s for the
 // temperature to settle, and reads the values again. Nothing is sent for a
 // reference that is not a number, or before both values were read; a reply
-// whose value is out of its field's range is said and not taken. The
-// reference being typed is never rewritten.
+// whose value is out of its field's range is said and not taken. An upload
+// that did not finish is said with its cause, runs no settle delay and is
+// followed by a new read-out. The reference being typed is never rewritten.
 // UI thread only.
 
 #include <QString>
@@ -34,7 +35,7 @@ public:
     void OnInitDialog() override;
     void GotCommsData(std::string& szData) override;
     void UpdateDataFromDoc() override;
-    void DeleteTempFile() override;
+    void DeleteTempFile(bool bFailed, int nEnd) override;
     void OnTimer(uint32_t nIDEvent);
     void OnBnClickedTempcalButton();
 

@@ -1,9 +1,11 @@
 // The temperature calibration's reading of replies and its arithmetic.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <utility>
 #include <vector>
 
+#include "document/Sequences.h"
 #include "document/TempCalibration.h"
 
 namespace halyard::test {
@@ -94,6 +96,19 @@ TEST(TempCalibration, TheNewOffsetAndItsLimits)
     EXPECT_EQ(CalibrateOffset("50.5", 0.0, 0.0).nError, CAL_CHECK_REFERENCE);
     EXPECT_EQ(CalibrateOffset("abc", 20.0, 0.0).nError, CAL_REFERENCE_NOT_SET);
     EXPECT_EQ(CalibrationErrorText(CAL_REFERENCE_NOT_SET), "Reference Temperature Not Set");
+}
+
+TEST(TempCalibration, AFailedUploadSaysWhyAndNeverThatTheOffsetWasWritten)
+{
+    std::set<std::string> texts;
+    for (int nEnd : {SEQ_CANCELLED, SEQ_NO_REPLY, SEQ_CONNECTION_CLOSED, SEQ_FILE_ERROR, SEQ_DONE}) {
+        const std::string strText = CalibrationFailedText(nEnd);
+        EXPECT_NE(strText.find(": the new offset may not have been written"), std::string::npos) << strText;
+        texts.insert(strText);
+    }
+    EXPECT_EQ(texts.size(), 5u) << "each cause in its own words";
+    EXPECT_EQ(CalibrationFailedText(SEQ_NO_REPLY),
+              "Calibration failed, the sensor did not answer: the new offset may not have been written");
 }
 
 }  // namespace

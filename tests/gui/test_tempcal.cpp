@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
 
@@ -153,6 +154,36 @@ private slots:
         QCOMPARE(CUiPrompts::MessagesShown().value(1), QString("Sensor values have not been read yet"));
         for (const std::string& strCommand : Sensor().ReceivedCommands())
             QVERIFY2(strCommand == "V63?" || strCommand == "R?", strCommand.c_str());
+    }
+
+    void aCancelMidUploadSwitchesWritingOffAndTheCalibrationIsNotFinished()
+    {
+        ConnectAndShowPage();
+        WaitForReadOut();
+        // The sensor switches writing on and leaves the value unanswered.
+        Sensor().SetNoAnswerFor("V63,");
+        Sensor().ClearReceivedCommands();
+        Calibrate("20.0");
+        const QString strFile = Page()->m_strTempFile;
+        QTRY_COMPARE_WITH_TIMEOUT(Sensor().ReceivedCommands().size(), size_t{2}, 10000);
+        QVERIFY(Sensor().NvramWriteEnabled());
+        Find<QPushButton>(&View(), "diagCancelButton")->click();
+
+        QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Failed"), 10000);
+        QVERIFY(ListContains(View(), "Cancelled"));
+        QCOMPARE(Status(), QString("Calibration cancelled: the new offset may not have been written"));
+        QVERIFY2(!Page()->m_bSettling, "no settle delay");
+        QCOMPARE(Find<QProgressBar>(Page(), "settleProgress")->value(), 0);
+        QVERIFY(!QFile::exists(strFile));
+        QTRY_VERIFY_WITH_TIMEOUT(!Sensor().NvramWriteEnabled(), 10000);
+        QCOMPARE(Sensor().ReceivedCommands().at(2), std::string("OSNVW0"));
+
+        // The values are read again: the sensor kept its offset, and the page
+        // still says what happened.
+        WaitForReadOut();
+        QCOMPARE(Edit("sensorTempEdit")->text(), QString("21.3"));
+        QCOMPARE(Sensor().GetNvram(63), 5);
+        QCOMPARE(Status(), QString("Calibration cancelled: the new offset may not have been written"));
     }
 };
 
