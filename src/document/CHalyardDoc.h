@@ -130,11 +130,13 @@ public:
     bool RequestNextALSDumpSetting();
     void LoadALSNVRAM(const std::string& szPathName);
     void SendNextALSNVRAMSetting();
-    // The lines of a parameter file, one per reply or after 3 s of silence.
+    // The lines of a parameter file, one per reply or after 3 s of silence; a
+    // line left unanswered makes the upload end as failed, SEQ_NO_REPLY.
     void LoadParamFile(const std::string& szPathName);
     void SendNextParam(bool bFirstLine);
     // The user's Cancel: the running sequence ends (a load as failed) after
     // putting the sensor's operating state or NVRAM writing back as it was.
+    // A closing connection does the same while the link still takes it.
     void CancelSequence();
     bool SequenceRunning() const;
 
@@ -237,8 +239,9 @@ public:
     std::string m_strLoadLine;
     // How the last sequence ended, for the user.
     SequenceOutcome m_SeqOutcome;
-    // A load sent its write-enable ("OS", or "ALS-OSNVW5"); a dump changed the
-    // sensor's output mode: an early end puts it back.
+    // A load sent its write-enable ("OS", or "ALS-OSNVW5"), a parameter upload
+    // an "OSNVW5" of its file not yet followed by its "OSNVW0"; a dump changed
+    // the sensor's output mode: an early end puts it back.
     bool m_bSensorChanged = false;
     // The operating state a load or dump read before changing it; what it
     // writes back. Kept apart from m_wOpState, which a dump's own "V9?"

@@ -387,20 +387,27 @@ void CHalyardDoc::RestoreSensor()
     if (!m_bSensorChanged)
         return;
     m_bSensorChanged = false;
+    // A link that hung up takes nothing more.
+    if (m_Serial.IsHungUp())
+        return;
     if (m_bALSNVRAMLoad)
         SendCommand("ALS-OSNVW0", true);
+    else if (m_bParamLoad)
+        SendCommand("OSNVW0", true);
     else
         SendCommand("OS" + BinaryCommandForm(m_wReadOpState), true);
 }
 
 void CHalyardDoc::CancelSequence()
 {
-    RestoreSensor();
     EndSequences(SEQ_CANCELLED);
 }
 
 void CHalyardDoc::EndSequences(int nEnd)
 {
+    // Cancelled or cut off by a closing connection: the sensor is put back
+    // first, while the line may still take it.
+    RestoreSensor();
     if (m_bNVRAMLoad)
         EndLoad(false, nEnd);
     if (m_bALSNVRAMLoad)

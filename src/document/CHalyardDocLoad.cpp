@@ -268,32 +268,39 @@ void CHalyardDoc::LoadParamFile(const std::string& szPathName)
 void CHalyardDoc::SendNextParam(bool bFirstLine)
 {
     std::string strLine;
-    switch (ReadCommandLine(strLine)) {
-    case FileLine::Command:
+    FileLine line;
+    // Lines that send nothing (too long for a command, counted; empty) are
+    // passed over at once: whenever the upload waits, a line is in flight.
+    do {
+        line = ReadCommandLine(strLine);
+    } while (line == FileLine::TooLong || (line == FileLine::Command && strLine.empty()));
+    if (line == FileLine::Command) {
+        // NVRAM writing switched on by the file is switched off again if the
+        // upload ends before the file does so itself.
+        if (const std::string strCommand = UpperCaseCommand(strLine); strCommand == "OSNVW5")
+            m_bSensorChanged = true;
+        else if (strCommand == "OSNVW0")
+            m_bSensorChanged = false;
         SendLoadLine(strLine);
         m_nWaitTicks = 0;
-        break;
-    case FileLine::End:
-        m_bParamLoad = false;
-        break;
-    case FileLine::Error:
-        m_bParamLoad = false;
+    } else if (line == FileLine::Error) {
         m_SeqOutcome.nEnd = SEQ_FILE_ERROR;
-        break;
-    case FileLine::TooLong:
-        m_nWaitTicks = 0;
-        break;
     }
     if (bFirstLine)
         PostToViews(WM_PARAM_LOAD, 1, 0);
-    if (!m_bParamLoad)
+    // The end clears m_bParamLoad, after putting NVRAM writing back if need be.
+    if (line != FileLine::Command)
         EndParamLoad(m_SeqOutcome.nEnd);
 }
 
 void CHalyardDoc::ParamLoadTick()
 {
-    // A line that is not answered within 3 s is followed by the next one.
-    if ((m_bReplyReceived || ++m_nWaitTicks > PARAM_REPLY_TICKS) && m_File.IsOpen())
+    // A line that is not answered within 3 s is followed by the next one, but
+    // the upload no longer counts as finished: the sensor may not have it.
+    const bool bUnanswered = !m_bReplyReceived && ++m_nWaitTicks > PARAM_REPLY_TICKS;
+    if (bUnanswered && m_SeqOutcome.nEnd == SEQ_DONE)
+        m_SeqOutcome.nEnd = SEQ_NO_REPLY;
+    if ((m_bReplyReceived || bUnanswered) && m_File.IsOpen())
         SendNextParam(false);
     m_nRetryCount = 0;
     m_bBadCmd = false;
@@ -301,9 +308,11 @@ void CHalyardDoc::ParamLoadTick()
 
 void CHalyardDoc::EndParamLoad(int nEnd)
 {
-    m_bParamLoad = false;
     if (nEnd != SEQ_DONE)
         m_bStepFailed = true;
+    if (m_bStepFailed)
+        RestoreSensor();
+    m_bParamLoad = false;
     m_SeqOutcome.nEnd = nEnd;
     PostToViews(WM_PARAM_LOAD, m_bStepFailed ? 2 : 0, 0);
     CloseSequenceFile();

@@ -1,13 +1,21 @@
 #include "document/TempCalibration.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "document/Framing.h"
+#include "document/Sequences.h"
 
 namespace halyard {
 
 namespace {
+
+// What six characters of "%6.1f" can hold.
+constexpr double kLowestTemperature = -999.9;
+constexpr double kHighestTemperature = 9999.9;
 
 std::string Trimmed(const std::string& str)
 {
@@ -33,17 +41,38 @@ std::optional<double> WholeNumber(const std::string& strText)
 
 }  // namespace
 
-std::optional<int> OffsetReplyTenths(const std::string& strLine)
+std::optional<std::string> OffsetReplyField(const std::string& strLine)
 {
     if (strLine.size() == 5 || strLine.size() == 6)
-        return LeadingDecimal(strLine);
+        return strLine;
     const size_t nColon = strLine.find(':');
     if (nColon != std::string::npos && strLine.size() >= nColon + 7)
-        return LeadingDecimal(std::string_view(strLine).substr(nColon + 3, 5));
+        return strLine.substr(nColon + 3, 5);
     return std::nullopt;
 }
 
-std::optional<double> MaintenanceTemperature(const std::string& strLine)
+std::optional<int> OffsetTenthsValue(std::string_view field)
+{
+    size_t i = field.find_first_not_of(" \t");
+    if (i != std::string_view::npos && (field[i] == '+' || field[i] == '-'))
+        ++i;
+    if (i >= field.size() || field[i] < '0' || field[i] > '9')
+        return std::nullopt;
+    // LeadingDecimal saturates rather than wraps, so a long run of digits is
+    // out of range too; a value out of range is refused, not cut to 16 bits.
+    const int nValue = LeadingDecimal(field);
+    if (nValue < std::numeric_limits<int16_t>::min() || nValue > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return nValue;
+}
+
+std::optional<int> OffsetReplyTenths(const std::string& strLine)
+{
+    const std::optional<std::string> field = OffsetReplyField(strLine);
+    return field ? OffsetTenthsValue(*field) : std::nullopt;
+}
+
+std::optional<std::string> MaintenanceTemperatureField(const std::string& strLine)
 {
     if (strLine.size() < 75)
         return std::nullopt;
@@ -53,7 +82,36 @@ std::optional<double> MaintenanceTemperature(const std::string& strLine)
     const size_t nAt = nBlank == std::string::npos ? 63 : nBlank + 64;
     if (nAt >= strLine.size())
         return std::nullopt;
-    return WholeNumber(strLine.substr(nAt, 6));
+    return strLine.substr(nAt, 6);
+}
+
+std::optional<double> TemperatureValue(std::string_view field)
+{
+    const std::string str = Trimmed(std::string(field));
+    const bool bNegative = !str.empty() && str[0] == '-';
+    const std::string_view number =
+        std::string_view(str).substr(bNegative || (!str.empty() && str[0] == '+') ? 1 : 0);
+    // Digits with at most one point: no exponent, no "nan" or "inf".
+    const auto nPoints = static_cast<size_t>(std::count(number.begin(), number.end(), '.'));
+    if (nPoints > 1 || number.size() == nPoints ||
+        number.find_first_not_of("0123456789.") != std::string_view::npos)
+        return std::nullopt;
+    double dValue = 0.0;
+    const auto result =
+        std::from_chars(number.data(), number.data() + number.size(), dValue, std::chars_format::fixed);
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size())
+        return std::nullopt;
+    if (bNegative)
+        dValue = -dValue;
+    if (dValue < kLowestTemperature || dValue > kHighestTemperature)
+        return std::nullopt;
+    return dValue;
+}
+
+std::optional<double> MaintenanceTemperature(const std::string& strLine)
+{
+    const std::optional<std::string> field = MaintenanceTemperatureField(strLine);
+    return field ? TemperatureValue(*field) : std::nullopt;
 }
 
 std::optional<double> ParseReferenceTemperature(const std::string& strText)
@@ -107,6 +165,25 @@ std::string CalibrationErrorText(int nError)
 std::string CalibrationFileText(int nOffsetTenths)
 {
     return "OSNVW5\nV63," + std::to_string(nOffsetTenths) + "\nOSNVW0\n#\n";
+}
+
+std::string CalibrationFailedText(int nEnd)
+{
+    // The sensor may have taken the value before the upload stopped: what it
+    // holds is known only from a new read-out.
+    static constexpr const char* kNotWritten = ": the new offset may not have been written";
+    switch (nEnd) {
+    case SEQ_CANCELLED:
+        return std::string("Calibration cancelled") + kNotWritten;
+    case SEQ_NO_REPLY:
+        return std::string("Calibration failed, the sensor did not answer") + kNotWritten;
+    case SEQ_CONNECTION_CLOSED:
+        return std::string("Calibration failed, the connection was closed") + kNotWritten;
+    case SEQ_FILE_ERROR:
+        return std::string("Calibration failed, the calibration file could not be read") + kNotWritten;
+    default:
+        return std::string("Calibration failed") + kNotWritten;
+    }
 }
 
 }  // namespace halyard

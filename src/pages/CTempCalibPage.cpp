@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTemporaryFile>
 
+#include <optional>
+
 #include "document/CHalyardDoc.h"
 #include "document/CTimerSchedule.h"
 #include "document/TempCalibration.h"
@@ -104,8 +106,13 @@ void CTempCalibPage::DoDataExchange(bool bSaveAndValidate)
         m_strRefTemp = m_pRefTemp->text();
         return;
     }
-    m_pSensorTemp->setText(m_strSensorTemp);
     m_pRefTemp->setText(m_strRefTemp);
+    ShowReadings();
+}
+
+void CTempCalibPage::ShowReadings()
+{
+    m_pSensorTemp->setText(m_strSensorTemp);
     m_pOffset->setText(m_strOffset);
     m_pStatus->setText(m_strStatus);
 }
@@ -115,7 +122,7 @@ void CTempCalibPage::UpdateDataFromDoc()
     m_strStatus = kEnterReference;
     StartReadOut();
     RestartTimer();
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::StartReadOut()
@@ -132,23 +139,53 @@ void CTempCalibPage::GotCommsData(std::string& szData)
         return;
     StopTimer();
     if (!DataMessageReceived(szData)) {
-        if (m_nReadStage == 0) {
-            if (const auto tenths = OffsetReplyTenths(szData)) {
-                m_nOffsetTenths = static_cast<int16_t>(*tenths);
-                m_dOffset = *tenths / 10.0;
-                m_strOffset = QString::number(m_dOffset, 'f', 1);
-                m_nReadStage = 1;
-            }
-        } else if (m_nReadStage == 1) {
-            if (const auto temp = MaintenanceTemperature(szData)) {
-                m_dSensorTemp = *temp;
-                m_strSensorTemp = QString::number(m_dSensorTemp, 'f', 1);
-                m_nReadStage = 2;
-            }
-        }
+        if (m_nReadStage == 0)
+            ReadOffset(szData);
+        else if (m_nReadStage == 1)
+            ReadTemperature(szData);
     }
     RestartTimer();
-    UpdateData(false);
+    ShowReadings();
+}
+
+void CTempCalibPage::ReadOffset(const std::string& strLine)
+{
+    const std::optional<std::string> field = OffsetReplyField(strLine);
+    if (!field)
+        return;
+    const std::optional<int> tenths = OffsetTenthsValue(*field);
+    if (!tenths) {
+        m_strOffset.clear();
+        SayUnreadable("Could not read the temperature offset", *field);
+        return;
+    }
+    m_nOffsetTenths = static_cast<int16_t>(*tenths);
+    m_dOffset = *tenths / 10.0;
+    m_strOffset = QString::number(m_dOffset, 'f', 1);
+    m_nReadStage = 1;
+}
+
+void CTempCalibPage::ReadTemperature(const std::string& strLine)
+{
+    const std::optional<std::string> field = MaintenanceTemperatureField(strLine);
+    if (!field)
+        return;
+    const std::optional<double> temp = TemperatureValue(*field);
+    if (!temp) {
+        m_strSensorTemp.clear();
+        SayUnreadable("Could not read the sensor temperature", *field);
+        return;
+    }
+    m_dSensorTemp = *temp;
+    m_strSensorTemp = QString::number(m_dSensorTemp, 'f', 1);
+    m_nReadStage = 2;
+}
+
+void CTempCalibPage::SayUnreadable(const char* szWhat, const std::string& strField)
+{
+    // The stage stays: no offset is computed until a value was read.
+    m_strStatus = QString::fromLatin1(szWhat) + QStringLiteral(": the sensor answered \"") +
+                  FromDocText(strField).trimmed() + QLatin1Char('"');
 }
 
 void CTempCalibPage::OnTimer(uint32_t nIDEvent)
@@ -174,7 +211,7 @@ void CTempCalibPage::OnTimer(uint32_t nIDEvent)
     m_strStatus = QStringLiteral("Temperature Calibration Finished");
     StartReadOut();
     RestartTimer();
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::OnBnClickedTempcalButton()
@@ -231,16 +268,32 @@ void CTempCalibPage::RemoveTempFile()
     m_strTempFile.clear();
 }
 
-void CTempCalibPage::DeleteTempFile()
+void CTempCalibPage::DeleteTempFile(bool bFailed, int nEnd)
 {
     RemoveTempFile();
     m_nSettleTicks = 0;
+    m_Progress->setValue(0);
+    if (bFailed) {
+        // Not known to be written: no settle delay, no "Finished", and the
+        // values the sensor holds now are read again while it can be asked.
+        m_bSettling = false;
+        m_strStatus = FromDocText(CalibrationFailedText(nEnd));
+        if (Doc() != nullptr && Doc()->m_bConnected) {
+            StartReadOut();
+            RestartTimer();
+        } else {
+            StopTimer();
+            m_bReading = false;
+            m_nReadStage = 0;
+        }
+        ShowReadings();
+        return;
+    }
     m_strStatus = QStringLiteral(
         "Calibration Values updated, please wait 25 seconds for temperature to settle before reading");
     RestartTimer(g_nSettleTickMs);
     m_bSettling = true;
-    m_Progress->setValue(0);
-    UpdateData(false);
+    ShowReadings();
 }
 
 void CTempCalibPage::RestartTimer(int nMs)

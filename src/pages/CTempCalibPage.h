@@ -5,12 +5,16 @@
 // sensor read the reference typed beside it, writes it through a temporary
 // parameter file and the document's parameter upload, waits 25 s for the
 // temperature to settle, and reads the values again. Nothing is sent for a
-// reference that is not a number, or before both values were read.
+// reference that is not a number, or before both values were read; a reply
+// whose value is out of its field's range is said and not taken. An upload
+// that did not finish is said with its cause, runs no settle delay and is
+// followed by a new read-out. The reference being typed is never rewritten.
 // UI thread only.
 
 #include <QString>
 
 #include <cstdint>
+#include <string>
 
 #include "shell/CDocDialog.h"
 #include "shell/WindowTimers.h"
@@ -31,7 +35,7 @@ public:
     void OnInitDialog() override;
     void GotCommsData(std::string& szData) override;
     void UpdateDataFromDoc() override;
-    void DeleteTempFile() override;
+    void DeleteTempFile(bool bFailed, int nEnd) override;
     void OnTimer(uint32_t nIDEvent);
     void OnBnClickedTempcalButton();
 
@@ -60,6 +64,11 @@ protected:
 
 private:
     void StartReadOut();
+    // The values read and the status, not the reference the person types.
+    void ShowReadings();
+    void ReadOffset(const std::string& strLine);
+    void ReadTemperature(const std::string& strLine);
+    void SayUnreadable(const char* szWhat, const std::string& strField);
     void RestartTimer(int nMs = 1000);
     void StopTimer();
     bool WriteTempFile(int nOffsetTenths);

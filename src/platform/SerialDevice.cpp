@@ -164,6 +164,13 @@ bool CSerialDevice::Purge()
     return Fail();
 }
 
+bool CSerialDevice::PurgeInput()
+{
+    if (::tcflush(m_fd, TCIFLUSH) == 0)
+        return true;
+    return Fail();
+}
+
 bool CSerialDevice::BytesWaiting(uint32_t& dwCount)
 {
     int nWaiting = 0;

@@ -39,6 +39,8 @@ public:
     bool SetDtr(bool bOn);
     // Throws away what is queued in both directions.
     bool Purge();
+    // Throws away what came in and was not read; what was written still goes.
+    bool PurgeInput();
     // Bytes waiting in the driver's input queue.
     bool BytesWaiting(uint32_t& dwCount);
     // Reads up to nMax bytes without blocking. A hang-up (a read of 0 bytes from

@@ -156,7 +156,10 @@ void CSerial_IF::Close()
     StartStopThreads(false);
     m_bPortOpen = false;
     m_hPort.SetDtr(false);
-    m_hPort.Purge();
+    // Unread input goes; what was written last (a sensor put back as it was
+    // before the connection closes) still goes out: an output purge would
+    // take it back, on a pseudo-terminal even from the other end.
+    m_hPort.PurgeInput();
 
     m_hDataInEvent.reset();
     m_hReadEvent.reset();
@@ -298,6 +301,7 @@ bool CSerial_IF::WatchPass(bool& bSkipPortFd)
 
     switch (WaitForAny(waitSet, COMM_WATCH_PASS_MS, nPortFd)) {
     case WAKE_KILL:
+        FinishWriting();
         return false;
     case WAKE_WRITE:
         WriteData();
@@ -344,6 +348,18 @@ void CSerial_IF::PassTimedOut()
         if (dwHeld > 0)
             ParseData();
     }
+}
+
+void CSerial_IF::FinishWriting()
+{
+    // The owner's last commands (a sensor put back as it was before the
+    // connection closes, say) are not thrown away with the port.
+    if (!m_bPortOpen || m_bHungUp || !m_pTxBuffer)
+        return;
+    uint32_t dwHeld = 0;
+    m_pTxBuffer->GetBuffSize(&dwHeld);
+    if (dwHeld > 0)
+        WriteData();
 }
 
 void CSerial_IF::OnHangUp()

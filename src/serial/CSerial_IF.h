@@ -104,6 +104,9 @@ protected:
     // One pass of the comm watch loop; false when the kill event ended it.
     bool WatchPass(bool& bSkipPortFd);
     void PassTimedOut();
+    // The thread's last act: the bytes still queued go out while the port
+    // takes them (a write and the kill signalled together end in the kill).
+    void FinishWriting();
     // Called by the thread when the device reports that the other end hung up.
     void OnHangUp();
     bool CreateEvents();

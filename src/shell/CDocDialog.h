@@ -43,7 +43,8 @@ public:
     virtual void OnCommsClosed() {}
     virtual void OnLogError(uint32_t /*wParam*/, int32_t /*lParam*/) {}
     virtual void OnFirstDataMsg(uint32_t /*wParam*/, int32_t /*lParam*/) {}
-    virtual void DeleteTempFile() {}
+    // A parameter upload has ended; bFailed with how (a SequenceEnd).
+    virtual void DeleteTempFile(bool /*bFailed*/, int /*nEnd*/) {}
 
 protected:
     virtual void DoDataExchange(bool /*bSaveAndValidate*/) {}

@@ -122,11 +122,11 @@ void CDynamicTabCtrl::OnFirstDataMsg(int nSel, uint32_t wParam, int32_t lParam)
         m_pPages[static_cast<size_t>(nSel)]->OnFirstDataMsg(wParam, lParam);
 }
 
-void CDynamicTabCtrl::DeleteTempFile(int)
+void CDynamicTabCtrl::DeleteTempFile(int, bool bFailed, int nEnd)
 {
     // Whichever tab is current: the calibration's temporary file must not be
     // left behind, and the settle delay it starts does no harm elsewhere.
-    m_pPages[6]->DeleteTempFile();
+    m_pPages[6]->DeleteTempFile(bFailed, nEnd);
 }
 
 void CDynamicTabCtrl::InsertItem(int nPos, const QString& strCaption)

@@ -44,7 +44,7 @@ public:
     void OnCommsClosed();
     void OnLogError(uint32_t wParam, int32_t lParam);
     void OnFirstDataMsg(int nSel, uint32_t wParam, int32_t lParam);
-    void DeleteTempFile(int nSel);
+    void DeleteTempFile(int nSel, bool bFailed, int nEnd);
 
     // Tab items.
     void InsertItem(int nPos, const QString& strCaption);

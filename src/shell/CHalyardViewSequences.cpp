@@ -66,7 +66,8 @@ void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wPa
         UpdateDataList(FromFileSystemPath(strLine));
     m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
-        m_tabCtrl->DeleteTempFile(CurrentPage());
+        m_tabCtrl->DeleteTempFile(CurrentPage(), wParam == 2,
+                                  m_pDoc != nullptr ? m_pDoc->m_SeqOutcome.nEnd : SEQ_DONE);
 }
 
 void CHalyardView::DiagDlgDone()

@@ -347,19 +347,132 @@ TEST_F(DocSequences, ParamUploadSendsALinePerReply)
     EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
 }
 
-TEST_F(DocSequences, ParamUploadToASilentSensorGoesOnEveryThreeSeconds)
+TEST_F(DocSequences, ParamUploadToASilentSensorGoesOnEveryThreeSecondsAndEndsAsUnanswered)
 {
     m_sensor.bSilent = true;
-    Doc().LoadParamFile(WriteFile("cal.txt", "OSNVW5\r\nV63,18\r\n"));
+    Doc().LoadParamFile(WriteFile("cal.txt", "OSNVW5\r\nV63,18\r\nOSNVW0\r\n"));
     Deliver();
     Wait(2999);
     EXPECT_EQ(Sent().size(), 1u);
     Wait(1);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
-    Wait(3000);
+    Wait(6000);
     EXPECT_FALSE(Doc().m_bParamLoad);
-    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 0})) << "silence is no failure";
+    // Nothing the sensor confirmed: the file's own "OSNVW0" went out, and
+    // the upload did not finish.
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
+    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 2}));
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
     EXPECT_TRUE(m_host.m_messageBoxes.empty());
+}
+
+TEST_F(DocSequences, ParamLinesThatSendNothingArePassedOverAndAreNoSilence)
+{
+    // One too long for a command, one empty.
+    Doc().LoadParamFile(
+        WriteFile("long.txt", "V0," + std::string(MAX_COMMAND_TEXT, '9') + "\r\n\r\nV1,1\r\n"));
+    Deliver();
+    EXPECT_EQ(Sent(), std::vector<std::string>{"V1,1"}) << "the next line goes in their place";
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 2}));
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_DONE) << "the sensor answered every line sent";
+    EXPECT_EQ(Doc().m_SeqOutcome.nLinesTooLong, 1);
+}
+
+// Where, in the order posted, the views heard of the first command sent and
+// of the upload's end.
+struct CommandAndEnd {
+    size_t nCommand = SIZE_MAX;
+    size_t nEnd = SIZE_MAX;
+};
+
+class DocParamUploadEnds : public DocSequences {
+protected:
+    // An upload that stops at its "V63,18" (the calibration's file unless
+    // told): the sensor has switched NVRAM writing on and does not answer the
+    // value. What was posted so far is forgotten.
+    void StartStuckUpload(const std::string& strFile = "OSNVW5\r\nV63,18\r\nOSNVW0\r\n#\r\n")
+    {
+        m_sensor.unanswered.insert("V63,18");
+        Doc().LoadParamFile(WriteFile("cal.txt", strFile));
+        Deliver();
+        Wait(500);
+        ASSERT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
+        m_host.ClearMessages();
+        m_pPump->Restart();
+    }
+
+    CommandAndEnd Order(uintptr_t wEnd)
+    {
+        CommandAndEnd order;
+        const auto messages = m_host.ViewMessages().Messages();
+        for (size_t n = 0; n < messages.size(); ++n) {
+            if (messages[n].nMsg == WM_COMMS_COMMAND && order.nCommand == SIZE_MAX)
+                order.nCommand = n;
+            if (messages[n].nMsg == WM_PARAM_LOAD && messages[n].wParam == wEnd)
+                order.nEnd = n;
+        }
+        return order;
+    }
+
+    void ExpectWritingSwitchedOffBeforeTheEnd(int nEnd)
+    {
+        EXPECT_FALSE(Doc().m_bParamLoad);
+        EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
+        EXPECT_EQ(Doc().m_SeqOutcome.nEnd, nEnd);
+        const CommandAndEnd order = Order(2);
+        ASSERT_NE(order.nEnd, SIZE_MAX) << "ended as failed";
+        EXPECT_LT(order.nCommand, order.nEnd) << "the views hear of the OSNVW0 first";
+        EXPECT_FALSE(Doc().m_File.IsOpen());
+    }
+};
+
+TEST_F(DocParamUploadEnds, ACancelAfterTheWriteEnableSwitchesWritingOff)
+{
+    StartStuckUpload();
+    Doc().CancelSequence();
+    Deliver();
+    ExpectWritingSwitchedOffBeforeTheEnd(SEQ_CANCELLED);
+
+    // A file that never switched writing on, or switched it off already,
+    // gets no "OSNVW0" of the document's own.
+    for (const char* szFile : {"V1,1\r\nV2,2\r\n", "OSNVW5\r\nOSNVW0\r\nV2,2\r\n"}) {
+        m_pPort->ClearSent();
+        m_sensor.unanswered = {"V1,1", "V2,2"};
+        Doc().LoadParamFile(WriteFile("other.txt", szFile));
+        Deliver();
+        Wait(1000);
+        const auto sent = Sent();
+        ASSERT_FALSE(sent.empty());
+        ASSERT_EQ(sent.back().front(), 'V') << szFile;
+        Doc().CancelSequence();
+        Deliver();
+        EXPECT_EQ(Sent(), sent) << szFile;
+    }
+}
+
+TEST_F(DocParamUploadEnds, AConnectionClosedMidUploadSwitchesWritingOffFirst)
+{
+    StartStuckUpload();
+    Doc().CloseConnection(false);
+    ExpectWritingSwitchedOffBeforeTheEnd(SEQ_CONNECTION_CLOSED);
+}
+
+TEST_F(DocParamUploadEnds, AnUnansweredWriteEnableIsSwitchedOffWhenTheFileForgetsIt)
+{
+    StartStuckUpload("OSNVW5\r\nV63,18\r\n");
+    Wait(3000);
+    ExpectWritingSwitchedOffBeforeTheEnd(SEQ_NO_REPLY);
+}
+
+TEST_F(DocParamUploadEnds, AHungUpLinkIsNotWrittenTo)
+{
+    StartStuckUpload();
+    m_pPort->HangUp();
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().m_bConnected; }));
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
+    EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{2}));
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
 }
 
 // ---------------------------------------------------------------------------

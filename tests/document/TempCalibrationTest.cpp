@@ -1,10 +1,24 @@
 // The temperature calibration's reading of replies and its arithmetic.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "document/Sequences.h"
 #include "document/TempCalibration.h"
 
 namespace halyard::test {
 namespace {
+
+// The maintenance message of the simulated sensor with its six characters
+// of temperature replaced.
+std::string MaintenanceLine(const std::string& strTemperature)
+{
+    std::string strLine = "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,";
+    strLine.resize(67, ' ');
+    return strLine + strTemperature + ",1013.2,045,0000";
+}
 
 TEST(TempCalibration, OffsetRepliesPlainAndAddressed)
 {
@@ -17,12 +31,33 @@ TEST(TempCalibration, OffsetRepliesPlainAndAddressed)
 
 TEST(TempCalibration, TemperatureFromTheMaintenanceMessage)
 {
-    std::string strLine = "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,";
-    strLine.resize(67, ' ');
-    strLine += "  21.3,1013.2,045,0000";
+    const std::string strLine = MaintenanceLine("  21.3");
     EXPECT_EQ(MaintenanceTemperature(strLine), 21.3);
     EXPECT_EQ(MaintenanceTemperature(strLine.substr(0, 74)), std::nullopt) << "too short";
     EXPECT_EQ(MaintenanceTemperature("MAINTENANCE " + strLine), std::nullopt) << "first blank too late";
+}
+
+TEST(TempCalibration, AnOffsetThatVariable63CannotHoldIsNoValue)
+{
+    // A signed 16-bit count of tenths; cut to 16 bits, 40000 would be -2553.6.
+    EXPECT_EQ(OffsetReplyTenths("32767"), 32767);
+    EXPECT_EQ(OffsetReplyTenths("-32768"), -32768);
+    EXPECT_EQ(OffsetReplyTenths("12ab5"), 12) << "the leading integer";
+    for (const char* sz :
+         {"32768", "40000", "999999", "-99999", "-32769", ":0599999C2", "BAD C", "  -  ", "+----"})
+        EXPECT_EQ(OffsetReplyTenths(sz), std::nullopt) << sz;
+}
+
+TEST(TempCalibration, ASensorTemperatureIsAPlainDecimalThatSixCharactersHold)
+{
+    for (const auto& [strField, dValue] : std::vector<std::pair<std::string, double>>{
+             {"  21.3", 21.3}, {"-999.9", -999.9}, {"9999.9", 9999.9}, {" +21.3", 21.3}, {"    -4", -4.0}})
+        EXPECT_EQ(MaintenanceTemperature(MaintenanceLine(strField)), dValue) << strField;
+    // An exponent, a hexadecimal number, or more than "%6.1f" can hold in six
+    // characters, is no temperature.
+    for (const char* sz :
+         {" 9e307", "  1e2 ", "0x1A.0", "999999", "-99999", "10000.", "21.3.1", "  21,3", "     -", "      "})
+        EXPECT_EQ(MaintenanceTemperature(MaintenanceLine(sz)), std::nullopt) << sz;
 }
 
 TEST(TempCalibration, ReferenceIsANumberInFullOrNothing)
@@ -42,10 +77,8 @@ TEST(TempCalibration, NotANumberAndInfinityAreNoTemperature)
         EXPECT_EQ(ParseReferenceTemperature(sz), std::nullopt) << sz;
         EXPECT_EQ(CalibrateOffset(sz, 20.0, 0.0).nError, CAL_REFERENCE_NOT_SET) << sz;
     }
-    std::string strLine = "REM 00,24.1,0.020,0.030,0310,01450,OK ,+12.02,-12.01,+05.00,000483,";
-    strLine.resize(67, ' ');
     for (const char* sz : {"   nan", "  -inf"})
-        EXPECT_EQ(MaintenanceTemperature(strLine + sz + ",1013.2,045,0000"), std::nullopt) << sz;
+        EXPECT_EQ(MaintenanceTemperature(MaintenanceLine(sz)), std::nullopt) << sz;
 }
 
 TEST(TempCalibration, TheNewOffsetAndItsLimits)
@@ -63,6 +96,19 @@ TEST(TempCalibration, TheNewOffsetAndItsLimits)
     EXPECT_EQ(CalibrateOffset("50.5", 0.0, 0.0).nError, CAL_CHECK_REFERENCE);
     EXPECT_EQ(CalibrateOffset("abc", 20.0, 0.0).nError, CAL_REFERENCE_NOT_SET);
     EXPECT_EQ(CalibrationErrorText(CAL_REFERENCE_NOT_SET), "Reference Temperature Not Set");
+}
+
+TEST(TempCalibration, AFailedUploadSaysWhyAndNeverThatTheOffsetWasWritten)
+{
+    std::set<std::string> texts;
+    for (int nEnd : {SEQ_CANCELLED, SEQ_NO_REPLY, SEQ_CONNECTION_CLOSED, SEQ_FILE_ERROR, SEQ_DONE}) {
+        const std::string strText = CalibrationFailedText(nEnd);
+        EXPECT_NE(strText.find(": the new offset may not have been written"), std::string::npos) << strText;
+        texts.insert(strText);
+    }
+    EXPECT_EQ(texts.size(), 5u) << "each cause in its own words";
+    EXPECT_EQ(CalibrationFailedText(SEQ_NO_REPLY),
+              "Calibration failed, the sensor did not answer: the new offset may not have been written");
 }
 
 }  // namespace

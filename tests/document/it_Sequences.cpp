@@ -85,6 +85,28 @@ TEST_F(Sequences, ASensorHangingUpMidLoadEndsTheLoad)
     EXPECT_FALSE(rig.m_doc.m_File.IsOpen());
 }
 
+TEST_F(Sequences, AConnectionClosedMidUploadFirstSwitchesNvramWritingOff)
+{
+    CSimDocRig rig({});
+    ASSERT_TRUE(rig.Connect());
+    const std::string strPath = m_folder.Path("cal.txt");
+    std::ofstream(strPath) << "OSNVW5\r\nV63,18\r\nOSNVW0\r\n#\r\n";
+    rig.m_port.Sim().SetNoAnswerFor("V63,");
+    rig.m_port.Sim().ClearReceivedCommands();
+    rig.m_doc.LoadParamFile(strPath);
+    ASSERT_TRUE(rig.m_pump.PumpUntil([&] { return rig.m_doc.m_bReplyReceived; }));
+    rig.m_doc.OnTimer(TIMER_SEQUENCE);
+    ASSERT_TRUE(rig.m_port.Sim().WaitForCommands(2, std::chrono::seconds(10)));
+    ASSERT_TRUE(rig.m_port.Sim().NvramWriteEnabled());
+    rig.m_pump.Pump();
+    rig.m_doc.CloseConnection(false);
+    EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
+    // The port was closed after the line went out, not before.
+    EXPECT_TRUE(rig.m_port.Sim().WaitForCommands(3, std::chrono::seconds(10)));
+    EXPECT_EQ(rig.m_port.Sim().ReceivedCommands(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
+    EXPECT_FALSE(rig.m_port.Sim().NvramWriteEnabled());
+}
+
 TEST_F(Sequences, TheAlsDumpAndTheAlsNvramLoad)
 {
     CSimDocRig rig({});
