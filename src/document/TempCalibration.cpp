@@ -179,6 +179,8 @@ std::string CalibrationFailedText(int nEnd)
         return std::string("Calibration failed, the sensor did not answer") + kNotWritten;
     case SEQ_CONNECTION_CLOSED:
         return std::string("Calibration failed, the connection was closed") + kNotWritten;
+    case SEQ_CONNECTION_LOST:
+        return std::string("Calibration failed, the connection was lost") + kNotWritten;
     case SEQ_FILE_ERROR:
         return std::string("Calibration failed, the calibration file could not be read") + kNotWritten;
     default:

@@ -101,12 +101,12 @@ TEST(TempCalibration, TheNewOffsetAndItsLimits)
 TEST(TempCalibration, AFailedUploadSaysWhyAndNeverThatTheOffsetWasWritten)
 {
     std::set<std::string> texts;
-    for (int nEnd : {SEQ_CANCELLED, SEQ_NO_REPLY, SEQ_CONNECTION_CLOSED, SEQ_FILE_ERROR, SEQ_DONE}) {
+    for (int nEnd : {SEQ_CANCELLED, SEQ_NO_REPLY, SEQ_CONNECTION_CLOSED, SEQ_CONNECTION_LOST, SEQ_FILE_ERROR, SEQ_DONE}) {
         const std::string strText = CalibrationFailedText(nEnd);
         EXPECT_NE(strText.find(": the new offset may not have been written"), std::string::npos) << strText;
         texts.insert(strText);
     }
-    EXPECT_EQ(texts.size(), 5u) << "each cause in its own words";
+    EXPECT_EQ(texts.size(), 6u) << "each cause in its own words";
     EXPECT_EQ(CalibrationFailedText(SEQ_NO_REPLY),
               "Calibration failed, the sensor did not answer: the new offset may not have been written");
 }

@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(
             pStatus->text(),
             QString(
-                "Calibration failed, the connection was closed: the new offset may not have been written"));
+                "Calibration failed, the connection was lost: the new offset may not have been written"));
         QVERIFY2(!Page()->m_bSettling && Page()->m_nTimerID == 0, "no settle delay runs");
         std::printf(
             "[  FIGURE  ] TempCalHangUp: list ends \"%s\"; page status \"%s\"; message boxes %d\n",
