@@ -61,7 +61,12 @@ bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)
     bool bOpened = m_File.Open(m_strLogPathName, nFlags, &error);
     if (bOpened && bAppend) {
         try {
+            // A last line cut off (a power cut) is ended first, so that the
+            // first new record starts a line of its own.
+            const bool bTorn = EndsMidLine(m_strLogPathName);
             m_File.SeekToEnd();
+            if (bTorn)
+                m_File.WriteString("\n");
         } catch (const CFileException& seekError) {
             error = seekError;
             m_File.Close();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 
 #include "SysError.h"
 
@@ -150,6 +151,17 @@ void CTextFile::TakeBack(size_t nWritten, int nErrno)
             ::lseek(m_fd, nStart, SEEK_SET);
     }
     Throw(nErrno);
+}
+
+bool EndsMidLine(const std::string& strPath)
+{
+    std::ifstream file(strPath, std::ios::binary | std::ios::ate);
+    if (!file || file.tellg() <= 0)
+        return false;
+    file.seekg(-1, std::ios::end);
+    char chLast = '\n';
+    file.get(chLast);
+    return chLast != '\n';
 }
 
 bool CTextFile::ReadString(std::string& strLine)

@@ -53,6 +53,10 @@ public:
     std::string m_strFileName;
 };
 
+// Whether the file at strPath has text after its last line feed (a last
+// line cut off); false for an empty or missing file.
+bool EndsMidLine(const std::string& strPath);
+
 class CTextFile {
 public:
     enum OpenFlags : unsigned {

@@ -176,6 +176,22 @@ TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnecti
     EXPECT_EQ(Doc().m_nRecords, 1u);
 }
 
+TEST_F(DocLogging, AnAppendingStartAfterATornLastLineBeginsALineOfItsOwn)
+{
+    // A file cut off mid-record (a power cut, or copied in from elsewhere).
+    const std::string strPath = m_folder.Path("torn.LOG");
+    std::ofstream(strPath, std::ios::binary) << "PW 0\r\nPW 1 cut";
+    ASSERT_TRUE(StartLog(strPath, {.bAppend = true}));
+    Line("PW 2");
+    EXPECT_EQ(ReadWholeFile(strPath), "PW 0\r\nPW 1 cut\r\nPW 2\r\n");
+
+    // A whole last line gets nothing added.
+    Doc().StopLogging();
+    ASSERT_TRUE(StartLog(strPath, {.bAppend = true}));
+    Line("PW 3");
+    EXPECT_EQ(ReadWholeFile(strPath), "PW 0\r\nPW 1 cut\r\nPW 2\r\nPW 3\r\n");
+}
+
 TEST_F(DocLogging, ClosingTheConnectionStopsLoggingAndSaysSo)
 {
     ASSERT_TRUE(StartLog(m_folder.Path("a.LOG"), {}));
