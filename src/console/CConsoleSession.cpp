@@ -234,8 +234,7 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
     case WM_LOG_ERROR: {
         // One line: what stopped and, for a file failure, the file and the system's reason.
         const auto nReason = static_cast<int32_t>(message.lParam);
-        Warn(IsLogFileFailure(nReason) ? LogStopText(nReason) + ". " + Doc().m_LogError.ErrorMessage()
-                                       : LogStopText(nReason));
+        Warn(IsLogFileFailure(nReason) ? LogFailureMessage(nReason, Doc().m_LogError, ". ") : LogStopText(nReason));
         if (m_hooks.onLogStopped)
             m_hooks.onLogStopped(nReason);
         return;

@@ -50,7 +50,7 @@ bool CHalyardDoc::StartLogging(bool bSendAC, bool bAppend)
 
 bool CHalyardDoc::ResumeLogging()
 {
-    return m_bLogging || OpenLogFile(true, LOG_CREATE_FAILED);
+    return m_bLogging || OpenLogFile(true, LOG_REOPEN_FAILED);
 }
 
 bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)

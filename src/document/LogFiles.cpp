@@ -97,6 +97,8 @@ std::string LogStopText(int32_t nReason)
         return "Logging stopped: connection closed";
     case LOG_FILE_TAKEN:
         return "Logging stopped: the file is needed for a load or dump";
+    case LOG_REOPEN_FAILED:
+        return "Logging stopped: the log file could not be opened again";
     default:
         return "Logging stopped";
     }
@@ -104,12 +106,13 @@ std::string LogStopText(int32_t nReason)
 
 bool IsLogFileFailure(int32_t nReason)
 {
-    return nReason == LOG_WRITE_FAILED || nReason == LOG_CREATE_FAILED || nReason == LOG_DAILY_CREATE_FAILED;
+    return nReason == LOG_WRITE_FAILED || nReason == LOG_CREATE_FAILED || nReason == LOG_DAILY_CREATE_FAILED ||
+           nReason == LOG_REOPEN_FAILED;
 }
 
-std::string LogFailureMessage(int32_t nReason, const CFileException& error)
+std::string LogFailureMessage(int32_t nReason, const CFileException& error, const char* szSeparator)
 {
-    return LogStopText(nReason) + ".\n\n" + error.ErrorMessage();
+    return LogStopText(nReason) + szSeparator + error.ErrorMessage();
 }
 
 }  // namespace halyard

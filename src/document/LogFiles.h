@@ -59,7 +59,8 @@ enum LogStopReason : int32_t {
     LOG_CREATE_FAILED = 1,        // the file chosen at Start could not be created
     LOG_DAILY_CREATE_FAILED = 2,  // the next daily file could not be created
     LOG_CONNECTION_CLOSED = 3,
-    LOG_FILE_TAKEN = 4  // a load or dump needs the file
+    LOG_FILE_TAKEN = 4,  // a load or dump needs the file
+    LOG_REOPEN_FAILED = 5  // the log could not be opened again after a reconnection
 };
 
 // One line for the received-data list: "Logging stopped: connection closed".
@@ -68,6 +69,6 @@ std::string LogStopText(int32_t nReason);
 bool IsLogFileFailure(int32_t nReason);
 // The message box text for a file failure: what happened, the file and the
 // system's reason.
-std::string LogFailureMessage(int32_t nReason, const CFileException& error);
+std::string LogFailureMessage(int32_t nReason, const CFileException& error, const char* szSeparator = ".\n\n");
 
 }  // namespace halyard

@@ -174,6 +174,19 @@ TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnecti
     EXPECT_EQ(ReadWholeFile(strPath), strFirst + "PW 2\r\n");
     EXPECT_TRUE(m_pPort->SentLines().empty()) << "the accumulation is not reset again";
     EXPECT_EQ(Doc().m_nRecords, 1u);
+
+    // A log that cannot be opened again after the next reconnection says it
+    // stopped, not that it never started.
+    Doc().CloseConnection(false);
+    Deliver();
+    std::filesystem::remove(strPath);
+    std::filesystem::create_directory(strPath);
+    Connect();
+    EXPECT_FALSE(Doc().ResumeLogging());
+    Deliver();
+    ASSERT_FALSE(LogErrors().empty());
+    EXPECT_EQ(LogErrors().back().lParam, LOG_REOPEN_FAILED);
+    EXPECT_EQ(LogStopText(LOG_REOPEN_FAILED), "Logging stopped: the log file could not be opened again");
 }
 
 TEST_F(DocLogging, AnAppendingStartAfterATornLastLineBeginsALineOfItsOwn)
