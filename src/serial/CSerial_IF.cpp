@@ -358,8 +358,12 @@ void CSerial_IF::FinishWriting()
         return;
     uint32_t dwHeld = 0;
     m_pTxBuffer->GetBuffSize(&dwHeld);
-    if (dwHeld > 0)
-        WriteData();
+    if (dwHeld == 0)
+        return;
+    // Signalled again, the kill cuts short a write that finds no room (a
+    // stalled line), so the close is never held up by it.
+    m_hKillEvent->Set();
+    WriteData();
 }
 
 void CSerial_IF::OnHangUp()

@@ -472,7 +472,7 @@ TEST_F(DocParamUploadEnds, AHungUpLinkIsNotWrittenTo)
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().m_bConnected; }));
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
     EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{2}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
+    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_LOST);
 }
 
 // ---------------------------------------------------------------------------

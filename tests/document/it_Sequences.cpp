@@ -94,7 +94,9 @@ TEST_F(Sequences, AConnectionClosedMidUploadFirstSwitchesNvramWritingOff)
     rig.m_port.Sim().SetNoAnswerFor("V63,");
     rig.m_port.Sim().ClearReceivedCommands();
     rig.m_doc.LoadParamFile(strPath);
+    // The reply taken and read by the views: the next tick sends the next line.
     ASSERT_TRUE(rig.m_pump.PumpUntil([&] { return rig.m_doc.m_bReplyReceived; }));
+    rig.m_pump.Pump();
     rig.m_doc.OnTimer(TIMER_SEQUENCE);
     ASSERT_TRUE(rig.m_port.Sim().WaitForCommands(2, std::chrono::seconds(10)));
     ASSERT_TRUE(rig.m_port.Sim().NvramWriteEnabled());
