@@ -32,16 +32,21 @@ sim::SimOptions Addressed(int nAddress)
     return options;
 }
 
-// Waits until the file holds at least nRecords records.
-bool AwaitRecords(const std::string& strPath, size_t nRecords, std::chrono::seconds timeout = 20s)
+// Waits until the file holds a whole record that begins with strText (a
+// stray line, such as a late answer to the identification, does not count).
+bool AwaitRecord(const std::string& strPath, const std::string& strText, std::chrono::seconds timeout = 20s)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (SplitCrLf(ReadWholeFile(strPath)).size() < nRecords) {
+    for (;;) {
+        const std::string strFile = ReadWholeFile(strPath);
+        const size_t nAt = strFile.find(strText);
+        if (nAt != std::string::npos && (nAt == 0 || strFile[nAt - 1] == '\n') &&
+            strFile.find("\r\n", nAt) != std::string::npos)
+            return true;
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(5ms);
     }
-    return true;
 }
 
 // Logging has begun once the identification is over and the file exists.
@@ -145,7 +150,7 @@ TEST_F(CliLog, RecordsAreByteIdenticalToTheWindowsForTheSameLinesAndSettings)
         ASSERT_TRUE(AwaitFile(strCli));
         for (const std::string& strLine : Lines())
             port.Sim().SendLine(strLine);
-        ASSERT_TRUE(AwaitRecords(strCli, Lines().size()));
+        ASSERT_TRUE(AwaitRecord(strCli, Lines().back()));
         run.Terminate();
         EXPECT_EQ(run.Wait(), EXIT_DONE) << run.Err();
     }
@@ -186,13 +191,13 @@ TEST_F(CliLog, ADailyChangeUnderTheSettableClockOpensTheNextFileAndLosesNothing)
     CCliRun run([&](CliContext& c) { return RunLog(OnPort(port.Port()), log, c); });
     ASSERT_TRUE(AwaitFile(log.strFile));
     port.Sim().SendLine("BEFORE MIDNIGHT");
-    ASSERT_TRUE(AwaitRecords(log.strFile, 1));
+    ASSERT_TRUE(AwaitRecord(log.strFile, "BEFORE MIDNIGHT"));
     m_clock.Set(MakeLocalTime(2026, 12, 10, 0, 0, 30));
     port.Sim().SendLine("AFTER MIDNIGHT");
     const std::string strNext = m_folder.Path("Station 10Dec2026 00.00.LOG");
     ASSERT_TRUE(AwaitFile(strNext)) << "the daily change made no new file";
     port.Sim().SendLine("NEXT DAY");
-    ASSERT_TRUE(AwaitRecords(strNext, 1));
+    ASSERT_TRUE(AwaitRecord(strNext, "NEXT DAY"));
     run.Terminate();
     EXPECT_EQ(run.Wait(), EXIT_DONE) << run.Err();
 
@@ -229,7 +234,7 @@ TEST_F(CliLog, ADiskThatFillsUpMidRecordEndsTheLogWithWholeRecordsAndSaysSoOnce)
     ASSERT_TRUE(AwaitFile(log.strFile));
     for (int n = 1; n <= 5; ++n)
         port.Sim().SendLine("REC " + std::to_string(n));
-    ASSERT_TRUE(AwaitRecords(log.strFile, 5));
+    ASSERT_TRUE(AwaitRecord(log.strFile, "REC 5"));
     const std::string strWhole = ReadWholeFile(log.strFile);
     int nExit = 0;
     {

@@ -200,6 +200,10 @@ private slots:
         Start("ZRT-630");
         ConnectTo(m_pApp->SimulatedPort());
         CHalyardDoc& doc = m_pApp->Doc();
+        // Whatever the sensor still had to say (a late answer to the
+        // identification) is listed before the burst begins.
+        Sensor().SendLine("READY");
+        QTRY_VERIFY(ListContains(View(), "READY"));
         for (int i = 0; i < 400; ++i)
             Sensor().SendLine(QString("L%1").arg(i, 3, 10, QChar('0')).toStdString());
         // A busy UI thread: the frame takes helping after helping off the port

@@ -190,7 +190,9 @@ TEST_F(SimSensorIt, SilentAndLateAndRefusing)
     // A late answer is not there yet when the sensor has already taken the
     // next command (an answer on time is written before that), and comes in
     // its order after all.
-    m_pSensor->SetLateAnswerMs(2000);
+    // The delay is longer than any stall the sensor's thread may meet between
+    // the two commands on a loaded machine.
+    m_pSensor->SetLateAnswerMs(6000);
     m_pSensor->SetFault(Fault::LateAnswer, true);
     m_pSensor->ClearReceivedCommands();
     ASSERT_TRUE(m_pClient->WriteLine("JM?"));
@@ -198,7 +200,7 @@ TEST_F(SimSensorIt, SilentAndLateAndRefusing)
     ASSERT_TRUE(m_pClient->WriteLine("ADR?"));
     ASSERT_TRUE(m_pSensor->WaitForCommands(2, 5s));
     EXPECT_FALSE(m_pClient->InputWaiting()) << "the answer came on time";
-    EXPECT_EQ(m_pClient->ReadLine(), "00630");
+    EXPECT_EQ(m_pClient->ReadLine('\n', 15s), "00630");
     EXPECT_EQ(m_pClient->ReadLine(), "00");
 
     m_pSensor->SetFault(Fault::LateAnswer, false);
