@@ -78,12 +78,15 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
     fds.push_back({m_wake->Fd(), POLLIN, 0});
     for (const auto& watched : m_watched)
         fds.push_back({watched.first, POLLIN, 0});
-    const int nReady = ::poll(fds.data(), fds.size(), MillisecondsToNextTimer(nMaxWaitMs));
+    // Messages still queued are due now: a loop run inside a handler finds
+    // the wake-up taken by the pass that called the handler.
+    const int nWaitMs = MessagesWaiting() ? 0 : MillisecondsToNextTimer(nMaxWaitMs);
+    const int nReady = ::poll(fds.data(), fds.size(), nWaitMs);
     if (nReady < 0 && errno != EINTR)
         throw std::runtime_error("the event loop's poll failed");
 
-    if (m_wake->TryConsume())
-        DeliverMessages();
+    m_wake->TryConsume();
+    DeliverMessages();
     FireDueTimers();
     for (size_t n = 1; nReady > 0 && n < fds.size(); ++n) {
         if ((fds[n].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
@@ -98,11 +101,17 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
     }
 }
 
+bool CConsoleLoop::MessagesWaiting() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_queue.empty();
+}
+
 void CConsoleLoop::DeliverMessages()
 {
-    // Those posted while these are handled wait for the next pass (the
-    // wake-up event is signalled again for them). One at a time from the
-    // front, so that a loop run inside a handler keeps the order too.
+    // Those posted while these are handled wait for the next pass. One at a
+    // time from the front, so that a loop run inside a handler keeps the
+    // order too.
     size_t nWaiting = 0;
     {
         std::lock_guard lock(m_mutex);

@@ -75,6 +75,7 @@ private:
     };
 
     int MillisecondsToNextTimer(int nMaxWaitMs) const;
+    bool MessagesWaiting() const;
     void DeliverMessages();
     void FireDueTimers();
 
