@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+#include <thread>
 
 namespace halyard {
 
@@ -21,7 +22,10 @@ void CConsoleLoop::Post(const LoopMessage& message)
         std::lock_guard lock(m_mutex);
         m_queue.push_back(message);
     }
-    m_wake->Set();
+    // The loop's own thread finds the message before it waits again; only
+    // another thread has to wake it.
+    if (std::this_thread::get_id() != m_loopThread.load())
+        m_wake->Set();
 }
 
 uint32_t CConsoleLoop::SetTimer(uint32_t nID, int nElapseMs)
@@ -74,18 +78,20 @@ int CConsoleLoop::MillisecondsToNextTimer(int nMaxWaitMs) const
 
 void CConsoleLoop::RunOnce(int nMaxWaitMs)
 {
+    m_loopThread = std::this_thread::get_id();
     std::vector<pollfd> fds;
     fds.push_back({m_wake->Fd(), POLLIN, 0});
     for (const auto& watched : m_watched)
         fds.push_back({watched.first, POLLIN, 0});
-    // Messages still queued are due now: a loop run inside a handler finds
-    // the wake-up taken by the pass that called the handler.
+    // Messages still queued are due now: posted on this thread, or left by
+    // the pass that called the handler a loop runs inside.
     const int nWaitMs = MessagesWaiting() ? 0 : MillisecondsToNextTimer(nMaxWaitMs);
     const int nReady = ::poll(fds.data(), fds.size(), nWaitMs);
     if (nReady < 0 && errno != EINTR)
         throw std::runtime_error("the event loop's poll failed");
 
-    m_wake->TryConsume();
+    if (nReady > 0 && (fds[0].revents & POLLIN) != 0)
+        m_wake->TryConsume();
     DeliverMessages();
     FireDueTimers();
     for (size_t n = 1; nReady > 0 && n < fds.size(); ++n) {
@@ -99,6 +105,10 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
             handler();
         }
     }
+    // What the timers and the descriptors' handlers posted goes now, in the
+    // same pass, not after another wait.
+    if (!m_bQuit)
+        DeliverMessages();
 }
 
 bool CConsoleLoop::MessagesWaiting() const
