@@ -423,19 +423,16 @@ uint32_t CSerial_IF::ReadData()
     size_t nRead = 0;
     {
         std::lock_guard lock(m_csPort);
-        uint32_t dwWaiting = 0;
-        if (m_hPort.BytesWaiting(dwWaiting) && dwWaiting > 0) {
-            // No more than the receive ring has room for: the rest waits in
-            // the driver until the owner has taken lines.
-            const size_t nMax = std::min({dwWaiting, SERIAL_CHUNK_SIZE, RxRoom()});
-            if (!m_hPort.Read(m_byRxChunk.data(), nMax, nRead)) {
-                m_dwLastError = m_hPort.LastError();
-                if (m_hPort.HungUp())
-                    OnHangUp();
-                return E_FAIL;
-            }
-        } else if (m_hPort.HungUp()) {
-            OnHangUp();
+        // The read takes what the driver holds without waiting (nothing when
+        // it holds nothing), so it needs no count of the bytes waiting first;
+        // no more than the receive ring has room for: the rest waits in the
+        // driver until the owner has taken lines.
+        const size_t nMax = std::min(SERIAL_CHUNK_SIZE, RxRoom());
+        if (!m_hPort.Read(m_byRxChunk.data(), nMax, nRead)) {
+            m_dwLastError = m_hPort.LastError();
+            if (m_hPort.HungUp())
+                OnHangUp();
+            return E_FAIL;
         }
         if (nRead > 0)
             m_pRxBuffer->AddData(m_byRxChunk.data(), static_cast<uint32_t>(nRead));
