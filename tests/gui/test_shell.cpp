@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -119,6 +120,35 @@ private slots:
         m_pApp->Doc().m_strPortStatus.clear();
         m_pApp->Doc().Host().MainWindow().PostMessage(WM_COMMS_OPEN, 1, 0);
         QTRY_COMPARE(Frame().Pane(0)->text(), QString("Settings: "));
+    }
+
+    // The clock changes one pane a second: that pane alone is drawn again,
+    // not the status bar behind it, and a pane whose text stays is not drawn.
+    void statusBarRepaintsOnlyAPaneWhoseTextChanged()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+        QStatusBar* pBar = Frame().statusBar();
+        CPaintCounter paints({pBar, Frame().Pane(0), Frame().Pane(1), Frame().Pane(2)});
+        CHalyardDoc& doc = m_pApp->Doc();
+        IMessageTarget& frame = doc.Host().MainWindow();
+        doc.m_strLogTime = " 00:00:07";
+        frame.PostMessage(WM_LOGTIME_UPDATE, 0, 0);
+        QTRY_COMPARE(Frame().Pane(1)->text(), QString("LogTime:  00:00:07"));
+        QTRY_VERIFY(paints.Count(Frame().Pane(1)) > 0);
+        paints.Clear();
+
+        // The same texts again, and a new clock text; then a new record count
+        // as the sign that everything before it was handled and drawn.
+        frame.PostMessage(WM_LOGTIME_UPDATE, 0, 0);
+        frame.PostMessage(WM_COMMS_OPEN, 0, 0);
+        doc.m_strTime = " 12:34:56";
+        frame.PostMessage(WM_TIME_UPDATE, 0, 0);
+        frame.PostMessage(WM_RECORD_UPDATE, 7, 0);
+        QTRY_VERIFY(paints.Count(Frame().Pane(2)) > 0);
+        QCOMPARE(Frame().Pane(3)->text(), QString("Time:  12:34:56"));
+        QCOMPARE(paints.Count(pBar), 0);
+        QCOMPARE(paints.Count(Frame().Pane(0)), 0);
+        QCOMPARE(paints.Count(Frame().Pane(1)), 0);
     }
 
     void temperatureCalibrationItemOnlyForPQDSensors()
