@@ -134,7 +134,8 @@ void CReceivedDataList::OnFrameEnd()
         return;  // a quiet frame: the next line is shown at once
     // A picture painted since the lines were held is no longer theirs to
     // move: the rows are all drawn again.
-    ShowShift(m_pModel->index(0), m_pModel->index(count() - 1), m_bHeldPictureStale ? count() : m_nHeldShifts);
+    ShowShift(m_pModel->index(0), m_pModel->index(count() - 1), m_bHeldPictureStale ? count() : m_nHeldShifts,
+              true);
     m_nHeldShifts = 0;
     m_bHeldPictureStale = false;
     m_frame.start();
@@ -180,10 +181,10 @@ void CReceivedDataList::dataChanged(const QModelIndex& topLeft, const QModelInde
         ++m_nHeldShifts;
         return;
     }
-    ShowShift(topLeft, bottomRight, 1);
+    ShowShift(topLeft, bottomRight, 1, false);
 }
 
-void CReceivedDataList::ShowShift(const QModelIndex& topLeft, const QModelIndex& bottomRight, int nRows)
+void CReceivedDataList::ShowShift(const QModelIndex& topLeft, const QModelIndex& bottomRight, int nRows, bool bNow)
 {
     // The rows keep their size, so the list view's own handler (which lays
     // out every row again and repaints the scroll bars) and the item view's
@@ -207,7 +208,14 @@ void CReceivedDataList::ShowShift(const QModelIndex& topLeft, const QModelIndex&
     // The rows need not end at the bottom edge: the new rows are drawn
     // wherever they are, not only the strip the shift uncovered.
     const int nNewest = bottomRight.row();
-    viewport()->update(visualRect(m_pModel->index(nNewest - nRows + 1)).united(visualRect(bottomRight)));
+    const QRect newRows = visualRect(m_pModel->index(nNewest - nRows + 1)).united(visualRect(bottomRight));
+    if (bNow) {
+        // At a frame's end: drawn before the next line can come, so that
+        // line never finds the picture half painted.
+        viewport()->repaint(newRows);
+        return;
+    }
+    viewport()->update(newRows);
     m_bPaintPending = true;
 }
 

@@ -55,8 +55,9 @@ protected:
 
 private:
     void ScrollListBox(qreal dLineWidth);
-    // Draws (and tells) the last nRows lines of a full list shifted in.
-    void ShowShift(const QModelIndex& topLeft, const QModelIndex& bottomRight, int nRows);
+    // Draws (and tells) the last nRows lines of a full list shifted in; at
+    // once with bNow, else at the next pass of the event loop.
+    void ShowShift(const QModelIndex& topLeft, const QModelIndex& bottomRight, int nRows, bool bNow);
     void OnFrameEnd();
 
     CReceivedDataModel* m_pModel;  // owned by this widget (Qt parent)
