@@ -4,8 +4,10 @@
 //   line being available from ReceiveData (woken by the data-in event as the
 //   document's watcher is), p50/p99 over 2000 lines;
 // - idle CPU: process CPU time of an open, silent, enabled port with its comm
-//   watch thread and the document's watcher thread, over 10 s, as % of a core;
-//   beside it the floor: two threads doing nothing but waking every 50 ms.
+//   watch thread and the document's watcher thread, over 10 s, as % of a core,
+//   and how often the comm watch thread woke; beside it what two threads
+//   waking every 50 ms cost, as the threads did before they slept until
+//   there was work.
 
 #include <benchmark/benchmark.h>
 
@@ -121,8 +123,8 @@ void BM_IdleCpuOpenSilentPort(benchmark::State& state)
     state.counters["watch_passes_per_s"] = static_cast<double>(nPasses) / 10.0;
 }
 
-// What two threads that only wake every 50 ms cost on this machine: the part of
-// the idle figure that the design's 50 ms passes make unavoidable.
+// What two threads that only wake every 50 ms cost on this machine: what the
+// idle figure was bound to be while both threads passed every 50 ms.
 void BM_IdleCpuFloorTwoTimerThreads(benchmark::State& state)
 {
     std::atomic<bool> bStop{false};
