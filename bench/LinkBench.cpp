@@ -4,11 +4,13 @@
 //   line being available from ReceiveData (woken by the data-in event as the
 //   document's watcher is), p50/p99 over 2000 lines;
 // - idle CPU: process CPU time of an open, silent, enabled port with its comm
-//   watch thread and the document's watcher thread, over 10 s, as % of a core;
-//   beside it the floor: two threads doing nothing but waking every 50 ms;
+//   watch thread and the document's watcher thread, over 10 s, as % of a core,
+//   and how often the comm watch thread woke; beside it what two threads
+//   waking every 50 ms cost, as the threads did before they slept until
+//   there was work.
 // - a hung-up port: passes per second of the comm watch thread and process CPU
-//   over 10 s after the other end closed (a quiet thread passes about 20 times
-//   a second; one that spun on the dead port would pass thousands of times).
+//   over 10 s after the other end closed (a thread that spun on the dead port
+//   would pass thousands of times a second; a sleeping one does not pass).
 
 #include <benchmark/benchmark.h>
 
@@ -154,8 +156,8 @@ void BM_HungUpPortPasses(benchmark::State& state)
     state.counters["watch_passes_per_s"] = dPassesPerSecond;
 }
 
-// What two threads that only wake every 50 ms cost on this machine: the part of
-// the idle figure that the design's 50 ms passes make unavoidable.
+// What two threads that only wake every 50 ms cost on this machine: what the
+// idle figure was bound to be while both threads passed every 50 ms.
 void BM_IdleCpuFloorTwoTimerThreads(benchmark::State& state)
 {
     std::atomic<bool> bStop{false};

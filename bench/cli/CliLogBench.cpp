@@ -1,11 +1,12 @@
-// halyard-cli log under a 57600-baud stream: the program is started as a
-// station would start it, on the pseudo-terminal of a simulated sensor in
-// this process, which sends data lines of about 80 characters back to back
-// at the line's own pace (10 bits a character) for the time asked. Then the
-// program's CPU time (user and system, from /proc) over the streaming time,
-// its resident memory (now and at its peak) and records in against records out.
+// halyard-cli log as a station runs it: the program is started on the
+// pseudo-terminal of a simulated sensor in this process, then its CPU time
+// (user and system, from /proc) is taken over the time asked, with its
+// resident memory (now and at its peak) and records in against records out.
+// - by default the sensor sends data lines of about 80 characters back to
+//   back at 57600 baud, the line's own pace (10 bits a character);
+// - with --silent it sends nothing: the cost of a connected, idle station.
 //
-//   halyard_cli_log_bench PROGRAM [SECONDS]   (default 60)
+//   halyard_cli_log_bench PROGRAM [SECONDS] [--silent]   (default 60 s)
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,13 +15,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "BenchLines.h"
+#include "ProcStatus.h"
 #include "SimSensor.h"
 
 extern char** environ;
@@ -28,35 +31,9 @@ extern char** environ;
 namespace {
 
 using namespace std::chrono_literals;
-
-// User plus system CPU seconds of a process, from /proc/PID/stat.
-double CpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    unsigned long long utime = 0;
-    unsigned long long stime = 0;
-    for (int n = 3; n <= 15 && fields >> field; ++n) {
-        if (n == 14)
-            utime = std::stoull(field);
-        if (n == 15)
-            stime = std::stoull(field);
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// A "Vm...:" line of /proc/PID/status in kB.
-long StatusKb(pid_t pid, const std::string& strKey)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(strKey + ":", 0) == 0)
-            return std::atol(line.c_str() + strKey.size() + 1);
-    }
-    return -1;
-}
+using halyard::test::ProcCpuSeconds;
+using halyard::test::ProcRunSeconds;
+using halyard::test::ProcStatusKb;
 
 size_t CountRecords(const std::string& strPath)
 {
@@ -68,15 +45,38 @@ size_t CountRecords(const std::string& strPath)
     return nRecords;
 }
 
+// Sends data lines at 57600 baud until end; returns how many were sent.
+int Stream(halyard::sim::CSimSensor& sensor, std::chrono::steady_clock::time_point end)
+{
+    int nSent = 0;
+    auto next = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < end) {
+        const std::string strLine = halyard::bench::DataMessage(nSent);
+        sensor.SendLine(strLine.substr(0, strLine.size() - 2));
+        ++nSent;
+        // 10 bits a character at 57600 baud.
+        next += std::chrono::microseconds(strLine.size() * 10 * 1000000 / 57600);
+        std::this_thread::sleep_until(next);
+    }
+    return nSent;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [SECONDS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PROGRAM [SECONDS] [--silent]\n", argv[0]);
         return 2;
     }
-    const int nSeconds = argc > 2 ? std::atoi(argv[2]) : 60;
+    int nSeconds = 60;
+    bool bSilent = false;
+    for (int n = 2; n < argc; ++n) {
+        if (std::strcmp(argv[n], "--silent") == 0)
+            bSilent = true;
+        else
+            nSeconds = std::atoi(argv[n]);
+    }
     halyard::sim::CSimSensor sensor;
     if (!sensor.Start())
         return 1;
@@ -94,35 +94,33 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(1s);  // the identification's last traffic is over
 
-    const double dCpuStart = CpuSeconds(pid);
-    const long nRssStart = StatusKb(pid, "VmRSS");
+    const double dCpuStart = ProcCpuSeconds(pid);
+    const double dRunStart = ProcRunSeconds(pid);
+    const long nRssStart = ProcStatusKb(pid, "VmRSS");
     const auto start = std::chrono::steady_clock::now();
     const auto end = start + std::chrono::seconds(nSeconds);
     int nSent = 0;
-    auto next = start;
-    while (std::chrono::steady_clock::now() < end) {
-        const std::string strLine = halyard::bench::DataMessage(nSent);
-        sensor.SendLine(strLine.substr(0, strLine.size() - 2));
-        ++nSent;
-        // 10 bits a character at 57600 baud.
-        next += std::chrono::microseconds(strLine.size() * 10 * 1000000 / 57600);
-        std::this_thread::sleep_until(next);
-    }
+    if (bSilent)
+        std::this_thread::sleep_until(end);
+    else
+        nSent = Stream(sensor, end);
     for (int n = 0; n < 500 && CountRecords(strLog) < static_cast<size_t>(nSent); ++n)
         std::this_thread::sleep_for(10ms);
     const double dWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double dCpu = CpuSeconds(pid) - dCpuStart;
-    const long nRss = StatusKb(pid, "VmRSS");
-    const long nHwm = StatusKb(pid, "VmHWM");
+    const double dCpu = ProcCpuSeconds(pid) - dCpuStart;
+    const double dRun = ProcRunSeconds(pid) - dRunStart;
+    const long nRss = ProcStatusKb(pid, "VmRSS");
+    const long nHwm = ProcStatusKb(pid, "VmHWM");
     ::kill(pid, SIGTERM);
     int nStatus = 0;
     ::waitpid(pid, &nStatus, 0);
     const size_t nRecords = CountRecords(strLog);
     std::filesystem::remove(strLog);
 
-    std::printf("halyard-cli log, 57600 baud, %d s: %d lines sent, %zu records logged\n", nSeconds, nSent,
-                nRecords);
-    std::printf("CPU %.2f s in %.2f s: %.3f%% of one core\n", dCpu, dWall, 100.0 * dCpu / dWall);
+    std::printf("halyard-cli log, %s, %d s: %d lines sent, %zu records logged\n",
+                bSilent ? "connected, sensor silent" : "57600 baud", nSeconds, nSent, nRecords);
+    std::printf("CPU %.2f s in %.2f s: %.3f%% of one core (on a CPU by the scheduler's count: %.4f s, %.4f%%)\n",
+                dCpu, dWall, 100.0 * dCpu / dWall, dRun, 100.0 * dRun / dWall);
     std::printf("resident memory: %.1f MB at the start, %.1f MB at the end, %.1f MB at the peak\n",
                 nRssStart / 1024.0, nRss / 1024.0, nHwm / 1024.0);
     std::printf("exit status after SIGTERM: %d\n", WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1);

@@ -11,13 +11,18 @@
 //   order (the last 500 shown are the last 500 sent), and a 10 ms timer probe
 //   on the UI thread reports how late the event loop ran;
 // - "silent": connected, nothing sent, for 20 s.
+// With "--silent SECONDS" it only connects and then sits silent for that long
+// (the cost of an idle, connected program, from its start). The silent
+// figures are user and system time from /proc.
 // With "--log", the 57600-baud phase runs three times: without logging, with
 // logging started from the Data Capture page (time stamps on, one file), and
 // without again; the log must hold every line of its phase.
 //
 // Run it under Xvfb (xvfb-run -a build/bench/halyard_view_bench) or with
-// QT_QPA_PLATFORM=offscreen. "--lines N" changes the length of the stream phases;
-// "--shot FILE" saves a picture of the window at the end of the 57600-baud phase.
+// QT_QPA_PLATFORM=offscreen; with the accessibility bridge on, as beside a
+// screen reader, under bench/screen-reader-session.sh. "--lines N" changes
+// the length of the stream phases; "--shot FILE" saves a picture of the
+// window at the end of the 57600-baud phase.
 
 #include <poll.h>
 #include <sys/resource.h>
@@ -26,6 +31,7 @@
 #include <unistd.h>
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -44,6 +50,7 @@
 #include <vector>
 
 #include "BenchLines.h"
+#include "ProcStatus.h"
 #include "TestPty.h"
 #include "document/CHalyardDoc.h"
 #include "shell/CDynamicTabCtrl.h"
@@ -193,13 +200,11 @@ public:
         return {CpuSeconds() - dCpu, static_cast<double>(wall.nsecsElapsed()) / 1e9};
     }
 
-    // Sits connected and silent for nMs; returns the CPU seconds used.
-    double Idle(int nMs)
+    // Sits connected and silent for nMs.
+    void Idle(int nMs)
     {
-        const double dCpu = CpuSeconds();
         QTimer::singleShot(nMs, &m_loop, &QEventLoop::quit);
         m_loop.exec();
-        return CpuSeconds() - dCpu;
     }
 
     // Lines sent so far, and whether the list ends with the last 500 of them in order.
@@ -272,6 +277,23 @@ private:
     std::vector<double> m_lateMs;
 };
 
+// Sits silent for nSeconds and says what the process used: user and system
+// time from /proc, and the scheduler's own count, which is finer than the
+// 10 ms ticks of the first.
+void ReportSilent(CStreamBench& bench, int nSeconds)
+{
+    const pid_t self = ::getpid();
+    const double dCpu = test::ProcCpuSeconds(self);
+    const double dRun = test::ProcRunSeconds(self);
+    QElapsedTimer wall;
+    wall.start();
+    bench.Idle(nSeconds * 1000);
+    const double dWall = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    std::printf("%-12s %6.2f s: %6.3f%% of one core (on a CPU by the scheduler's count: %.4f%%)\n", "silent", dWall,
+                100.0 * (test::ProcCpuSeconds(self) - dCpu) / dWall,
+                100.0 * (test::ProcRunSeconds(self) - dRun) / dWall);
+}
+
 void Report(const char* szPhase, int nLines, std::pair<double, double> used)
 {
     std::printf("%-12s %6d lines in %6.2f s: %6.2f%% of one core, %7.1f ms CPU per 1000 lines\n", szPhase,
@@ -325,7 +347,7 @@ bool RunLoggingPhases(CHalyardApp& app, CStreamBench& bench, int nLines)
 }
 
 int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequests, int fdDone, int nLines,
-               const QString& strShot, bool bLog)
+               const QString& strShot, bool bLog, int nSilentSeconds)
 {
     QApplication qapp(argc, argv);
     CUiPrompts::SetTestMode(true);  // nothing modal may stop the run
@@ -344,9 +366,16 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
     }
 
     CStreamBench bench(app, fdRequests, fdDone);
+    std::printf("platform %s, accessibility %s\n", qPrintable(QGuiApplication::platformName()),
+                QAccessible::isActive() ? "active (a screen reader is listening)" : "not active");
+    if (nSilentSeconds > 0) {
+        bench.Idle(1000);  // the identification's last traffic is over
+        ReportSilent(bench, nSilentSeconds);
+        doc.CloseConnection(false);
+        return EXIT_SUCCESS;
+    }
     bench.StreamLines(CReceivedDataList::MAX_LINES + 100, kLinePeriodNs / 10);  // fill the list
-    std::printf("platform %s, list full (%lld lines)\n", qPrintable(QGuiApplication::platformName()),
-                static_cast<long long>(bench.List().count()));
+    std::printf("list full (%lld lines)\n", static_cast<long long>(bench.List().count()));
 
     if (bLog) {
         const bool bLogged = RunLoggingPhases(app, bench, nLines);
@@ -367,10 +396,7 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
                 probe.Percentile(0.5), probe.Percentile(0.99), probe.Percentile(1.0),
                 bInOrder ? "are the last 500 sent, in order" : "DIFFER from the last 500 sent");
 
-    constexpr int kIdleMs = 20000;
-    const double dIdle = bench.Idle(kIdleMs);
-    std::printf("%-12s %6.2f s: %6.3f%% of one core\n", "silent", kIdleMs / 1000.0,
-                100.0 * dIdle * 1000 / kIdleMs);
+    ReportSilent(bench, 20);
     doc.CloseConnection(false);
     return bInOrder ? EXIT_SUCCESS : EXIT_FAILURE;
 }
@@ -380,6 +406,7 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
 int main(int argc, char** argv)
 {
     int nLines = 1000;
+    int nSilentSeconds = 0;
     QString strShot;
     bool bLog = false;
     for (int n = 1; n < argc; ++n)
@@ -387,6 +414,8 @@ int main(int argc, char** argv)
     for (int n = 1; n + 1 < argc; ++n) {
         if (std::string(argv[n]) == "--lines")
             nLines = std::max(1, std::atoi(argv[n + 1]));
+        else if (std::string(argv[n]) == "--silent")
+            nSilentSeconds = std::max(1, std::atoi(argv[n + 1]));
         else if (std::string(argv[n]) == "--shot")
             strShot = QString::fromLocal8Bit(argv[n + 1]);
     }
@@ -409,7 +438,8 @@ int main(int argc, char** argv)
     ::close(donePipe[1]);
     const std::string strSlave = pty.SlavePath();
     pty.CloseMaster();  // the writer holds it
-    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines, strShot, bLog);
+    const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines, strShot, bLog,
+                                    nSilentSeconds);
     ::close(requestPipe[1]);
     ::waitpid(pid, nullptr, 0);
     return nResult;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+#include <thread>
 
 namespace halyard {
 
@@ -21,7 +22,10 @@ void CConsoleLoop::Post(const LoopMessage& message)
         std::lock_guard lock(m_mutex);
         m_queue.push_back(message);
     }
-    m_wake->Set();
+    // The loop's own thread finds the message before it waits again; only
+    // another thread has to wake it.
+    if (std::this_thread::get_id() != m_loopThread.load())
+        m_wake->Set();
 }
 
 uint32_t CConsoleLoop::SetTimer(uint32_t nID, int nElapseMs)
@@ -74,19 +78,21 @@ int CConsoleLoop::MillisecondsToNextTimer(int nMaxWaitMs) const
 
 void CConsoleLoop::RunOnce(int nMaxWaitMs)
 {
-    // Messages still waiting when the wake-up was taken already (a loop run
-    // inside a handler, behind the message being handled) are due now.
-    const bool bWaiting = MessagesWaiting();
+    m_loopThread = std::this_thread::get_id();
     std::vector<pollfd> fds;
     fds.push_back({m_wake->Fd(), POLLIN, 0});
     for (const auto& watched : m_watched)
         fds.push_back({watched.first, POLLIN, 0});
-    const int nReady = ::poll(fds.data(), fds.size(), bWaiting ? 0 : MillisecondsToNextTimer(nMaxWaitMs));
+    // Messages still queued are due now: posted on this thread, or left by
+    // the pass that called the handler a loop runs inside.
+    const int nWaitMs = MessagesWaiting() ? 0 : MillisecondsToNextTimer(nMaxWaitMs);
+    const int nReady = ::poll(fds.data(), fds.size(), nWaitMs);
     if (nReady < 0 && errno != EINTR)
         throw std::runtime_error("the event loop's poll failed");
 
-    if (m_wake->TryConsume() || bWaiting)
-        DeliverMessages();
+    if (nReady > 0 && (fds[0].revents & POLLIN) != 0)
+        m_wake->TryConsume();
+    DeliverMessages();
     // What those messages posted in turn (the views' share of the lines the
     // frame took) goes before a timer due now, so that a sequence step sees
     // the lines read; the timers wait one pass at most, which comes at once.
@@ -107,6 +113,10 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
             handler();
         }
     }
+    // What the timers and the descriptors' handlers posted goes now, in the
+    // same pass, not after another wait.
+    if (!m_bQuit)
+        DeliverMessages();
 }
 
 bool CConsoleLoop::MessagesWaiting() const
@@ -117,9 +127,9 @@ bool CConsoleLoop::MessagesWaiting() const
 
 void CConsoleLoop::DeliverMessages()
 {
-    // Those posted while these are handled wait for the next pass (the
-    // wake-up event is signalled again for them). One at a time from the
-    // front, so that a loop run inside a handler keeps the order too.
+    // Those posted while these are handled wait for the next pass. One at a
+    // time from the front, so that a loop run inside a handler keeps the
+    // order too.
     size_t nWaiting = 0;
     {
         std::lock_guard lock(m_mutex);

@@ -1,7 +1,8 @@
 #pragma once
 // The console front end's event loop, standing in for the window system's:
 // - posted messages, from any thread, delivered in the order they were posted
-//   (an eventfd wakes the loop);
+//   (an eventfd wakes the loop when another thread posts; what the loop's own
+//   handlers post goes in the same pass);
 // - timers by id, as window timers are (SetTimer restarts a running one; a
 //   timer fires until it is killed; a late timer fires once, not once for
 //   every period missed);
@@ -10,12 +11,14 @@
 // Run and RunUntil deliver everything on the calling thread, which is the
 // document's UI thread.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/AppMessages.h"
@@ -88,6 +91,8 @@ private:
     std::function<void(uint32_t)> m_onTimer;
     bool m_bQuit = false;
     bool m_bTimersDeferred = false;  // the due timers waited one pass for messages
+    // The thread that runs the loop (set by each pass).
+    std::atomic<std::thread::id> m_loopThread;
 };
 
 }  // namespace halyard

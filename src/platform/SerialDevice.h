@@ -59,6 +59,10 @@ public:
 
     // Baud rates the device layer knows (1200 to 57600 and the usual higher ones).
     static bool IsSupportedBaudRate(uint32_t dwBaudRate);
+    // How long the comm watch thread may wait when nothing is pending, in ms;
+    // -1 for ever. The descriptor itself wakes a wait for input and for a
+    // hang-up (POLLIN, POLLHUP, POLLERR), so the thread needs no pass of its own.
+    static constexpr int IDLE_WAIT_MS = -1;
 
 private:
     bool Fail();

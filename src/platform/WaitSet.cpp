@@ -2,27 +2,31 @@
 
 #include <poll.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
-#include <vector>
 
 namespace halyard {
 
 int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, int fd)
 {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
-    std::vector<pollfd> fds;
-    fds.reserve(events.size() + 1);
+    if (events.size() > kMaxWaitEvents)
+        return kWaitFailed;
+    const bool bForever = nTimeoutMs == kWaitForever;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(bForever ? 0 : nTimeoutMs);
+    // On the stack: a wait is what a thread does for every line it passes on.
+    std::array<pollfd, kMaxWaitEvents + 1> fds;
+    size_t nFds = 0;
     for (CAutoResetEvent* event : events)
-        fds.push_back({event ? event->Fd() : -1, POLLIN, 0});
+        fds[nFds++] = {event ? event->Fd() : -1, POLLIN, 0};
     if (fd >= 0)
-        fds.push_back({fd, POLLIN, 0});
+        fds[nFds++] = {fd, POLLIN, 0};
 
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        const int nWait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        const int nReady = ::poll(fds.data(), fds.size(), nWait);
+        const int nWait = bForever ? -1 : left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        const int nReady = ::poll(fds.data(), nFds, nWait);
         if (nReady < 0) {
             if (errno == EINTR)
                 continue;
@@ -34,9 +38,9 @@ int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, int fd)
             if ((fds[i].revents & POLLIN) && events[i]->TryConsume())
                 return static_cast<int>(i);
         }
-        if (fd >= 0 && (fds.back().revents & (POLLIN | POLLHUP | POLLERR)))
+        if (fd >= 0 && (fds[nFds - 1].revents & (POLLIN | POLLHUP | POLLERR)))
             return static_cast<int>(events.size());
-        if (nReady == 0 || Clock::now() >= deadline)
+        if (!bForever && (nReady == 0 || Clock::now() >= deadline))
             return kWaitTimeout;
     }
 }

@@ -14,9 +14,14 @@ namespace halyard {
 
 constexpr int kWaitTimeout = -1;
 constexpr int kWaitFailed = -2;
+// A time-out that never comes: the wait ends only on an event or the descriptor.
+constexpr int kWaitForever = -1;
+// The most events one wait watches.
+constexpr size_t kMaxWaitEvents = 7;
 
 // Returns the index of the event taken, events.size() for the descriptor,
-// kWaitTimeout after nTimeoutMs, or kWaitFailed when poll() fails.
+// kWaitTimeout after nTimeoutMs (never for kWaitForever), or kWaitFailed when
+// poll() fails or there are more than kMaxWaitEvents events.
 int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, int fd = -1);
 
 // One event alone: true when it was signalled within nTimeoutMs (and taken).

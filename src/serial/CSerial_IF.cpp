@@ -1,5 +1,6 @@
 #include "CSerial_IF.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -193,12 +194,26 @@ uint32_t CSerial_IF::ReceiveData(uint8_t* pbyBuffer, uint32_t* pdwBytesReceived,
     // A line may take a whole slot: a smaller buffer would be overrun.
     if (!pbyBuffer || !pdwBytesReceived || !m_pPacketBuffer || dwMaxBytes < PACKET_SLOT_SIZE)
         return 0;
-    return m_pPacketBuffer->GetData(pbyBuffer, pdwBytesReceived) ? 1 : 0;
+    if (!m_pPacketBuffer->GetData(pbyBuffer, pdwBytesReceived))
+        return 0;
+    // Bytes left in the receive ring wait for room in the packet buffer:
+    // there is some now, so the thread goes on cutting them into lines.
+    uint32_t dwHeld = 0;
+    if (m_pRxBuffer && m_hReadEvent) {
+        m_pRxBuffer->GetBuffSize(&dwHeld);
+        if (dwHeld > 0)
+            m_hReadEvent->Set();
+    }
+    return 1;
 }
 
 void CSerial_IF::EnableCommThread(bool bEnable)
 {
     m_bCommThreadEnabled = bEnable;
+    // The thread takes the port into its wait on its next pass, and reads
+    // what is waiting already.
+    if (bEnable && m_hReadEvent)
+        m_hReadEvent->Set();
 }
 
 void CSerial_IF::SetBaudRate(uint32_t dwBaud)
@@ -275,31 +290,24 @@ uint32_t CSerial_IF::DevCommWatchThreadProc()
 
 bool CSerial_IF::WatchPass(bool& bSkipPortFd)
 {
-    ++m_nPassCount;
     CAutoResetEvent* const waitSet[] = {m_hKillEvent.get(), m_hWriteEvent.get(), m_hReadEvent.get()};
     if (!m_bPortOpen) {
         // Nothing to do without a port; wait for the kill event, never spin.
-        return WaitForAny(std::span(waitSet, 1), COMM_WATCH_PASS_MS) != WAKE_KILL;
+        const bool bGoOn = WaitForAny(std::span(waitSet, 1), kWaitForever) != WAKE_KILL;
+        ++m_nPassCount;
+        return bGoOn;
     }
 
-    const bool bWatchPort = m_bCommThreadEnabled && !m_bHungUp;
-    if (bWatchPort) {
-        uint32_t dwWaiting = 0;
-        bool bOk;
-        {
-            std::lock_guard lock(m_csPort);
-            bOk = m_hPort.BytesWaiting(dwWaiting);
-        }
-        if (bOk && dwWaiting > 0)
-            m_hReadEvent->Set();
-        else if (!bOk && m_hPort.HungUp())
-            OnHangUp();
-    }
-    // The port itself wakes the thread too, so a line does not wait for the pass.
-    const int nPortFd = bWatchPort && !bSkipPortFd ? m_hPort.Fd() : -1;
+    // The port wakes the thread itself, for input and for a hang-up. One that
+    // woke it with nothing to read is left out of the next wait, which then
+    // ends after a pass's time: the thread neither spins on it nor goes deaf.
+    const int nPortFd = WatchingPort() && !bSkipPortFd ? m_hPort.Fd() : -1;
+    const int nWaitMs = bSkipPortFd ? COMM_WATCH_PASS_MS : CSerialDevice::IDLE_WAIT_MS;
     bSkipPortFd = false;
 
-    switch (WaitForAny(waitSet, COMM_WATCH_PASS_MS, nPortFd)) {
+    const int nWake = WaitForAny(waitSet, nWaitMs, nPortFd);
+    ++m_nPassCount;
+    switch (nWake) {
     case WAKE_KILL:
         FinishWriting();
         return false;
@@ -311,7 +319,7 @@ bool CSerial_IF::WatchPass(bool& bSkipPortFd)
         break;
     case WAKE_PORT: {
         // Readable with nothing to read is a hang-up; if the device does not
-        // confirm one, the next pass leaves the port out so it cannot spin.
+        // confirm one, the next wait leaves the port out.
         const uint32_t dwRead = ReadData();
         if ((dwRead == 0 || dwRead == E_FAIL) && !m_bHungUp) {
             std::lock_guard lock(m_csPort);
@@ -323,30 +331,48 @@ bool CSerial_IF::WatchPass(bool& bSkipPortFd)
         break;
     }
     case kWaitTimeout:
-        PassTimedOut();
         break;
     default:
         // A failed wait: pause one pass rather than retry at once.
         std::this_thread::sleep_for(std::chrono::milliseconds(COMM_WATCH_PASS_MS));
         break;
     }
+    FinishPass();
     return true;
 }
 
-void CSerial_IF::PassTimedOut()
+bool CSerial_IF::WatchingPort() const
+{
+    return m_bCommThreadEnabled && !m_bHungUp && RxRoom() >= SERIAL_CHUNK_SIZE;
+}
+
+uint32_t CSerial_IF::RxRoom() const
 {
     uint32_t dwHeld = 0;
-    if (m_pTxBuffer) {
-        m_pTxBuffer->GetBuffSize(&dwHeld);
-        if (dwHeld > 0) {
-            WriteData();
-            return;
-        }
-    }
-    if (m_pRxBuffer) {
+    if (!m_pRxBuffer)
+        return 0;
+    m_pRxBuffer->GetBuffSize(&dwHeld);
+    // The ring never fills completely: a block that would fill it exactly is refused.
+    return dwHeld < SERIAL_BUFFER_SIZE - 1 ? SERIAL_BUFFER_SIZE - 1 - dwHeld : 0;
+}
+
+void CSerial_IF::FinishPass()
+{
+    // Lines still in the receive ring (more than one ParseData cuts, or held
+    // back while the packet buffer was full) are cut now, as far as the
+    // packet buffer has room; each call takes at least one byte.
+    uint32_t dwHeld = 0;
+    while (m_pRxBuffer && m_pPacketBuffer && !m_pPacketBuffer->IsBufferFull()) {
         m_pRxBuffer->GetBuffSize(&dwHeld);
+        if (dwHeld == 0)
+            break;
+        ParseData();
+    }
+    // What one WriteData leaves in the transmit ring goes on the next pass.
+    if (m_pTxBuffer && m_hWriteEvent) {
+        m_pTxBuffer->GetBuffSize(&dwHeld);
         if (dwHeld > 0)
-            ParseData();
+            m_hWriteEvent->Set();
     }
 }
 
@@ -417,19 +443,17 @@ uint32_t CSerial_IF::ReadData()
     size_t nRead = 0;
     {
         std::lock_guard lock(m_csPort);
-        uint32_t dwWaiting = 0;
-        if (m_hPort.BytesWaiting(dwWaiting) && dwWaiting > 0) {
-            const size_t nMax = dwWaiting < SERIAL_CHUNK_SIZE ? dwWaiting : SERIAL_CHUNK_SIZE;
-            if (!m_hPort.Read(m_byRxChunk.data(), nMax, nRead)) {
-                m_dwLastError = m_hPort.LastError();
-                if (m_hPort.HungUp())
-                    OnHangUp();
-                return E_FAIL;
-            }
-        } else if (m_hPort.HungUp()) {
-            OnHangUp();
+        // The read takes what the driver holds without waiting (nothing when
+        // it holds nothing), so it needs no count of the bytes waiting first;
+        // no more than the receive ring has room for: the rest waits in the
+        // driver until the owner has taken lines.
+        const size_t nMax = std::min(SERIAL_CHUNK_SIZE, RxRoom());
+        if (!m_hPort.Read(m_byRxChunk.data(), nMax, nRead)) {
+            m_dwLastError = m_hPort.LastError();
+            if (m_hPort.HungUp())
+                OnHangUp();
+            return E_FAIL;
         }
-        // A block that does not fit the receive ring as a whole is dropped.
         if (nRead > 0)
             m_pRxBuffer->AddData(m_byRxChunk.data(), static_cast<uint32_t>(nRead));
     }

@@ -7,7 +7,10 @@
 // queued in the transmit ring, reads what arrives into the receive ring, cuts
 // it into lines (ParseData) into the 40-slot packet buffer and signals the
 // named data-in event "QRM_EVENT_COMMS_DATA_IN<n>" when a line is complete.
-// It passes every 50 ms, and also wakes at once when the port is readable.
+// It sleeps until there is work: the port readable (or hung up), the write
+// event (SendData), the read event (EnableCommThread, or room made in a full
+// packet buffer by ReceiveData) or the kill event. Nothing wakes it on a
+// silent line.
 //
 // When the other end hangs up (a pulled USB adapter, a closed pseudo-terminal)
 // the thread stops watching the port and signals the named hang-up event
@@ -96,17 +99,23 @@ public:
     EventHandle DataInEvent() const override { return m_hDataInEvent; }
     EventHandle HangUpEvent() const override { return m_hHangUpEvent; }
     const std::string& GetDataInEventName() const { return m_szDataInEventName; }
-    // Passes of the comm watch loop so far; lets tests see that an idle or
-    // hung-up port does not make the thread spin.
+    // Passes of the comm watch loop so far, each counted as its wait ends;
+    // lets tests see that an idle or hung-up port does not wake the thread.
     uint64_t GetPassCount() const { return m_nPassCount; }
 
 protected:
     // One pass of the comm watch loop; false when the kill event ended it.
     bool WatchPass(bool& bSkipPortFd);
-    void PassTimedOut();
     // The thread's last act: the bytes still queued go out while the port
     // takes them (a write and the kill signalled together end in the kill).
     void FinishWriting();
+    // Whether the next wait includes the port: enabled, not hung up, and room
+    // in the receive ring for a whole chunk.
+    bool WatchingPort() const;
+    uint32_t RxRoom() const;
+    // The end of every pass: lines left in the receive ring, bytes left in
+    // the transmit ring.
+    void FinishPass();
     // Called by the thread when the device reports that the other end hung up.
     void OnHangUp();
     bool CreateEvents();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -47,16 +48,15 @@ bool WaitForRun(CommsThreadData& data)
 }
 
 // How long the next wait may last: the rest of the silence that makes a
-// time-out, in whole 50 ms passes, or a long wait once it has been reported
-// (or when no limit is set). Waiting out the silence in one wait instead of
-// 50 ms passes reports at the same moment without waking 20 times a second.
+// time-out, in whole 50 ms passes, or for ever once it has been reported (or
+// when no limit is set). Waiting out the silence in one wait instead of 50 ms
+// passes reports at the same moment without waking 20 times a second.
 int NextWaitMs(const CommsThreadData& data)
 {
-    constexpr int kIdleWaitMs = 60000;
     if (data.bTimedOut || data.nTicks >= data.nTickLimit)
-        return kIdleWaitMs;
+        return kWaitForever;
     const int64_t nLeft = static_cast<int64_t>(data.nTickLimit - data.nTicks) * kWatchPassMs;
-    return static_cast<int>(std::min<int64_t>(nLeft, kIdleWaitMs));
+    return static_cast<int>(std::min<int64_t>(nLeft, std::numeric_limits<int>::max()));
 }
 
 void CountSilence(CommsThreadData& data, int nWaitedMs)

@@ -166,7 +166,13 @@ void CMainFrame::CreateStatusBar()
         const QString strIndicator = QString::fromLatin1(kPanes[i].szLabel) + QString(48, QLatin1Char(' '));
         // A pane of fixed size both ways: a new text (the record count with
         // every logged line) repaints the pane alone, without laying out the
-        // status bar again.
+        // status bar again. It fills its own background, so the bar behind
+        // it is not painted again, and its plain text needs no shaping: the
+        // clock repaints one pane every second for as long as the program runs.
+        pPane->setAutoFillBackground(true);
+        QFont paneFont = pPane->font();
+        paneFont.setStyleStrategy(QFont::PreferNoShaping);
+        pPane->setFont(paneFont);
         pPane->setText(strIndicator);
         pPane->setFixedSize(metrics.horizontalAdvance(strIndicator) + 2 * pPane->frameWidth(),
                             pPane->sizeHint().height());

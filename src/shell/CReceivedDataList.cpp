@@ -80,8 +80,16 @@ CReceivedDataList::CReceivedDataList(QWidget* pParent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setUniformItemSizes(true);
+    // The lines are the sensor's 8-bit text: no script among them needs
+    // shaping, and shaping every line was most of what adding one cost.
+    QFont listFont = font();
+    listFont.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(listFont);
     const QFontMetrics metrics(font());
     m_nSampleWidth = metrics.horizontalAdvance(QString::fromLatin1(kSampleLine)) + metrics.averageCharWidth();
+    m_frame.setSingleShot(true);
+    m_frame.setInterval(FRAME_MS);
+    connect(&m_frame, &QTimer::timeout, this, &CReceivedDataList::OnFrameEnd);
 }
 
 CReceivedDataList::~CReceivedDataList() = default;
@@ -90,6 +98,10 @@ QString CReceivedDataList::UpdateDataList(const QString& szLine)
 {
     QString strLine = szLine;
     strLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // Shown at once after a quiet frame; within a frame, at its end.
+    m_bHolding = m_frame.isActive();
+    if (!m_bHolding)
+        m_frame.start();
     m_bShifting = true;
     m_pModel->Append(strLine);  // a full list drops its oldest line here
     m_bShifting = false;
@@ -116,9 +128,24 @@ void CReceivedDataList::ScrollListBox(qreal dLineWidth)
     }
 }
 
+void CReceivedDataList::OnFrameEnd()
+{
+    if (m_nHeldShifts == 0)
+        return;  // a quiet frame: the next line is shown at once
+    // A picture painted since the lines were held is no longer theirs to
+    // move: the rows are all drawn again.
+    ShowShift(m_pModel->index(0), m_pModel->index(count() - 1), m_bHeldPictureStale ? count() : m_nHeldShifts,
+              true);
+    m_nHeldShifts = 0;
+    m_bHeldPictureStale = false;
+    m_frame.start();
+}
+
 void CReceivedDataList::ClearLines()
 {
-    // The extent stays as it was.
+    // The extent stays as it was; the empty list is drawn at once.
+    m_nHeldShifts = 0;
+    m_bHeldPictureStale = false;
     m_pModel->Clear();
 }
 
@@ -144,32 +171,59 @@ QStringList CReceivedDataList::Lines() const
 void CReceivedDataList::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                                     const QList<int>& roles)
 {
-    // A full list shifts every row's text up by one. The rows keep their
-    // size, so the list view's own handler (which lays out every row again
-    // and repaints the scroll bars) and the item view's (which measures every
-    // row) are not needed: the picture moves up one row and only the bottom
-    // row is drawn (when several lines come between two paints, the rows are
-    // drawn again instead). With the focus frame on the newest row, or a screen reader
-    // listening, everything is redrawn and reported the usual way.
-    if (!m_bShifting || hasFocus() || QAccessible::isActive()) {
+    if (!m_bShifting) {
         QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
         return;
     }
-    if (m_bPaintPending) {
-        // A shift not yet painted: its exposed row would be moved unpainted.
+    // A full list shifts every row's text up by one: within a frame the
+    // shifts are counted and shown together at its end.
+    if (m_bHolding) {
+        ++m_nHeldShifts;
+        return;
+    }
+    ShowShift(topLeft, bottomRight, 1, false);
+}
+
+void CReceivedDataList::ShowShift(const QModelIndex& topLeft, const QModelIndex& bottomRight, int nRows, bool bNow)
+{
+    // The rows keep their size, so the list view's own handler (which lays
+    // out every row again and repaints the scroll bars) and the item view's
+    // (which measures every row) are not needed: the picture moves up and
+    // only the new rows at the bottom are drawn (the window system moves the
+    // rest). With the focus frame on the newest row, or a screen reader
+    // listening, everything is redrawn and reported the usual way, in one
+    // event for the lines of a frame.
+    if (hasFocus() || QAccessible::isActive()) {
+        QAbstractItemView::dataChanged(topLeft, bottomRight, {Qt::DisplayRole});
+        return;
+    }
+    const int nRowHeight = sizeHintForRow(0);
+    if (m_bPaintPending || nRows * nRowHeight >= viewport()->height()) {
+        // A shift not yet painted (its exposed rows would be moved
+        // unpainted), or nothing of the picture left to keep.
         viewport()->update();
         return;
     }
-    viewport()->scroll(0, -sizeHintForRow(0));
-    // The rows need not end at the bottom edge: the newest row is drawn
-    // wherever it is, not only the strip the shift uncovered.
-    viewport()->update(visualRect(bottomRight));
+    viewport()->scroll(0, -nRows * nRowHeight);
+    // The rows need not end at the bottom edge: the new rows are drawn
+    // wherever they are, not only the strip the shift uncovered.
+    const int nNewest = bottomRight.row();
+    const QRect newRows = visualRect(m_pModel->index(nNewest - nRows + 1)).united(visualRect(bottomRight));
+    if (bNow) {
+        // At a frame's end: drawn before the next line can come, so that
+        // line never finds the picture half painted.
+        viewport()->repaint(newRows);
+        return;
+    }
+    viewport()->update(newRows);
     m_bPaintPending = true;
 }
 
 void CReceivedDataList::paintEvent(QPaintEvent* pEvent)
 {
     m_bPaintPending = false;
+    if (m_nHeldShifts > 0)
+        m_bHeldPictureStale = true;
     QListView::paintEvent(pEvent);
 }
 

@@ -9,11 +9,15 @@
 // when it is added, and shaped once, when it is first painted; once the list
 // is full a new line shifts the rows' contents instead of removing and
 // inserting rows, so the view never lays itself out again (and never paints
-// an empty list in between). UI thread only.
+// an empty list in between). The screen follows at most one picture a frame
+// (FRAME_MS): a line that comes after a quiet frame is shown at once, those
+// that come within a frame after it are shown together at its end, and a
+// screen reader hears of them together too. UI thread only.
 
 #include <QListView>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 namespace halyard {
 
@@ -23,6 +27,7 @@ class CReceivedDataList : public QListView {
     Q_OBJECT
 public:
     static constexpr int MAX_LINES = 500;
+    static constexpr int FRAME_MS = 100;
 
     explicit CReceivedDataList(QWidget* pParent = nullptr);
     ~CReceivedDataList() override;
@@ -36,6 +41,8 @@ public:
     QStringList Lines() const;
     int currentRow() const { return currentIndex().row(); }
     int HorizontalExtent() const { return m_nHorizontalExtent; }
+    // A picture is on the screen for its frame: a line now waits for its end.
+    bool InFrame() const { return m_frame.isActive(); }
 
 signals:
     void lineDoubleClicked();
@@ -48,10 +55,18 @@ protected:
 
 private:
     void ScrollListBox(qreal dLineWidth);
+    // Draws (and tells) the last nRows lines of a full list shifted in; at
+    // once with bNow, else at the next pass of the event loop.
+    void ShowShift(const QModelIndex& topLeft, const QModelIndex& bottomRight, int nRows, bool bNow);
+    void OnFrameEnd();
 
     CReceivedDataModel* m_pModel;  // owned by this widget (Qt parent)
     bool m_bShifting = false;      // inside the append of a full list
     bool m_bPaintPending = false;  // a shifted picture waits for its new row
+    QTimer m_frame;                // runs while a picture is on the screen for its frame
+    bool m_bHolding = false;       // inside the append of a line that came within a frame
+    int m_nHeldShifts = 0;         // lines shifted in within the frame, shown at its end
+    bool m_bHeldPictureStale = false;  // painted since: the held shifts cannot just move it
     int m_nSampleWidth = 0;
     int m_nHorizontalExtent = 0;
 };

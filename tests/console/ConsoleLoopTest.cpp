@@ -126,6 +126,22 @@ TEST(ConsoleLoop, WhatAHandlerPostsComesBeforeATimerDueInTheSamePassButNeverHold
     EXPECT_TRUE(loop.RunUntil([&] { return std::count(order.begin(), order.end(), "tick") >= 3; }, 10s));
 }
 
+TEST(ConsoleLoop, WhatATimerPostsIsHandledInTheSamePass)
+{
+    // A tick of the clock is one wake-up, not one for the tick and another
+    // for what the tick posted.
+    CConsoleLoop loop;
+    std::vector<uint32_t> got;
+    loop.SetMessageHandler([&](const LoopMessage& m) { got.push_back(m.nMsg); });
+    loop.SetTimerHandler([&](uint32_t nID) {
+        loop.Post({PostTarget::Frame, nID, 0, 0});
+        loop.KillTimer(nID);
+    });
+    loop.SetTimer(4, 1);
+    ASSERT_TRUE(loop.RunUntil([&] { return !loop.TimerRunning(4); }, 10s));
+    EXPECT_EQ(got, (std::vector<uint32_t>{4}));
+}
+
 TEST(ConsoleLoop, ATimerKilledByAnEarlierHandlerInTheSamePassDoesNotFire)
 {
     CConsoleLoop loop;

@@ -7,6 +7,7 @@
 #include "FileSizeLimit.h"
 #include "SimDocRig.h"
 #include "SimFixture.h"
+#include "StreamSensor.h"
 #include "TempFolder.h"
 #include "platform/Clock.h"
 
@@ -248,6 +249,49 @@ TEST_F(CliLog, ADiskThatFillsUpMidRecordEndsTheLogWithWholeRecordsAndSaysSoOnce)
     EXPECT_EQ(ReadWholeFile(log.strFile), strWhole) << "only whole records";
     EXPECT_EQ(CountOf(run.Err(), "could not be written"), 1u) << run.Err();
     EXPECT_NE(run.Err().find(log.strFile + ": File too large"), std::string::npos) << run.Err();
+}
+
+TEST_F(CliLog, ABurstOfFiveHundredLinesInOneWriteIsLoggedWholeAndInOrder)
+{
+    // Far more lines than the link cuts in one go or queues (40), faster than
+    // the sensor's own pace; the sensor waits while the terminal is full.
+    CStreamSensor sensor(460800);
+    ASSERT_TRUE(sensor.Start());
+    CommonOptions options = OnPort(0);
+    options.strPort = sensor.DevicePath();
+    options.dwBaud = 460800;
+    LogOptions log;
+    log.strFile = m_folder.Path("burst.LOG");
+    log.bNoAutoR = true;
+    log.bNoStamp = true;
+    CCliRun run([&](CliContext& c) { return RunLog(options, log, c); });
+    ASSERT_TRUE(AwaitFile(log.strFile));
+
+    std::vector<std::string> sent;
+    std::string strBurst;
+    for (int n = 1; n <= 500; ++n) {
+        char szLine[96];
+        std::snprintf(szLine, sizeof szLine, "PW 00 BURST %03d 00123 01234 +12.5 0000 0 1.23 0.00 000 0000 00 %03d", n,
+                      n);
+        sent.push_back(szLine);
+        strBurst += sent.back() + "\r\n";
+    }
+    ASSERT_TRUE(sensor.Send(strBurst));
+    // The answer to the identification's last "JM?" may come first.
+    const auto burstRecords = [&] {
+        std::vector<std::string> records = SplitCrLf(ReadWholeFile(log.strFile));
+        std::erase(records, "00630");
+        return records;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (burstRecords().size() < sent.size() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    run.Terminate();
+    EXPECT_EQ(run.Wait(), EXIT_DONE) << run.Err();
+    const std::vector<std::string> records = burstRecords();
+    ASSERT_EQ(records.size(), sent.size());
+    for (size_t n = 0; n < sent.size(); ++n)
+        ASSERT_EQ(records[n], sent[n]) << "record " << n + 1;
 }
 
 TEST_F(CliCommands, ALoadRefusedTwiceEndsAsFailedAndAGoodOneFinishes)

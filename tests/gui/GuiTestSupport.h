@@ -4,6 +4,8 @@
 // line in the received-data list. Dialogs are answered through CUiPrompts.
 
 #include <QDir>
+#include <QEvent>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -14,6 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <initializer_list>
 #include <memory>
 
 #include "document/CHalyardDoc.h"
@@ -67,6 +70,36 @@ T* Find(QWidget* pRoot, const char* szName)
         qFatal("no widget named %s", szName);
     return pWidget;
 }
+
+// Counts the paint events of the widgets given: what is drawn again.
+class CPaintCounter : public QObject {
+public:
+    CPaintCounter(std::initializer_list<QWidget*> widgets)
+    {
+        for (QWidget* pWidget : widgets) {
+            m_counts.insert(pWidget, 0);
+            pWidget->installEventFilter(this);
+        }
+    }
+    int Count(QWidget* pWidget) const { return m_counts.value(pWidget); }
+    void Clear()
+    {
+        for (int& nCount : m_counts)
+            nCount = 0;
+    }
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        const auto it = m_counts.find(static_cast<QWidget*>(pWatched));
+        if (pEvent->type() == QEvent::Paint && it != m_counts.end())
+            ++*it;
+        return false;
+    }
+
+private:
+    QHash<QWidget*, int> m_counts;
+};
 
 inline bool ListContains(CHalyardView& view, const QString& strLine)
 {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -119,6 +120,35 @@ private slots:
         m_pApp->Doc().m_strPortStatus.clear();
         m_pApp->Doc().Host().MainWindow().PostMessage(WM_COMMS_OPEN, 1, 0);
         QTRY_COMPARE(Frame().Pane(0)->text(), QString("Settings: "));
+    }
+
+    // The clock changes one pane a second: that pane alone is drawn again,
+    // not the status bar behind it, and a pane whose text stays is not drawn.
+    void statusBarRepaintsOnlyAPaneWhoseTextChanged()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+        QStatusBar* pBar = Frame().statusBar();
+        CPaintCounter paints({pBar, Frame().Pane(0), Frame().Pane(1), Frame().Pane(2)});
+        CHalyardDoc& doc = m_pApp->Doc();
+        IMessageTarget& frame = doc.Host().MainWindow();
+        doc.m_strLogTime = " 00:00:07";
+        frame.PostMessage(WM_LOGTIME_UPDATE, 0, 0);
+        QTRY_COMPARE(Frame().Pane(1)->text(), QString("LogTime:  00:00:07"));
+        QTRY_VERIFY(paints.Count(Frame().Pane(1)) > 0);
+        paints.Clear();
+
+        // The same texts again, and a new clock text; then a new record count
+        // as the sign that everything before it was handled and drawn.
+        frame.PostMessage(WM_LOGTIME_UPDATE, 0, 0);
+        frame.PostMessage(WM_COMMS_OPEN, 0, 0);
+        doc.m_strTime = " 12:34:56";
+        frame.PostMessage(WM_TIME_UPDATE, 0, 0);
+        frame.PostMessage(WM_RECORD_UPDATE, 7, 0);
+        QTRY_VERIFY(paints.Count(Frame().Pane(2)) > 0);
+        QCOMPARE(Frame().Pane(3)->text(), QString("Time:  12:34:56"));
+        QCOMPARE(paints.Count(pBar), 0);
+        QCOMPARE(paints.Count(Frame().Pane(0)), 0);
+        QCOMPARE(paints.Count(Frame().Pane(1)), 0);
     }
 
     void temperatureCalibrationItemOnlyForPQDSensors()
@@ -231,38 +261,67 @@ private slots:
     }
 
     // What a person sees while lines stream in is what the window's backing
-    // store holds, painted a line at a time; it must equal a fresh drawing of
-    // the list (no blank frames, no rows left behind by a shifted picture).
+    // store holds, painted a frame at a time; it is never a blank list, and
+    // at each frame's end it equals a fresh drawing of the list (no rows left
+    // behind by a shifted picture).
+    QImage PaintedList()
+    {
+        QWidget* pViewport = View().DataList().viewport();
+        const QPoint origin = pViewport->mapTo(&Frame(), QPoint(0, 0));
+        return pViewport->screen()
+            ->grabWindow(Frame().winId(), origin.x(), origin.y(), pViewport->width(), pViewport->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    QImage FreshList() { return View().DataList().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
     void streamedListShowsWhatAFreshDrawingShows()
     {
         CReceivedDataList& list = View().DataList();
-        QWidget* pViewport = list.viewport();
         QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
-        const auto painted = [&] {
-            const QPoint origin = pViewport->mapTo(&Frame(), QPoint(0, 0));
-            return pViewport->screen()
-                ->grabWindow(Frame().winId(), origin.x(), origin.y(), pViewport->width(), pViewport->height())
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32);
-        };
-        const auto fresh = [&] { return pViewport->grab().toImage().convertToFormat(QImage::Format_RGB32); };
-        const QImage blank = fresh();
+        const QImage blank = FreshList();
         for (int i = 1; i <= 540; ++i) {
             View().UpdateDataList(QString("PW 00,%1,14863,14939,00,+023.5").arg(i, 6, 10, QChar('0')));
             if (i % 7 != 0 && i <= 530)
                 continue;                       // several lines come between two paints, as in a burst
             QCoreApplication::processEvents();  // paints, as the event loop would
             if (i > 500) {
-                const QImage shown = painted();
-                QVERIFY2(shown != blank, qPrintable(QString("blank list after line %1").arg(i)));
-                QCOMPARE(shown, fresh());
+                QVERIFY2(PaintedList() != blank, qPrintable(QString("blank list after line %1").arg(i)));
+                QTRY_COMPARE(PaintedList(), FreshList());
             }
         }
         list.setFocus();  // the focus frame on the newest row moves with it
         QTRY_VERIFY(list.hasFocus());
         View().UpdateDataList("focused");
+        QTRY_COMPARE(PaintedList(), FreshList());
+    }
+
+    // A line after a quiet frame is shown at once; the lines that follow
+    // within the frame are drawn together at its end. (Only posted events
+    // are handled between the lines here, so the frame cannot end among them.)
+    void linesWithinAFrameAreShownTogetherAtItsEnd()
+    {
+        CReceivedDataList& list = View().DataList();
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+        for (int i = 1; i <= CReceivedDataList::MAX_LINES; ++i)
+            View().UpdateDataList(QString("line %1").arg(i));
+        QTRY_VERIFY(!list.InFrame());  // a quiet frame has passed
+
+        View().UpdateDataList("after a quiet frame");
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(painted(), fresh());
+        const QImage first = PaintedList();
+        QCOMPARE(first, FreshList());
+        for (int i = 1; i <= 20; ++i) {
+            View().UpdateDataList(QString("within the frame %1").arg(i));
+            QCoreApplication::sendPostedEvents();
+        }
+        QCOMPARE(list.Lines().constLast(), QString("within the frame 20"));  // the list has them at once
+        QCOMPARE(list.currentRow(), CReceivedDataList::MAX_LINES - 1);
+        QCOMPARE(PaintedList(), first);
+
+        QTRY_VERIFY(PaintedList() != first);
+        QCOMPARE(PaintedList(), FreshList());
+        QTRY_VERIFY(!list.InFrame());  // and with no more lines the frames stop
     }
 
     void saveWritesTheListWithCrLfAndTxtAppended()

@@ -203,11 +203,11 @@ TEST_F(SerialPortTest, SilenceIsReportedOncePerSilenceAndALineRearmsIt)
     EXPECT_EQ(ReceiveLine(), "DM 02\r\n");
     ASSERT_TRUE(WaitUntil([&] { return frame.Count(WM_COMMS_EVENT, 0) == 2; }));
     // Bytes that never make a line are not traffic: the silence goes on. The
-    // comm watch thread passes twice (it has read the bytes), then the
-    // watcher has its ticks.
-    ASSERT_TRUE(m_pty.Write("X\n"));
+    // comm watch thread wakes for them and reads them, then the watcher has
+    // its ticks.
     const uint64_t nPasses = m_serial.GetPassCount();
-    ASSERT_TRUE(WaitUntil([&] { return m_serial.GetPassCount() >= nPasses + 2; }));
+    ASSERT_TRUE(m_pty.Write("X\n"));
+    ASSERT_TRUE(WaitUntil([&] { return m_serial.GetPassCount() >= nPasses + 1; }));
     ASSERT_TRUE(WaitOutSilentTicks(6));
     EXPECT_EQ(frame.Count(WM_COMMS_EVENT, 0), 2u);
     EXPECT_EQ(frame.Count(WM_COMMS_EVENT, 1), 1u);
@@ -313,4 +313,41 @@ TEST_F(SerialPortTest, HangUpEndsTheWatcherAndLeavesTheThreadQuiet)
     EXPECT_FALSE(m_serial.IsPortOpen());
     // The watcher ended by itself and confirmed it.
     EXPECT_TRUE(watcher.Stop());
+}
+
+TEST_F(SerialPortTest, SilentLinkMakesNoPassOfTheCommWatchThread)
+{
+    ASSERT_TRUE(Open(53));
+    CMessageRecorder frame;
+    CCommsWatcher watcher;
+    // 40 ticks: the watcher reports after 2 seconds of silence, the link's own
+    // measure of it.
+    watcher.Start(frame, m_serial.GetDataInEventName(), HangUpEventName(53), 40);
+    // One line through: the thread woke for it and went back to its wait.
+    ASSERT_TRUE(m_pty.Write("DM 04\r\n"));
+    EXPECT_EQ(ReceiveLine(), "DM 04\r\n");
+    const uint64_t nPasses = m_serial.GetPassCount();
+
+    ASSERT_TRUE(WaitUntil([&] { return frame.Count(WM_COMMS_EVENT, 0) == 1; }, std::chrono::seconds(10)));
+    EXPECT_EQ(m_serial.GetPassCount(), nPasses) << "the thread woke on a silent line";
+
+    // Work still wakes it: a command goes out with one pass, a reply comes in.
+    ASSERT_TRUE(Send("OK\r\n"));
+    EXPECT_EQ(m_pty.ReadUntil("\r\n"), "OK\r\n");
+    EXPECT_EQ(m_serial.GetPassCount(), nPasses + 1);
+    ASSERT_TRUE(m_pty.Write("OK\r\n"));
+    EXPECT_EQ(ReceiveLine(), "OK\r\n");
+}
+
+TEST_F(SerialPortTest, HangUpWithNoDataIsReported)
+{
+    ASSERT_TRUE(Open(54));
+    CMessageRecorder frame;
+    CCommsWatcher watcher;
+    watcher.Start(frame, m_serial.GetDataInEventName(), HangUpEventName(54), 1000000);
+    m_pty.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return frame.Count(WM_THREAD_END, 0) == 1; }));
+    EXPECT_TRUE(m_serial.IsHungUp());
+    EXPECT_EQ(frame.Count(WM_COMMS_EVENT, 1), 0u);
+    EXPECT_TRUE(NothingReceived());
 }

@@ -1,14 +1,19 @@
 #pragma once
-// What /proc says about a running process: its resident memory and peak
-// ("VmRSS", "VmHWM" of /proc/PID/status, in kB) and the file descriptors it
-// has open (the entries of /proc/PID/fd). For figures and for checks that
-// memory and descriptors stay flat over a long run.
+// What /proc says about a running process: the CPU time it has used (user
+// plus system, from /proc/PID/stat), its resident memory and peak ("VmRSS",
+// "VmHWM" of /proc/PID/status, in kB) and the file descriptors it has open
+// (the entries of /proc/PID/fd). For figures and for checks that memory and
+// descriptors stay flat over a long run.
 
 #include <sys/types.h>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace halyard::test {
@@ -22,6 +27,44 @@ inline long ProcStatusKb(pid_t pid, const std::string& strKey)
             return std::atol(strLine.c_str() + strKey.size() + 1);
     }
     return -1;
+}
+
+// User plus system CPU seconds the process has used; 0 when it is gone.
+inline double ProcCpuSeconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string strStat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t nEndOfName = strStat.rfind(')');
+    if (nEndOfName == std::string::npos)
+        return 0;
+    // Fields from the third on (the state) follow the name; utime and stime
+    // are the 14th and 15th.
+    std::istringstream fields(strStat.substr(nEndOfName + 2));
+    std::string strField;
+    unsigned long long nTicks = 0;
+    for (int n = 3; n <= 15 && fields >> strField; ++n) {
+        if (n >= 14)
+            nTicks += std::stoull(strField);
+    }
+    return static_cast<double>(nTicks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// The time the process's threads have spent on a CPU, in seconds, to the
+// nanosecond (the sum of /proc/PID/task/*/schedstat); /proc/PID/stat counts
+// in ticks of 10 ms, too coarse for an idle program over a minute. Threads
+// that have ended no longer count.
+inline double ProcRunSeconds(pid_t pid)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator it("/proc/" + std::to_string(pid) + "/task", error);
+    unsigned long long nNs = 0;
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::ifstream in(it->path() / "schedstat");
+        unsigned long long nThreadNs = 0;
+        if (in >> nThreadNs)
+            nNs += nThreadNs;
+    }
+    return static_cast<double>(nNs) / 1e9;
 }
 
 // The number of descriptors the process has open; -1 when it is gone.
