@@ -34,6 +34,7 @@ using namespace std::chrono_literals;
 using halyard::test::ProcCpuSeconds;
 using halyard::test::ProcRunSeconds;
 using halyard::test::ProcStatusKb;
+using halyard::test::ProcWakeUps;
 
 size_t CountRecords(const std::string& strPath)
 {
@@ -96,6 +97,7 @@ int main(int argc, char** argv)
 
     const double dCpuStart = ProcCpuSeconds(pid);
     const double dRunStart = ProcRunSeconds(pid);
+    const unsigned long long nWakeStart = ProcWakeUps(pid);
     const long nRssStart = ProcStatusKb(pid, "VmRSS");
     const auto start = std::chrono::steady_clock::now();
     const auto end = start + std::chrono::seconds(nSeconds);
@@ -109,6 +111,7 @@ int main(int argc, char** argv)
     const double dWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double dCpu = ProcCpuSeconds(pid) - dCpuStart;
     const double dRun = ProcRunSeconds(pid) - dRunStart;
+    const unsigned long long nWakeUps = ProcWakeUps(pid) - nWakeStart;
     const long nRss = ProcStatusKb(pid, "VmRSS");
     const long nHwm = ProcStatusKb(pid, "VmHWM");
     ::kill(pid, SIGTERM);
@@ -121,6 +124,8 @@ int main(int argc, char** argv)
                 bSilent ? "connected, sensor silent" : "57600 baud", nSeconds, nSent, nRecords);
     std::printf("CPU %.2f s in %.2f s: %.3f%% of one core (on a CPU by the scheduler's count: %.4f s, %.4f%%)\n",
                 dCpu, dWall, 100.0 * dCpu / dWall, dRun, 100.0 * dRun / dWall);
+    std::printf("threads woken %llu times: %.1f a second%s\n", nWakeUps, static_cast<double>(nWakeUps) / dWall,
+                nSent > 0 ? (", " + std::to_string(static_cast<double>(nWakeUps) / nSent) + " a line").c_str() : "");
     std::printf("resident memory: %.1f MB at the start, %.1f MB at the end, %.1f MB at the peak\n",
                 nRssStart / 1024.0, nRss / 1024.0, nHwm / 1024.0);
     std::printf("exit status after SIGTERM: %d\n", WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1);

@@ -53,18 +53,44 @@ inline double ProcCpuSeconds(pid_t pid)
 // nanosecond (the sum of /proc/PID/task/*/schedstat); /proc/PID/stat counts
 // in ticks of 10 ms, too coarse for an idle program over a minute. Threads
 // that have ended no longer count.
-inline double ProcRunSeconds(pid_t pid)
+inline double ProcRunSeconds(pid_t pid);
+
+// What the scheduler counts for the process's threads (/proc/PID/task/*/schedstat):
+// the time spent on a CPU in nanoseconds and how many times they were put on one.
+struct SchedCount {
+    unsigned long long nRunNs = 0;
+    unsigned long long nTimesRun = 0;
+};
+
+inline SchedCount ProcSchedCount(pid_t pid)
 {
     std::error_code error;
     std::filesystem::directory_iterator it("/proc/" + std::to_string(pid) + "/task", error);
-    unsigned long long nNs = 0;
+    SchedCount count;
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::ifstream in(it->path() / "schedstat");
         unsigned long long nThreadNs = 0;
-        if (in >> nThreadNs)
-            nNs += nThreadNs;
+        unsigned long long nWaitNs = 0;
+        unsigned long long nThreadRuns = 0;
+        if (in >> nThreadNs >> nWaitNs >> nThreadRuns) {
+            count.nRunNs += nThreadNs;
+            count.nTimesRun += nThreadRuns;
+        }
     }
-    return static_cast<double>(nNs) / 1e9;
+    return count;
+}
+
+inline double ProcRunSeconds(pid_t pid)
+{
+    return static_cast<double>(ProcSchedCount(pid).nRunNs) / 1e9;
+}
+
+// How many times the process's threads were woken (put on a CPU): on a
+// virtual machine, where a wake-up's cost varies from run to run, a steadier
+// figure of the work than the CPU time.
+inline unsigned long long ProcWakeUps(pid_t pid)
+{
+    return ProcSchedCount(pid).nTimesRun;
 }
 
 // The number of descriptors the process has open; -1 when it is gone.
