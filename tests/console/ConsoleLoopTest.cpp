@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <sstream>
 #include <thread>
 
@@ -269,6 +270,20 @@ TEST(CliOptions, HowASequenceEndedIsItsExitStatus)
         outcome.nEnd = nEnd;
         EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_FAILED) << nEnd;
     }
+}
+
+TEST(CliOptions, WhatEscapesARunEndsItWithItsReasonAndStatusOne)
+{
+    std::ostringstream err;
+    EXPECT_EQ(RunCatchingEscapes(err, [] { return EXIT_NO_REPLY; }), EXIT_NO_REPLY);
+    EXPECT_EQ(err.str(), "") << "a run that ends by itself is left alone";
+
+    EXPECT_EQ(RunCatchingEscapes(err, []() -> int { throw std::runtime_error("the disk went away"); }), EXIT_FAILED);
+    EXPECT_EQ(err.str(), "halyard-cli: the disk went away\n");
+
+    err.str("");
+    EXPECT_EQ(RunCatchingEscapes(err, []() -> int { throw 42; }), EXIT_FAILED);
+    EXPECT_EQ(err.str().rfind("halyard-cli: ", 0), 0u) << err.str();
 }
 
 }  // namespace
