@@ -101,9 +101,10 @@ TEST_F(CliProgram, AFailureNoCommandHandlesEndsWithItsReasonAndStatusOne)
     // With no file descriptor to spare after the signal watch, the program
     // cannot build its event loop: a failure no subcommand foresees. The
     // shell frees descriptor 3 (for the loader and the signal watch) and no
-    // other below the limit.
+    // other below the limit; it closes them before it lowers the limit, as
+    // it moves a descriptor it closes above 9 first.
     const std::string strLimited =
-        "ulimit -n 4 && exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && exec \"$0\" \"$@\"";
+        "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n 4 && exec \"$0\" \"$@\"";
     CProgram run({"-c", strLimited, HALYARD_CLI_PROGRAM, "--port", "COM1", "send", "R?"}, Output(), "/bin/sh");
     ASSERT_TRUE(run.Started());
     EXPECT_EQ(run.Wait(), 1) << "the program must end, not abort";
