@@ -2,9 +2,12 @@
 // timers by id as window timers behave, and message boxes as lines.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <stdexcept>
 #include <sstream>
 #include <thread>
@@ -188,6 +191,77 @@ TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
     EXPECT_FALSE(loop.QuitRequested());
     ASSERT_TRUE(loop.RunUntil([&] { return nDelivered > 0; }, 10s)) << "once reset it runs again";
     EXPECT_EQ(nDelivered, 1);
+}
+
+// The process's limit of open files, lowered for a scope.
+class CFileLimit {
+public:
+    explicit CFileLimit(rlim_t nLimit)
+    {
+        m_bSet = ::getrlimit(RLIMIT_NOFILE, &m_old) == 0;
+        rlimit lowered = m_old;
+        lowered.rlim_cur = nLimit;
+        m_bSet = m_bSet && ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~CFileLimit()
+    {
+        if (m_bSet)
+            ::setrlimit(RLIMIT_NOFILE, &m_old);
+    }
+    CFileLimit(const CFileLimit&) = delete;
+    CFileLimit& operator=(const CFileLimit&) = delete;
+    bool IsSet() const { return m_bSet; }
+
+private:
+    rlimit m_old{};
+    bool m_bSet = false;
+};
+
+TEST(ConsoleLoop, ALoopWithoutItsWakeUpEventSaysWhyAndOnlyQuits)
+{
+    std::optional<CConsoleLoop> loop;
+    {
+        CFileLimit limit(0);
+        ASSERT_TRUE(limit.IsSet());
+        loop.emplace();
+    }
+    EXPECT_FALSE(loop->Status());
+    EXPECT_EQ(loop->Status().Error(), uint32_t{EMFILE});
+    bool bGot = false;
+    loop->SetMessageHandler([&](const LoopMessage&) { bGot = true; });
+    loop->Post({PostTarget::Views, WM_COMMS_DATA, 1, 0});
+    EXPECT_FALSE(loop->RunUntil([&] { return bGot; }, 10s));
+    EXPECT_TRUE(loop->QuitRequested()) << "a loop that cannot wait stops rather than spin";
+}
+
+TEST(ConsoleLoop, AFailedWaitIsToldOnceAndTriedAgain)
+{
+    CConsoleLoop loop;
+    ASSERT_TRUE(loop.Status());
+    const EventHandle other = CreateAutoResetEvent();
+    ASSERT_TRUE(other);
+    loop.WatchFd(other->Fd(), [] {});
+    std::vector<uint32_t> failures;
+    loop.SetFailureHandler([&](const SysResult& failure) { failures.push_back(failure.Error()); });
+    bool bGot = false;
+    loop.SetMessageHandler([&](const LoopMessage&) { bGot = true; });
+    loop.Post({PostTarget::Views, WM_COMMS_DATA, 1, 0});
+    {
+        // Two descriptors to wait for and a limit of one: poll refuses them.
+        CFileLimit limit(1);
+        ASSERT_TRUE(limit.IsSet());
+        loop.RunOnce(0);
+        loop.RunOnce(0);
+    }
+    EXPECT_EQ(failures, (std::vector<uint32_t>{EINVAL})) << "a failure that goes on is told once";
+    EXPECT_FALSE(bGot) << "nothing is handled in a pass whose wait failed";
+    loop.RunOnce(0);
+    EXPECT_TRUE(bGot) << "the next wait that works goes on as before";
+    {
+        CFileLimit limit(1);
+        loop.RunOnce(0);
+    }
+    EXPECT_EQ(failures.size(), 2u) << "a new failure after a wait that worked is told again";
 }
 
 TEST(ConsoleHost, MessageBoxesAreLinesAndOneThatAsksTakesItsDefault)
