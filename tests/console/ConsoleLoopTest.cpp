@@ -2,7 +2,6 @@
 // timers by id as window timers behave, and message boxes as lines.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "ResourceLimit.h"
 #include "console/CConsoleHost.h"
 #include "console/CConsoleLoop.h"
 #include "console/ProgressLine.h"
@@ -193,35 +193,11 @@ TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
     EXPECT_EQ(nDelivered, 1);
 }
 
-// The process's limit of open files, lowered for a scope.
-class CFileLimit {
-public:
-    explicit CFileLimit(rlim_t nLimit)
-    {
-        m_bSet = ::getrlimit(RLIMIT_NOFILE, &m_old) == 0;
-        rlimit lowered = m_old;
-        lowered.rlim_cur = nLimit;
-        m_bSet = m_bSet && ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
-    }
-    ~CFileLimit()
-    {
-        if (m_bSet)
-            ::setrlimit(RLIMIT_NOFILE, &m_old);
-    }
-    CFileLimit(const CFileLimit&) = delete;
-    CFileLimit& operator=(const CFileLimit&) = delete;
-    bool IsSet() const { return m_bSet; }
-
-private:
-    rlimit m_old{};
-    bool m_bSet = false;
-};
-
 TEST(ConsoleLoop, ALoopWithoutItsWakeUpEventSaysWhyAndOnlyQuits)
 {
     std::optional<CConsoleLoop> loop;
     {
-        CFileLimit limit(0);
+        CResourceLimit limit(RLIMIT_NOFILE, 0);
         ASSERT_TRUE(limit.IsSet());
         loop.emplace();
     }
@@ -248,7 +224,7 @@ TEST(ConsoleLoop, AFailedWaitIsToldOnceAndTriedAgain)
     loop.Post({PostTarget::Views, WM_COMMS_DATA, 1, 0});
     {
         // Two descriptors to wait for and a limit of one: poll refuses them.
-        CFileLimit limit(1);
+        CResourceLimit limit(RLIMIT_NOFILE, 1);
         ASSERT_TRUE(limit.IsSet());
         loop.RunOnce(0);
         loop.RunOnce(0);
@@ -258,7 +234,7 @@ TEST(ConsoleLoop, AFailedWaitIsToldOnceAndTriedAgain)
     loop.RunOnce(0);
     EXPECT_TRUE(bGot) << "the next wait that works goes on as before";
     {
-        CFileLimit limit(1);
+        CResourceLimit limit(RLIMIT_NOFILE, 1);
         loop.RunOnce(0);
     }
     EXPECT_EQ(failures.size(), 2u) << "a new failure after a wait that worked is told again";
