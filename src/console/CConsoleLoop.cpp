@@ -4,16 +4,22 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <stdexcept>
 #include <thread>
 
 namespace halyard {
+
+namespace {
+
+// How long a pass waits before it tries a failed wait again.
+constexpr auto kFailedWaitPause = std::chrono::milliseconds(50);
+
+}  // namespace
 
 CConsoleLoop::CConsoleLoop()
     : m_wake(CreateAutoResetEvent())
 {
     if (!m_wake)
-        throw std::runtime_error("the event loop could not create its wake-up event");
+        m_status = SysResult::FromErrno();
 }
 
 void CConsoleLoop::Post(const LoopMessage& message)
@@ -24,7 +30,7 @@ void CConsoleLoop::Post(const LoopMessage& message)
     }
     // The loop's own thread finds the message before it waits again; only
     // another thread has to wake it.
-    if (std::this_thread::get_id() != m_loopThread.load())
+    if (m_wake && std::this_thread::get_id() != m_loopThread.load())
         m_wake->Set();
 }
 
@@ -45,6 +51,11 @@ bool CConsoleLoop::KillTimer(uint32_t nID)
 void CConsoleLoop::SetMessageHandler(std::function<void(const LoopMessage&)> onMessage)
 {
     m_onMessage = std::move(onMessage);
+}
+
+void CConsoleLoop::SetFailureHandler(std::function<void(const SysResult&)> onFailure)
+{
+    m_onFailure = std::move(onFailure);
 }
 
 void CConsoleLoop::SetTimerHandler(std::function<void(uint32_t)> onTimer)
@@ -78,6 +89,10 @@ int CConsoleLoop::MillisecondsToNextTimer(int nMaxWaitMs) const
 
 void CConsoleLoop::RunOnce(int nMaxWaitMs)
 {
+    if (!m_wake) {
+        m_bQuit = true;
+        return;
+    }
     m_loopThread = std::this_thread::get_id();
     std::vector<pollfd> fds;
     fds.push_back({m_wake->Fd(), POLLIN, 0});
@@ -87,8 +102,11 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
     // the pass that called the handler a loop runs inside.
     const int nWaitMs = MessagesWaiting() ? 0 : MillisecondsToNextTimer(nMaxWaitMs);
     const int nReady = ::poll(fds.data(), fds.size(), nWaitMs);
-    if (nReady < 0 && errno != EINTR)
-        throw std::runtime_error("the event loop's poll failed");
+    if (nReady < 0 && errno != EINTR) {
+        OnWaitFailed(SysResult::FromErrno());
+        return;
+    }
+    m_bWaitFailing = false;
 
     if (nReady > 0 && (fds[0].revents & POLLIN) != 0)
         m_wake->TryConsume();
@@ -117,6 +135,15 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
     // same pass, not after another wait.
     if (!m_bQuit)
         DeliverMessages();
+}
+
+void CConsoleLoop::OnWaitFailed(const SysResult& failure)
+{
+    if (!m_bWaitFailing && m_onFailure)
+        m_onFailure(failure);
+    m_bWaitFailing = true;
+    // Not at once again: a wait that keeps failing must not spin.
+    std::this_thread::sleep_for(kFailedWaitPause);
 }
 
 bool CConsoleLoop::MessagesWaiting() const

@@ -10,6 +10,11 @@
 //   handler to call when it is readable.
 // Run and RunUntil deliver everything on the calling thread, which is the
 // document's UI thread.
+//
+// Nothing here throws. A loop whose wake-up event could not be created
+// cannot run (Status() says why; a pass only quits). A wait that fails is
+// told to the failure handler (once, until a wait works again) and tried
+// again after a pause.
 
 #include <atomic>
 #include <chrono>
@@ -24,6 +29,7 @@
 #include "platform/AppMessages.h"
 #include "platform/ITimerService.h"
 #include "platform/AutoResetEvent.h"
+#include "platform/SysError.h"
 
 namespace halyard {
 
@@ -52,7 +58,12 @@ public:
     bool KillTimer(uint32_t nID) override;
     bool TimerRunning(uint32_t nID) const { return m_timers.count(nID) != 0; }
 
+    // Success, or why the loop cannot run (its wake-up event could not be created).
+    const SysResult& Status() const { return m_status; }
+
     void SetMessageHandler(std::function<void(const LoopMessage&)> onMessage);
+    // Called on the loop's thread with the error of a wait that failed.
+    void SetFailureHandler(std::function<void(const SysResult&)> onFailure);
     void SetTimerHandler(std::function<void(uint32_t nIDEvent)> onTimer);
     // The handler is called on the loop's thread each time fd is readable.
     void WatchFd(int fd, std::function<void()> onReadable);
@@ -81,8 +92,12 @@ private:
     bool MessagesWaiting() const;
     void DeliverMessages();
     void FireDueTimers();
+    void OnWaitFailed(const SysResult& failure);
 
     EventHandle m_wake;
+    SysResult m_status;
+    bool m_bWaitFailing = false;  // told the failure handler; cleared by a wait that works
+    std::function<void(const SysResult&)> m_onFailure;
     mutable std::mutex m_mutex;
     std::deque<LoopMessage> m_queue;
     std::map<uint32_t, Timer> m_timers;

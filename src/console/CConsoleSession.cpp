@@ -36,6 +36,9 @@ CConsoleSession::CConsoleSession(const CommonOptions& options, std::ostream& out
     m_host.m_bQuiet = options.bQuiet;
     m_loop.SetMessageHandler([this](const LoopMessage& message) { OnMessage(message); });
     m_loop.SetTimerHandler([this](uint32_t nID) { OnTimer(nID); });
+    m_loop.SetFailureHandler([this](const SysResult& failure) {
+        Warn("the event loop's wait failed (" + failure.Message() + "); trying again");
+    });
     m_pDoc->OnNewDocument();
     CheckTimerStarted(m_schedule.Start());
 }
@@ -62,6 +65,10 @@ void CConsoleSession::Warn(const std::string& strLine)
 
 bool CConsoleSession::SetUpPorts()
 {
+    if (!m_loop.Status()) {
+        Warn("the event loop could not start: " + m_loop.Status().Message());
+        return false;
+    }
     CPortTable& table = CPortTable::Instance();
     if (!table.PinFromEnvironment())
         Warn("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");

@@ -47,7 +47,8 @@ public:
     CConsoleSession& operator=(const CConsoleSession&) = delete;
 
     // Pins, the devices present and the simulated sensor; false (and said on
-    // the error stream) when an option is wrong or the sensor cannot start.
+    // the error stream) when the loop cannot run, an option is wrong or the
+    // sensor cannot start.
     bool SetUpPorts();
     // The COM number --port names (pinning a path that has none), or the
     // simulated sensor's; 0 (and said) when there is none.

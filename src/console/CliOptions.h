@@ -11,7 +11,7 @@ namespace halyard {
 // Exit statuses, the same for every subcommand.
 enum CliExit : int {
     EXIT_DONE = 0,          // finished, identified, every command answered
-    EXIT_FAILED = 1,        // a sequence failed or was cancelled
+    EXIT_FAILED = 1,        // a sequence failed or was cancelled, or the program itself failed
     EXIT_USAGE = 2,         // the command line is wrong
     EXIT_PORT = 3,          // the port could not be opened
     EXIT_NO_REPLY = 4,      // no sensor answered, or it stopped answering

@@ -32,6 +32,12 @@ struct CliContext {
     bool bTerminal = false;
 };
 
+// Runs run() and gives its exit status. Whatever run() lets escape ends the
+// program as a failure, not an abort: "halyard-cli: <what>" on err and
+// EXIT_FAILED, after the objects of the run were destroyed (a connection
+// still open is closed).
+int RunCatchingEscapes(std::ostream& err, const std::function<int()>& run);
+
 int RunPorts(const CommonOptions& options, CliContext& context);
 int RunIdentify(const CommonOptions& options, CliContext& context);
 int RunSend(const CommonOptions& options, const std::vector<std::string>& commands, int nWaitSeconds,

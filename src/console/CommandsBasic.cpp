@@ -1,6 +1,7 @@
 // halyard-cli's ports, identify and send.
 #include <chrono>
 #include <cstdio>
+#include <exception>
 
 #include "console/CConsoleSession.h"
 #include "console/Commands.h"
@@ -19,6 +20,18 @@ std::string TrimLineEnd(std::string strLine)
 }
 
 }  // namespace
+
+int RunCatchingEscapes(std::ostream& err, const std::function<int()>& run)
+{
+    try {
+        return run();
+    } catch (const std::exception& e) {
+        err << "halyard-cli: " << e.what() << std::endl;
+    } catch (...) {
+        err << "halyard-cli: the program failed for a reason it cannot name" << std::endl;
+    }
+    return EXIT_FAILED;
+}
 
 int RunPorts(const CommonOptions& options, CliContext& context)
 {

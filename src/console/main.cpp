@@ -43,9 +43,98 @@ void AddCommonOptions(CLI::App& app, CommonOptions& options)
     app.add_flag("-q,--quiet", options.bQuiet, "no status or progress lines on the error stream");
 }
 
-}  // namespace
+// What the subcommands take besides the common options.
+struct SubcommandArgs {
+    std::vector<std::string> commands;  // send
+    int nWait = 5;
+    LogOptions log;
+    std::string strFile;  // dump, als-dump, load, als-load
+};
 
-int main(int argc, char** argv)
+struct Subcommands {
+    CLI::App* pPorts;
+    CLI::App* pIdentify;
+    CLI::App* pSend;
+    CLI::App* pLog;
+    CLI::App* pDump;
+    CLI::App* pALSDump;
+    CLI::App* pLoad;
+    CLI::App* pALSLoad;
+};
+
+CLI::App* AddLogCommand(CLI::App& app, LogOptions& log)
+{
+    auto* pLog = app.add_subcommand("log", "log every received line to FILE until SIGINT or SIGTERM");
+    pLog->add_option("FILE", log.strFile, "the log file, by that very name; an existing one is appended to")
+        ->required();
+    pLog->add_flag("--overwrite", log.bOverwrite, "empty an existing FILE first instead of appending to it");
+    pLog->add_option("--daily", log.strDaily, "start a new file every day at HH:MM")
+        ->check([](const std::string& strText) {
+            int nHour = 0;
+            int nMinute = 0;
+            return ParseDailyTime(strText, nHour, nMinute) ? std::string() : "expected HH:MM";
+        });
+    pLog->add_option("--prefix", log.strPrefix, "how the daily files' names begin (default LogFile)");
+    pLog->add_flag("--no-stamp", log.bNoStamp, "no date and time after each record");
+    pLog->add_flag("--no-auto-r", log.bNoAutoR, "no automatic R? after a data message");
+    pLog->add_flag("--reset-at-start", log.bResetAtStart,
+                   "send AC (reset the sensor's accumulation) first; the file is kept");
+    pLog->add_flag("--capture-at-end", log.bCaptureAtEnd, "send A? when logging stops");
+    auto* pPoll = pLog->add_option("--poll", log.strPoll, "send this command every --every seconds");
+    pLog->add_option("--every", log.nEvery, "seconds between polls (1-600, default 10)")
+        ->check(CLI::Range(1, 600))
+        ->needs(pPoll);
+    return pLog;
+}
+
+Subcommands AddSubcommands(CLI::App& app, SubcommandArgs& args)
+{
+    Subcommands sub{};
+    sub.pPorts = app.add_subcommand("ports", "list the serial ports: COMn, device, by-id name, description");
+    sub.pIdentify = app.add_subcommand("identify", "wake the sensor, ask its model and print its name and code");
+
+    sub.pSend = app.add_subcommand("send", "send commands and print the lines received until each is answered");
+    sub.pSend->add_option("CMD", args.commands, "a command, e.g. R? (CR LF is added)")->required();
+    sub.pSend->add_option("--wait", args.nWait, "seconds to wait for each reply (default 5)")
+        ->check(CLI::Range(1, 600));
+
+    sub.pLog = AddLogCommand(app, args.log);
+
+    sub.pDump = app.add_subcommand("dump", "save the sensor's full diagnostic dump into a text file");
+    sub.pALSDump = app.add_subcommand("als-dump", "save the ambient light sensor's diagnostic dump");
+    sub.pLoad = app.add_subcommand("load", "load an NVRAM settings file (.NVM) into the sensor");
+    sub.pALSLoad = app.add_subcommand("als-load", "load an ALS NVRAM settings file into the sensor");
+    for (CLI::App* pSub : {sub.pDump, sub.pALSDump})
+        pSub->add_option("FILE", args.strFile, "the text file to write")->required();
+    for (CLI::App* pSub : {sub.pLoad, sub.pALSLoad})
+        pSub->add_option("FILE", args.strFile, "the settings file to load")->required()->check(CLI::ExistingFile);
+    for (CLI::App* pSub : {sub.pPorts, sub.pIdentify, sub.pSend, sub.pLog, sub.pDump, sub.pALSDump, sub.pLoad,
+                           sub.pALSLoad})
+        pSub->fallthrough();
+    return sub;
+}
+
+int RunSubcommand(const Subcommands& sub, const CommonOptions& options, const SubcommandArgs& args,
+                  CliContext& context)
+{
+    if (sub.pPorts->parsed())
+        return RunPorts(options, context);
+    if (sub.pIdentify->parsed())
+        return RunIdentify(options, context);
+    if (sub.pSend->parsed())
+        return RunSend(options, args.commands, args.nWait, context);
+    if (sub.pLog->parsed())
+        return RunLog(options, args.log, context);
+    if (sub.pDump->parsed())
+        return RunSequence(options, SequenceKind::Dump, args.strFile, context);
+    if (sub.pALSDump->parsed())
+        return RunSequence(options, SequenceKind::ALSDump, args.strFile, context);
+    if (sub.pLoad->parsed())
+        return RunSequence(options, SequenceKind::Load, args.strFile, context);
+    return RunSequence(options, SequenceKind::ALSLoad, args.strFile, context);
+}
+
+int RunCommandLine(int argc, char** argv)
 {
     // Before any thread starts: SIGINT and SIGTERM are read by the loop.
     CSignalWatch signals;
@@ -66,73 +155,24 @@ int main(int argc, char** argv)
     CommonOptions options;
     options.bRememberPorts = true;
     AddCommonOptions(app, options);
-
-    auto* pPorts = app.add_subcommand("ports", "list the serial ports: COMn, device, by-id name, description");
-    auto* pIdentify = app.add_subcommand("identify", "wake the sensor, ask its model and print its name and code");
-
-    auto* pSend = app.add_subcommand("send", "send commands and print the lines received until each is answered");
-    std::vector<std::string> commands;
-    int nWait = 5;
-    pSend->add_option("CMD", commands, "a command, e.g. R? (CR LF is added)")->required();
-    pSend->add_option("--wait", nWait, "seconds to wait for each reply (default 5)")->check(CLI::Range(1, 600));
-
-    auto* pLog = app.add_subcommand("log", "log every received line to FILE until SIGINT or SIGTERM");
-    LogOptions log;
-    pLog->add_option("FILE", log.strFile, "the log file, by that very name; an existing one is appended to")
-        ->required();
-    pLog->add_flag("--overwrite", log.bOverwrite, "empty an existing FILE first instead of appending to it");
-    pLog->add_option("--daily", log.strDaily, "start a new file every day at HH:MM")
-        ->check([](const std::string& strText) {
-            int nHour = 0;
-            int nMinute = 0;
-            return ParseDailyTime(strText, nHour, nMinute) ? std::string() : "expected HH:MM";
-        });
-    pLog->add_option("--prefix", log.strPrefix, "how the daily files' names begin (default LogFile)");
-    pLog->add_flag("--no-stamp", log.bNoStamp, "no date and time after each record");
-    pLog->add_flag("--no-auto-r", log.bNoAutoR, "no automatic R? after a data message");
-    pLog->add_flag("--reset-at-start", log.bResetAtStart,
-                   "send AC (reset the sensor's accumulation) first; the file is kept");
-    pLog->add_flag("--capture-at-end", log.bCaptureAtEnd, "send A? when logging stops");
-    auto* pPoll = pLog->add_option("--poll", log.strPoll, "send this command every --every seconds");
-    pLog->add_option("--every", log.nEvery, "seconds between polls (1-600, default 10)")
-        ->check(CLI::Range(1, 600))
-        ->needs(pPoll);
-
-    std::string strFile;
-    auto* pDump = app.add_subcommand("dump", "save the sensor's full diagnostic dump into a text file");
-    auto* pALSDump = app.add_subcommand("als-dump", "save the ambient light sensor's diagnostic dump");
-    auto* pLoad = app.add_subcommand("load", "load an NVRAM settings file (.NVM) into the sensor");
-    auto* pALSLoad = app.add_subcommand("als-load", "load an ALS NVRAM settings file into the sensor");
-    for (CLI::App* pSub : {pDump, pALSDump})
-        pSub->add_option("FILE", strFile, "the text file to write")->required();
-    for (CLI::App* pSub : {pLoad, pALSLoad})
-        pSub->add_option("FILE", strFile, "the settings file to load")->required()->check(CLI::ExistingFile);
-    for (CLI::App* pSub : {pPorts, pIdentify, pSend, pLog, pDump, pALSDump, pLoad, pALSLoad})
-        pSub->fallthrough();
+    SubcommandArgs args;
+    const Subcommands sub = AddSubcommands(app, args);
 
     try {
-        std::vector<std::string> args = Arguments(argc, argv);
-        app.parse(args);
+        std::vector<std::string> argList = Arguments(argc, argv);
+        app.parse(argList);
     } catch (const CLI::ParseError& e) {
         const int nExit = app.exit(e);
         return nExit == 0 ? EXIT_DONE : EXIT_USAGE;
     }
     if (options.nAddress != 0 && !options.bRS485)
         options.bRS485 = true;
+    return RunSubcommand(sub, options, args, context);
+}
 
-    if (pPorts->parsed())
-        return RunPorts(options, context);
-    if (pIdentify->parsed())
-        return RunIdentify(options, context);
-    if (pSend->parsed())
-        return RunSend(options, commands, nWait, context);
-    if (pLog->parsed())
-        return RunLog(options, log, context);
-    if (pDump->parsed())
-        return RunSequence(options, SequenceKind::Dump, strFile, context);
-    if (pALSDump->parsed())
-        return RunSequence(options, SequenceKind::ALSDump, strFile, context);
-    if (pLoad->parsed())
-        return RunSequence(options, SequenceKind::Load, strFile, context);
-    return RunSequence(options, SequenceKind::ALSLoad, strFile, context);
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return RunCatchingEscapes(std::cerr, [argc, argv] { return RunCommandLine(argc, argv); });
 }

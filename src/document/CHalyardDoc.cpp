@@ -44,14 +44,9 @@ CHalyardDoc::~CHalyardDoc()
     }
     StartStopAllThreads(false);
     m_pCommsThreadData.reset();
-    if (m_bLogging && m_File.IsOpen()) {
-        try {
-            m_File.Flush();
-            m_File.Close();
-        } catch (const CFileException&) {
-            // The file goes with the document; nothing is left to report to.
-        }
-    }
+    // The file goes with the document; nothing is left to report to.
+    if (m_bLogging && m_File.IsOpen())
+        CloseLogFile();
     m_pRxPackets.reset();
 }
 
@@ -171,13 +166,8 @@ void CHalyardDoc::CloseConnection(bool bInDtor)
         StopLogging(LOG_CONNECTION_CLOSED);
         StopPolling();
     }
-    if (m_File.IsOpen()) {
-        try {
-            m_File.Close();
-        } catch (const CFileException&) {
-            // Closing cannot be refused; the file is gone either way.
-        }
-    }
+    // Closing cannot be refused; the file is gone either way.
+    static_cast<void>(m_File.Close());
     m_pRxPackets.reset();
     SetTitle("");
     Clock().Sleep(kPauseAfterClose);

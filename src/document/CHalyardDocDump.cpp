@@ -78,19 +78,19 @@ bool CHalyardDoc::WriteDump(const std::string& strText)
 {
     if (!m_File.IsOpen())
         return true;
-    try {
-        m_File.WriteString(strText);
+    if (m_File.WriteString(strText)) {
         if (!strText.empty())
             m_bDumpLineOpen = strText.back() != '\n';
         return true;
-    } catch (const CFileException& error) {
-        // A dump that cannot be recorded ends at once, and says why.
-        m_SeqOutcome.strFileError = error.ErrorMessage();
-        RestoreSensor();
-        EndDump(m_bALSDump, SEQ_FILE_ERROR);
-        m_host.MessageBox(error.ErrorMessage(), MB_OK | MB_ICONERROR);
-        return false;
     }
+    // A dump that cannot be recorded ends at once, and says why (taken
+    // before the end lines try the file again).
+    const std::string strError = m_File.LastError().ErrorMessage();
+    m_SeqOutcome.strFileError = strError;
+    RestoreSensor();
+    EndDump(m_bALSDump, SEQ_FILE_ERROR);
+    m_host.MessageBox(strError, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 void CHalyardDoc::CaptureDumpLine(const std::string& strText, bool bDataMessage, bool bStartup)
@@ -127,19 +127,18 @@ void CHalyardDoc::EndDump(bool bALS, int nEnd)
         PostToViews(WM_START_SEQ, 0, 0);
     if (!m_File.IsOpen())
         return;
-    try {
-        // A dump cut short keeps the end lines that tools look for, and says
-        // before them, in a comment line of its own, that it is incomplete.
-        if (nEnd != SEQ_DONE)
-            m_File.WriteString(std::string(m_bDumpLineOpen ? "\n" : "") +
-                               ":Incomplete: " + DumpIncompleteReason(m_SeqOutcome) + "\n");
-        m_File.WriteString(bALS ? "#\nALS Diagnostic Save Finished\n" : "#\nDiagnostic Save Finished\n");
-        m_File.Close();
-    } catch (const CFileException&) {
-        // The failure that ended the dump is being reported already.
-        if (m_File.IsOpen())
-            m_File.Close();
-    }
+    // A dump cut short keeps the end lines that tools look for, and says
+    // before them, in a comment line of its own, that it is incomplete. A
+    // failure here stops the end lines and is not told again: the failure
+    // that ended the dump is being reported already.
+    SysResult written;
+    if (nEnd != SEQ_DONE)
+        written = m_File.WriteString(std::string(m_bDumpLineOpen ? "\n" : "") +
+                                     ":Incomplete: " + DumpIncompleteReason(m_SeqOutcome) + "\n");
+    if (written)
+        static_cast<void>(
+            m_File.WriteString(bALS ? "#\nALS Diagnostic Save Finished\n" : "#\nDiagnostic Save Finished\n"));
+    static_cast<void>(m_File.Close());
 }
 
 void CHalyardDoc::DumpQuery(const std::string& strCommand, const std::string& strRecord)

@@ -70,19 +70,12 @@ bool CHalyardDoc::CanStartSequence()
 
 bool CHalyardDoc::OpenSequenceFile(const std::string& strPath, bool bWrite, const char* szError)
 {
-    if (m_File.IsOpen()) {
-        try {
-            m_File.Close();
-        } catch (const CFileException&) {
-            // The file in use before is given up for this one.
-        }
-    }
-    CFileException error;
+    // Open gives up the file in use before for this one.
     const unsigned nFlags = bWrite ? CTextFile::modeCreate | CTextFile::modeWrite : CTextFile::modeRead;
-    if (m_File.Open(strPath, nFlags, &error))
+    if (m_File.Open(strPath, nFlags))
         return true;
     char szText[64];
-    std::snprintf(szText, sizeof szText, szError, error.m_cause);
+    std::snprintf(szText, sizeof szText, szError, m_File.LastError().m_cause);
     m_host.MessageBox(szText, MB_OK | MB_ICONERROR);
     return false;
 }
@@ -203,15 +196,15 @@ void CHalyardDoc::SendNextALSNVRAMSetting()
 
 CHalyardDoc::FileLine CHalyardDoc::ReadCommandLine(std::string& strLine)
 {
-    try {
-        do {
-            if (!m_File.ReadString(strLine))
-                return FileLine::End;
-        } while (IsComment(strLine));
-    } catch (const CFileException& error) {
-        m_SeqOutcome.strFileError = error.ErrorMessage();
-        return FileLine::Error;
-    }
+    do {
+        const Result<bool> read = m_File.ReadString(strLine);
+        if (!read.Ok()) {
+            m_SeqOutcome.strFileError = m_File.LastError().ErrorMessage();
+            return FileLine::Error;
+        }
+        if (!read.Value())
+            return FileLine::End;
+    } while (IsComment(strLine));
     if (IsEnd(strLine)) {
         m_strLoadLine.clear();
         return FileLine::End;
@@ -325,12 +318,16 @@ int CHalyardDoc::CountLinesLeft()
     if (m_bLoadFileEnded)
         return nLeft;
     std::string strLine;
-    try {
-        while (m_File.IsOpen() && m_File.ReadString(strLine) && !IsEnd(strLine))
-            nLeft += IsComment(strLine) ? 0 : 1;
-    } catch (const CFileException&) {
-        // What could not be read was not sent either; the count says so.
-        ++nLeft;
+    while (m_File.IsOpen()) {
+        const Result<bool> read = m_File.ReadString(strLine);
+        if (!read.Ok()) {
+            // What could not be read was not sent either; the count says so.
+            ++nLeft;
+            break;
+        }
+        if (!read.Value() || IsEnd(strLine))
+            break;
+        nLeft += IsComment(strLine) ? 0 : 1;
     }
     if (nLeft > 0)
         m_bStepFailed = true;
@@ -349,13 +346,8 @@ void CHalyardDoc::EndLoad(bool bALS, int nEnd)
 
 void CHalyardDoc::CloseSequenceFile()
 {
-    if (m_File.IsOpen()) {
-        try {
-            m_File.Close();
-        } catch (const CFileException&) {
-            // A file that was only read has nothing to lose.
-        }
-    }
+    // A file that was only read has nothing to lose.
+    static_cast<void>(m_File.Close());
 }
 
 }  // namespace halyard

@@ -57,25 +57,20 @@ bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)
 {
     const unsigned nFlags =
         CTextFile::modeCreate | CTextFile::modeWrite | (bAppend ? unsigned{CTextFile::modeNoTruncate} : 0u);
-    CFileException error;
-    bool bOpened = m_File.Open(m_strLogPathName, nFlags, &error);
-    if (bOpened && bAppend) {
-        try {
-            // A last line cut off (a power cut) is ended first, so that the
-            // first new record starts a line of its own.
-            const bool bTorn = EndsMidLine(m_strLogPathName);
-            m_File.SeekToEnd();
-            if (bTorn)
-                m_File.WriteString("\n");
-        } catch (const CFileException& seekError) {
-            error = seekError;
-            m_File.Close();
-            bOpened = false;
-        }
+    SysResult opened = m_File.Open(m_strLogPathName, nFlags);
+    if (opened && bAppend) {
+        // A last line cut off (a power cut) is ended first, so that the
+        // first new record starts a line of its own.
+        const bool bTorn = EndsMidLine(m_strLogPathName);
+        opened = m_File.SeekToEnd();
+        if (opened && bTorn)
+            opened = m_File.WriteString("\n");
     }
-    if (!bOpened) {
-        m_LogError = error;
-        PostToViews(WM_LOG_ERROR, static_cast<uintptr_t>(error.m_cause), nFailReason);
+    if (!opened) {
+        m_LogError = m_File.LastError();
+        // A file that opened but cannot take records is given up.
+        static_cast<void>(m_File.Close());
+        PostToViews(WM_LOG_ERROR, static_cast<uintptr_t>(m_LogError.m_cause), nFailReason);
         return false;
     }
     m_bLogging = true;
@@ -121,26 +116,19 @@ void CHalyardDoc::ShowLoggingStopped()
 
 void CHalyardDoc::CloseLogFile()
 {
-    try {
-        m_File.Flush();
-        m_File.Close();
-    } catch (const CFileException&) {
-        // Every record was written when it was logged; closing has nothing left
-        // that could be lost.
-    }
+    // Every record was written when it was logged; closing has nothing left
+    // that could be lost.
+    static_cast<void>(m_File.Close());
 }
 
 bool CHalyardDoc::WriteLogLine(const std::string& strText)
 {
-    try {
-        m_File.WriteString(strText);
+    if (m_File.WriteString(strText))
         return true;
-    } catch (const CFileException& error) {
-        // The first failure ends logging, so the user is told once.
-        m_LogError = error;
-        StopLogging(LOG_WRITE_FAILED);
-        return false;
-    }
+    // The first failure ends logging, so the user is told once.
+    m_LogError = m_File.LastError();
+    StopLogging(LOG_WRITE_FAILED);
+    return false;
 }
 
 void CHalyardDoc::LogData()

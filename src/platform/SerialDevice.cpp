@@ -74,38 +74,26 @@ bool CSerialDevice::IsSupportedBaudRate(uint32_t dwBaudRate)
     return SpeedFor(dwBaudRate, speed);
 }
 
-bool CSerialDevice::Fail()
-{
-    m_dwLastError = static_cast<uint32_t>(errno);
-    return false;
-}
-
-bool CSerialDevice::Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize,
-                         uint8_t byParity, uint8_t byStopBits)
+SysResult CSerialDevice::Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize,
+                              uint8_t byParity, uint8_t byStopBits)
 {
     Close();
     m_bHungUp = false;
-    m_dwLastError = 0;
     speed_t speed;
-    if (!SpeedFor(dwBaudRate, speed)) {
-        m_dwLastError = EINVAL;
-        return false;
-    }
+    if (!SpeedFor(dwBaudRate, speed))
+        return SysResult::Failure(EINVAL);
     m_fd = ::open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
-        return Fail();
+        return SysResult::FromErrno();
     // TIOCEXCL keeps other users out but not root; the lock keeps out root too.
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         const int nErrno = errno == EWOULDBLOCK ? EBUSY : errno;
         Close();
-        m_dwLastError = static_cast<uint32_t>(nErrno);
-        return false;
+        return SysResult::Failure(static_cast<uint32_t>(nErrno));
     }
     termios tio{};
     if (::tcgetattr(m_fd, &tio) != 0) {
-        Fail();
-        Close();
-        return false;
+        return CloseAfter(SysResult::FromErrno());
     }
     ::ioctl(m_fd, TIOCEXCL);
     ::cfmakeraw(&tio);
@@ -123,19 +111,22 @@ bool CSerialDevice::Open(const std::string& strPath, uint32_t dwBaudRate, uint8_
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
     if (::tcsetattr(m_fd, TCSANOW, &tio) != 0) {
-        Fail();
-        Close();
-        return false;
+        return CloseAfter(SysResult::FromErrno());
     }
     // RTS held on, DTR off until the owner raises it.
     int nRts = TIOCM_RTS;
     if (::ioctl(m_fd, TIOCMBIS, &nRts) != 0 && !IsUnsupportedLineCall(errno)) {
-        Fail();
-        Close();
-        return false;
+        return CloseAfter(SysResult::FromErrno());
     }
-    SetDtr(false);
-    return true;
+    // A pseudo-terminal has no DTR; a real port that refuses it still works.
+    static_cast<void>(SetDtr(false));
+    return {};
+}
+
+SysResult CSerialDevice::CloseAfter(const SysResult& failure)
+{
+    Close();
+    return failure;
 }
 
 void CSerialDevice::Close()
@@ -149,39 +140,39 @@ void CSerialDevice::Close()
     m_fd = -1;
 }
 
-bool CSerialDevice::SetDtr(bool bOn)
+SysResult CSerialDevice::SetDtr(bool bOn)
 {
     int nDtr = TIOCM_DTR;
     if (::ioctl(m_fd, bOn ? TIOCMBIS : TIOCMBIC, &nDtr) == 0 || IsUnsupportedLineCall(errno))
-        return true;
-    return Fail();
+        return {};
+    return SysResult::FromErrno();
 }
 
-bool CSerialDevice::Purge()
+SysResult CSerialDevice::Purge()
 {
     if (::tcflush(m_fd, TCIOFLUSH) == 0)
-        return true;
-    return Fail();
+        return {};
+    return SysResult::FromErrno();
 }
 
-bool CSerialDevice::PurgeInput()
+SysResult CSerialDevice::PurgeInput()
 {
     if (::tcflush(m_fd, TCIFLUSH) == 0)
-        return true;
-    return Fail();
+        return {};
+    return SysResult::FromErrno();
 }
 
-bool CSerialDevice::BytesWaiting(uint32_t& dwCount)
+SysResult CSerialDevice::BytesWaiting(uint32_t& dwCount)
 {
     int nWaiting = 0;
     if (::ioctl(m_fd, FIONREAD, &nWaiting) != 0) {
         dwCount = 0;
         if (IsHangUpErrno(errno))
             m_bHungUp = true;
-        return Fail();
+        return SysResult::FromErrno();
     }
     dwCount = static_cast<uint32_t>(nWaiting < 0 ? 0 : nWaiting);
-    return true;
+    return {};
 }
 
 bool CSerialDevice::CheckHangUp()
@@ -194,37 +185,35 @@ bool CSerialDevice::CheckHangUp()
     return m_bHungUp;
 }
 
-bool CSerialDevice::Read(uint8_t* pData, size_t nMax, size_t& nRead)
+SysResult CSerialDevice::Read(uint8_t* pData, size_t nMax, size_t& nRead)
 {
     nRead = 0;
     if (nMax == 0)
-        return true;
+        return {};
     for (;;) {
         const ssize_t n = ::read(m_fd, pData, nMax);
         if (n > 0) {
             nRead = static_cast<size_t>(n);
-            return true;
+            return {};
         }
         if (n == 0) {
             // Nothing to read: either simply no input, or the other end is gone.
-            if (CheckHangUp()) {
-                m_dwLastError = EIO;
-                return false;
-            }
-            return true;
+            if (CheckHangUp())
+                return SysResult::Failure(EIO);
+            return {};
         }
         if (errno == EINTR)
             continue;
         if (errno == EAGAIN)
-            return true;
+            return {};
         if (IsHangUpErrno(errno))
             m_bHungUp = true;
-        return Fail();
+        return SysResult::FromErrno();
     }
 }
 
-bool CSerialDevice::Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs,
-                          int nAbortFd)
+SysResult CSerialDevice::Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs,
+                               int nAbortFd)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
@@ -240,29 +229,26 @@ bool CSerialDevice::Write(const uint8_t* pData, size_t nLength, size_t& nWritten
         if (n < 0 && errno != EAGAIN) {
             if (IsHangUpErrno(errno))
                 m_bHungUp = true;
-            return Fail();
+            return SysResult::FromErrno();
         }
         // The driver is full: wait for room, the deadline or the abort signal.
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
-            m_dwLastError = ETIMEDOUT;
-            return false;
+            return SysResult::Failure(ETIMEDOUT);
         }
         pollfd fds[2] = {{m_fd, POLLOUT, 0}, {nAbortFd, POLLIN, 0}};
         const int nReady = ::poll(fds, nAbortFd >= 0 ? 2 : 1, static_cast<int>(left.count()));
         if (nReady < 0 && errno != EINTR)
-            return Fail();
+            return SysResult::FromErrno();
         if (nAbortFd >= 0 && (fds[1].revents & POLLIN)) {
-            m_dwLastError = ECANCELED;
-            return false;
+            return SysResult::Failure(ECANCELED);
         }
         if (fds[0].revents & (POLLHUP | POLLERR)) {
             m_bHungUp = true;
-            m_dwLastError = EIO;
-            return false;
+            return SysResult::Failure(EIO);
         }
     }
-    return true;
+    return {};
 }
 
 }  // namespace halyard

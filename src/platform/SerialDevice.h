@@ -5,12 +5,14 @@
 //
 // Opening is exclusive (TIOCEXCL and flock together, since TIOCEXCL alone does
 // not stop root), raw, no flow control, RTS on and DTR off; modem-line calls a
-// pseudo-terminal refuses are ignored. Every failing call keeps its errno in
-// LastError().
+// pseudo-terminal refuses are ignored. Every operation returns its result,
+// with the errno of a failure.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "SysError.h"
 
 namespace halyard {
 
@@ -30,32 +32,30 @@ public:
 
     // Opens strPath and sets the line: dwBaudRate, byByteSize (5-8), byParity and
     // byStopBits as DCB codes. Unsupported baud rates fail with EINVAL.
-    bool Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize, uint8_t byParity,
-              uint8_t byStopBits);
+    SysResult Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize, uint8_t byParity,
+                   uint8_t byStopBits);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }
 
-    bool SetDtr(bool bOn);
+    SysResult SetDtr(bool bOn);
     // Throws away what is queued in both directions.
-    bool Purge();
+    SysResult Purge();
     // Throws away what came in and was not read; what was written still goes.
-    bool PurgeInput();
+    SysResult PurgeInput();
     // Bytes waiting in the driver's input queue.
-    bool BytesWaiting(uint32_t& dwCount);
+    SysResult BytesWaiting(uint32_t& dwCount);
     // Reads up to nMax bytes without blocking. A hang-up (a read of 0 bytes from
     // a readable port, EIO, ENXIO) sets HungUp() and fails.
-    bool Read(uint8_t* pData, size_t nMax, size_t& nRead);
+    SysResult Read(uint8_t* pData, size_t nMax, size_t& nRead);
     // Writes all of the block within nTimeoutMs, waiting while the driver is
     // full; a partial write goes on with the rest. Returns early (false, with
     // ECANCELED) when nAbortFd becomes readable. nWritten tells how far it got.
-    bool Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs, int nAbortFd = -1);
+    SysResult Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs, int nAbortFd = -1);
     // True once the other end has hung up (see Read); cleared by Open.
     bool HungUp() const { return m_bHungUp; }
     // Checks the descriptor for POLLHUP/POLLERR without reading; sets HungUp().
     bool CheckHangUp();
-
-    uint32_t LastError() const { return m_dwLastError; }
 
     // Baud rates the device layer knows (1200 to 57600 and the usual higher ones).
     static bool IsSupportedBaudRate(uint32_t dwBaudRate);
@@ -65,11 +65,11 @@ public:
     static constexpr int IDLE_WAIT_MS = -1;
 
 private:
-    bool Fail();
+    // Closes the half-opened port and hands back the failure that stopped it.
+    SysResult CloseAfter(const SysResult& failure);
 
     int m_fd = -1;
     bool m_bHungUp = false;
-    uint32_t m_dwLastError = 0;
 };
 
 }  // namespace halyard

@@ -63,27 +63,21 @@ std::string CSettingsFile::DefaultPath()
     return strFolder + "/Orvan/Halyard.conf";
 }
 
-bool CSettingsFile::Fail(int nError)
-{
-    m_nLastError = nError;
-    return false;
-}
-
-int CSettingsFile::ReadText(std::string& strText) const
+SysResult CSettingsFile::ReadText(std::string& strText) const
 {
     strText.clear();
     CUniqueFd fd(::open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.IsValid())
-        return errno == ENOENT ? 0 : errno;
+        return errno == ENOENT ? SysResult() : SysResult::FromErrno();
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return errno;
+            return SysResult::FromErrno();
         if (n == 0)
-            return 0;
+            return {};
         strText.append(buffer, static_cast<size_t>(n));
     }
 }
@@ -91,32 +85,33 @@ int CSettingsFile::ReadText(std::string& strText) const
 std::map<std::string, std::string> CSettingsFile::ReadGroup(const std::string& strGroup) const
 {
     std::string strText;
-    if (ReadText(strText) != 0)
+    if (!ReadText(strText))
         return {};
     return ReadIniGroup(strText, strGroup);
 }
 
-bool CSettingsFile::WriteGroup(const std::string& strGroup, const std::map<std::string, std::string>& values)
+SysResult CSettingsFile::WriteGroup(const std::string& strGroup,
+                                     const std::map<std::string, std::string>& values)
 {
     std::string strText;
-    if (const int nError = ReadText(strText); nError != 0)
-        return Fail(nError);
+    if (const SysResult read = ReadText(strText); !read)
+        return read;
     return WriteAtomically(ReplaceIniGroup(strText, strGroup, values));
 }
 
-bool CSettingsFile::WriteAtomically(const std::string& strText)
+SysResult CSettingsFile::WriteAtomically(const std::string& strText)
 {
     std::error_code ec;
     const fs::path folder = fs::path(m_strPath).parent_path();
     if (!folder.empty())
         fs::create_directories(folder, ec);
     if (ec)
-        return Fail(ec.value());
+        return SysResult::Failure(static_cast<uint32_t>(ec.value()));
 
     const std::string strTemp = TemporaryName(m_strPath);
     CUniqueFd fd(::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd.IsValid())
-        return Fail(errno);
+        return SysResult::FromErrno();
     // The new file keeps the old one's permissions; a first one gets the umask's.
     int nError = 0;
     struct stat old {};
@@ -132,10 +127,9 @@ bool CSettingsFile::WriteAtomically(const std::string& strText)
         nError = errno;
     if (nError != 0) {
         ::unlink(strTemp.c_str());
-        return Fail(nError);
+        return SysResult::Failure(static_cast<uint32_t>(nError));
     }
-    m_nLastError = 0;
-    return true;
+    return {};
 }
 
 }  // namespace halyard

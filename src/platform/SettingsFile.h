@@ -12,6 +12,8 @@
 #include <map>
 #include <string>
 
+#include "SysError.h"
+
 namespace halyard {
 
 class CSettingsFile {
@@ -26,21 +28,18 @@ public:
     // strGroup's keys and values; empty when the file or the group is missing
     // or the file cannot be read.
     std::map<std::string, std::string> ReadGroup(const std::string& strGroup) const;
-    // Rewrites the file with strGroup holding exactly values. False (with the
-    // errno in LastError()) when it cannot, the old file then left untouched;
-    // a file that exists but cannot be read is never overwritten.
-    bool WriteGroup(const std::string& strGroup, const std::map<std::string, std::string>& values);
-    int LastError() const { return m_nLastError; }
+    // Rewrites the file with strGroup holding exactly values. A failure leaves
+    // the old file untouched; a file that exists but cannot be read is never
+    // overwritten.
+    SysResult WriteGroup(const std::string& strGroup, const std::map<std::string, std::string>& values);
 
 private:
-    // The file's text ("" for a missing file); the errno when it exists and
-    // cannot be read, else 0.
-    int ReadText(std::string& strText) const;
-    bool WriteAtomically(const std::string& strText);
-    bool Fail(int nError);
+    // The file's text ("" for a missing file); a failure when it exists and
+    // cannot be read.
+    SysResult ReadText(std::string& strText) const;
+    SysResult WriteAtomically(const std::string& strText);
 
     std::string m_strPath;
-    int m_nLastError = 0;
 };
 
 }  // namespace halyard

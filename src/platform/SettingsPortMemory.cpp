@@ -26,7 +26,7 @@ void CSettingsPortMemory::Save(const std::map<std::string, int>& numbers)
     std::map<std::string, std::string> values;
     for (const auto& [strKey, nPort] : numbers)
         values[strKey] = std::to_string(nPort);
-    m_file.WriteGroup(kPortMemoryGroup, values);
+    static_cast<void>(m_file.WriteGroup(kPortMemoryGroup, values));
 }
 
 }  // namespace halyard

@@ -18,7 +18,7 @@ public:
 
     // Keys whose value is not a positive number are left out.
     std::map<std::string, int> Load() override;
-    // A failure (the file's errno in File().LastError()) loses only the memory.
+    // A failure to write the file loses only the memory.
     void Save(const std::map<std::string, int>& numbers) override;
 
     const CSettingsFile& File() const { return m_file; }

@@ -20,4 +20,21 @@ std::string PortOpenErrorText(uint32_t dwError)
     return text;
 }
 
+SysResult SysResult::Failure(uint32_t dwError)
+{
+    SysResult result;
+    result.m_dwError = dwError != 0 ? dwError : uint32_t{EIO};
+    return result;
+}
+
+SysResult SysResult::FromErrno()
+{
+    return Failure(static_cast<uint32_t>(errno));
+}
+
+std::string SysResult::Message() const
+{
+    return Ok() ? std::string() : SystemErrorText(m_dwError);
+}
+
 }  // namespace halyard

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <fstream>
 
-#include "SysError.h"
 
 namespace halyard {
 
@@ -63,10 +62,10 @@ CTextFile::~CTextFile()
         ::close(m_fd);
 }
 
-bool CTextFile::Open(const std::string& strPath, unsigned nFlags, CFileException* pError)
+SysResult CTextFile::Open(const std::string& strPath, unsigned nFlags)
 {
     if (m_fd >= 0)
-        Close();
+        static_cast<void>(Close());  // the file in use before is given up for this one
     int nOpen = O_CLOEXEC;
     if (nFlags & modeReadWrite)
         nOpen |= O_RDWR;
@@ -80,45 +79,43 @@ bool CTextFile::Open(const std::string& strPath, unsigned nFlags, CFileException
             nOpen |= O_TRUNC;
     }
     m_fd = ::open(strPath.c_str(), nOpen, 0666);
-    if (m_fd < 0) {
-        if (pError)
-            *pError = CFileException(CFileException::CauseFromErrno(errno), errno, strPath);
-        return false;
-    }
+    if (m_fd < 0)
+        return Fail(errno, strPath);
     m_strPath = strPath;
     m_readBuffer.clear();
     m_nReadPos = 0;
     m_bEof = false;
-    return true;
+    return {};
 }
 
-void CTextFile::Close()
+SysResult CTextFile::Close()
 {
     if (m_fd < 0)
-        return;
+        return {};
     const int nResult = ::close(m_fd);
     m_fd = -1;
-    if (nResult != 0)
-        Throw(errno);
+    return nResult == 0 ? SysResult() : Fail(errno);
 }
 
-void CTextFile::Throw(int nErrno) const
+SysResult CTextFile::Fail(int nErrno, const std::string& strPath)
 {
-    throw CFileException(CFileException::CauseFromErrno(nErrno), nErrno, m_strPath);
+    m_LastError = CFileException(CFileException::CauseFromErrno(nErrno), nErrno, strPath);
+    return SysResult::Failure(static_cast<uint32_t>(nErrno));
 }
 
-void CTextFile::SeekToEnd()
+SysResult CTextFile::SeekToEnd()
 {
     if (m_fd < 0)
-        Throw(EBADF);
+        return Fail(EBADF);
     if (::lseek(m_fd, 0, SEEK_END) < 0)
-        Throw(errno);
+        return Fail(errno);
+    return {};
 }
 
-void CTextFile::WriteString(std::string_view text)
+SysResult CTextFile::WriteString(std::string_view text)
 {
     if (m_fd < 0)
-        Throw(EBADF);
+        return Fail(EBADF);
     std::string out;
     out.reserve(text.size() + 8);
     for (char c : text) {
@@ -132,15 +129,16 @@ void CTextFile::WriteString(std::string_view text)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            TakeBack(nDone, errno);
+            return TakeBack(nDone, errno);
         }
         if (n == 0)
-            TakeBack(nDone, ENOSPC);
+            return TakeBack(nDone, ENOSPC);
         nDone += static_cast<size_t>(n);
     }
+    return {};
 }
 
-void CTextFile::TakeBack(size_t nWritten, int nErrno)
+SysResult CTextFile::TakeBack(size_t nWritten, int nErrno)
 {
     // The file grows at its end, so the failed text began nWritten bytes
     // before where the file now stands.
@@ -150,7 +148,7 @@ void CTextFile::TakeBack(size_t nWritten, int nErrno)
         if (::ftruncate(m_fd, nStart) == 0)
             ::lseek(m_fd, nStart, SEEK_SET);
     }
-    Throw(nErrno);
+    return Fail(nErrno);
 }
 
 bool EndsMidLine(const std::string& strPath)
@@ -164,10 +162,10 @@ bool EndsMidLine(const std::string& strPath)
     return chLast != '\n';
 }
 
-bool CTextFile::ReadString(std::string& strLine)
+Result<bool> CTextFile::ReadString(std::string& strLine)
 {
     if (m_fd < 0)
-        Throw(EBADF);
+        return Fail(EBADF);
     strLine.clear();
     bool bAny = false;
     for (;;) {
@@ -179,7 +177,7 @@ bool CTextFile::ReadString(std::string& strLine)
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                Throw(errno);
+                return Fail(errno);
             }
             if (n == 0) {
                 m_bEof = true;
@@ -199,12 +197,11 @@ bool CTextFile::ReadString(std::string& strLine)
     }
 }
 
-void CTextFile::Flush()
+SysResult CTextFile::Flush()
 {
     // Every WriteString has reached the system already; fsync would make each
     // log record wait for the disk.
-    if (m_fd < 0)
-        Throw(EBADF);
+    return m_fd < 0 ? Fail(EBADF) : SysResult();
 }
 
 }  // namespace halyard

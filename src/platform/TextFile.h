@@ -6,16 +6,22 @@
 // fails (a full disk) takes back what of its text got in, so the file still
 // ends where it ended before and the next write starts a line of its own
 // (files are written front to back). ReadString gives one line
-// without its CR LF (or LF). Errors are thrown as CFileException with the cause
-// numbers the rest of the program reports; Open reports them through its
-// optional out parameter instead. One thread uses an object.
+// without its CR LF (or LF). Every operation returns its result (SysResult,
+// with the errno of a failure); LastError() keeps the last failure with the
+// cause numbers the rest of the program reports and the file's name, for the
+// message that tells the user. One thread uses an object.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "SysError.h"
+
 namespace halyard {
 
+// A file error: its cause, numbered as the old framework's file exception
+// numbered them, the system's errno and the file's name. A value that the text
+// file hands out; nothing throws it.
 class CFileException {
 public:
     enum Cause {
@@ -72,27 +78,34 @@ public:
     CTextFile(const CTextFile&) = delete;
     CTextFile& operator=(const CTextFile&) = delete;
 
-    bool Open(const std::string& strPath, unsigned nFlags, CFileException* pError = nullptr);
+    SysResult Open(const std::string& strPath, unsigned nFlags);
     bool IsOpen() const { return m_fd >= 0; }
-    void Close();
+    // The file is closed even when the system reports an error in closing it.
+    SysResult Close();
     // Appends at the end when the file was opened with modeNoTruncate.
-    void SeekToEnd();
-    void WriteString(std::string_view text);
-    // False at the end of the file.
-    bool ReadString(std::string& strLine);
-    void Flush();
+    SysResult SeekToEnd();
+    SysResult WriteString(std::string_view text);
+    // True with a line, false at the end of the file.
+    Result<bool> ReadString(std::string& strLine);
+    SysResult Flush();
     const std::string& GetFilePath() const { return m_strPath; }
+    // The last failure of an operation on this object (of Open: with the path
+    // it was given).
+    const CFileException& LastError() const { return m_LastError; }
 
 private:
-    [[noreturn]] void Throw(int nErrno) const;
-    // Cuts off the nWritten bytes that a failed WriteString got in, then throws.
-    [[noreturn]] void TakeBack(size_t nWritten, int nErrno);
+    // Keeps the failure (nErrno, the file strPath) in m_LastError and returns it.
+    SysResult Fail(int nErrno, const std::string& strPath);
+    SysResult Fail(int nErrno) { return Fail(nErrno, m_strPath); }
+    // Cuts off the nWritten bytes that a failed WriteString got in, then fails.
+    SysResult TakeBack(size_t nWritten, int nErrno);
 
     int m_fd = -1;
     std::string m_strPath;
     std::string m_readBuffer;
     size_t m_nReadPos = 0;
     bool m_bEof = false;
+    CFileException m_LastError;
 };
 
 }  // namespace halyard

@@ -1,23 +1,13 @@
 #include "CSerial_IF.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <system_error>
 
-#include "LineAssembler.h"
 #include "platform/PortTable.h"
 #include "platform/WaitSet.h"
 
 namespace halyard {
-
-namespace {
-
-// What woke the comm watch thread: the lowest signalled index of its wait set.
-enum WatchWake { WAKE_KILL = 0, WAKE_WRITE = 1, WAKE_READ = 2, WAKE_PORT = 3 };
-
-}  // namespace
 
 std::string SerialEventName(const char* szBase, int nPort)
 {
@@ -91,10 +81,11 @@ bool CSerial_IF::Initialise(const std::string& lpszPortName, int nPort, const st
         Close();
         return false;
     }
-    // DTR goes up once the thread runs; a pseudo-terminal has none and says so.
+    // DTR goes up once the thread runs; a pseudo-terminal has none and says
+    // so, and a port that refuses it still carries the line.
     {
         std::lock_guard lock(m_csPort);
-        m_hPort.SetDtr(true);
+        static_cast<void>(m_hPort.SetDtr(true));
     }
     return m_dwLastError == 0;
 }
@@ -110,16 +101,16 @@ bool CSerial_IF::ConfigPort(const std::string& lpszPortName, uint32_t dwBaudRate
         return false;
     }
     // Open sets raw 8N1 (or the given line), no flow control, RTS on, DTR off.
-    if (!m_hPort.Open(*device, dwBaudRate, byByteSize, byParity, byStopBits)) {
-        m_dwLastError = m_hPort.LastError();
+    if (const SysResult opened = m_hPort.Open(*device, dwBaudRate, byByteSize, byParity, byStopBits); !opened) {
+        m_dwLastError = opened.Error();
         return false;
     }
     // Reads return at once with what the driver holds; a write may take 10 ms a
     // byte plus one second.
     if (!SetCommunicationTimeouts(MAXDWORD, 0, 0, 10, 1000))
         return false;
-    if (!m_hPort.Purge()) {
-        m_dwLastError = m_hPort.LastError();
+    if (const SysResult purged = m_hPort.Purge(); !purged) {
+        m_dwLastError = purged.Error();
         return false;
     }
     m_bPortOpen = true;
@@ -156,11 +147,12 @@ void CSerial_IF::Close()
     // The thread has ended when this returns, so nothing below is still in use.
     StartStopThreads(false);
     m_bPortOpen = false;
-    m_hPort.SetDtr(false);
+    // Closing goes on whatever the device says to these.
+    static_cast<void>(m_hPort.SetDtr(false));
     // Unread input goes; what was written last (a sensor put back as it was
     // before the connection closes) still goes out: an output purge would
     // take it back, on a pseudo-terminal even from the other end.
-    m_hPort.PurgeInput();
+    static_cast<void>(m_hPort.PurgeInput());
 
     m_hDataInEvent.reset();
     m_hReadEvent.reset();
@@ -275,202 +267,6 @@ bool CSerial_IF::StartStopThreads(bool bStart)
         return false;
     }
     return true;
-}
-
-// ---------------------------------------------------------- comm watch thread
-
-uint32_t CSerial_IF::DevCommWatchThreadProc()
-{
-    bool bSkipPortFd = false;
-    while (WatchPass(bSkipPortFd)) {
-    }
-    m_hExitEvent->Set();
-    return 1;
-}
-
-bool CSerial_IF::WatchPass(bool& bSkipPortFd)
-{
-    CAutoResetEvent* const waitSet[] = {m_hKillEvent.get(), m_hWriteEvent.get(), m_hReadEvent.get()};
-    if (!m_bPortOpen) {
-        // Nothing to do without a port; wait for the kill event, never spin.
-        const bool bGoOn = WaitForAny(std::span(waitSet, 1), kWaitForever) != WAKE_KILL;
-        ++m_nPassCount;
-        return bGoOn;
-    }
-
-    // The port wakes the thread itself, for input and for a hang-up. One that
-    // woke it with nothing to read is left out of the next wait, which then
-    // ends after a pass's time: the thread neither spins on it nor goes deaf.
-    const int nPortFd = WatchingPort() && !bSkipPortFd ? m_hPort.Fd() : -1;
-    const int nWaitMs = bSkipPortFd ? COMM_WATCH_PASS_MS : CSerialDevice::IDLE_WAIT_MS;
-    bSkipPortFd = false;
-
-    const int nWake = WaitForAny(waitSet, nWaitMs, nPortFd);
-    ++m_nPassCount;
-    switch (nWake) {
-    case WAKE_KILL:
-        FinishWriting();
-        return false;
-    case WAKE_WRITE:
-        WriteData();
-        break;
-    case WAKE_READ:
-        ReadData();
-        break;
-    case WAKE_PORT: {
-        // Readable with nothing to read is a hang-up; if the device does not
-        // confirm one, the next wait leaves the port out.
-        const uint32_t dwRead = ReadData();
-        if ((dwRead == 0 || dwRead == E_FAIL) && !m_bHungUp) {
-            std::lock_guard lock(m_csPort);
-            if (m_hPort.CheckHangUp())
-                OnHangUp();
-            else
-                bSkipPortFd = true;
-        }
-        break;
-    }
-    case kWaitTimeout:
-        break;
-    default:
-        // A failed wait: pause one pass rather than retry at once.
-        std::this_thread::sleep_for(std::chrono::milliseconds(COMM_WATCH_PASS_MS));
-        break;
-    }
-    FinishPass();
-    return true;
-}
-
-bool CSerial_IF::WatchingPort() const
-{
-    return m_bCommThreadEnabled && !m_bHungUp && RxRoom() >= SERIAL_CHUNK_SIZE;
-}
-
-uint32_t CSerial_IF::RxRoom() const
-{
-    uint32_t dwHeld = 0;
-    if (!m_pRxBuffer)
-        return 0;
-    m_pRxBuffer->GetBuffSize(&dwHeld);
-    // The ring never fills completely: a block that would fill it exactly is refused.
-    return dwHeld < SERIAL_BUFFER_SIZE - 1 ? SERIAL_BUFFER_SIZE - 1 - dwHeld : 0;
-}
-
-void CSerial_IF::FinishPass()
-{
-    // Lines still in the receive ring (more than one ParseData cuts, or held
-    // back while the packet buffer was full) are cut now, as far as the
-    // packet buffer has room; each call takes at least one byte.
-    uint32_t dwHeld = 0;
-    while (m_pRxBuffer && m_pPacketBuffer && !m_pPacketBuffer->IsBufferFull()) {
-        m_pRxBuffer->GetBuffSize(&dwHeld);
-        if (dwHeld == 0)
-            break;
-        ParseData();
-    }
-    // What one WriteData leaves in the transmit ring goes on the next pass.
-    if (m_pTxBuffer && m_hWriteEvent) {
-        m_pTxBuffer->GetBuffSize(&dwHeld);
-        if (dwHeld > 0)
-            m_hWriteEvent->Set();
-    }
-}
-
-void CSerial_IF::FinishWriting()
-{
-    // The owner's last commands (a sensor put back as it was before the
-    // connection closes, say) are not thrown away with the port.
-    if (!m_bPortOpen || m_bHungUp || !m_pTxBuffer)
-        return;
-    uint32_t dwHeld = 0;
-    m_pTxBuffer->GetBuffSize(&dwHeld);
-    if (dwHeld == 0)
-        return;
-    // Signalled again, the kill cuts short a write that finds no room (a
-    // stalled line), so the close is never held up by it.
-    m_hKillEvent->Set();
-    WriteData();
-}
-
-void CSerial_IF::OnHangUp()
-{
-    if (!m_bHungUp.exchange(true) && m_hHangUpEvent)
-        m_hHangUpEvent->Set();
-}
-
-uint32_t CSerial_IF::WriteData()
-{
-    if (!m_bPortOpen || !m_pTxBuffer)
-        return E_FAIL;
-    uint32_t dwTotal = 0;
-    for (int nChunk = 0; nChunk < 9; ++nChunk) {
-        m_byTxChunk.fill(0);
-        uint32_t dwTaken = 0;
-        if (!m_pTxBuffer->GetData(m_byTxChunk.data(), &dwTaken, SERIAL_CHUNK_SIZE))
-            break;
-        const int nTimeoutMs = static_cast<int>(m_Timeouts.WriteTotalTimeoutMultiplier * dwTaken +
-                                                m_Timeouts.WriteTotalTimeoutConstant);
-        const int nAbortFd = m_hKillEvent ? m_hKillEvent->Fd() : -1;
-        size_t nWritten = 0;
-        bool bOk;
-        bool bHungUp;
-        uint32_t dwError;
-        {
-            std::lock_guard lock(m_csPort);
-            // A partial write goes on with the rest of the chunk; the kill
-            // event cuts a write to a stalled port short.
-            bOk = m_hPort.Write(m_byTxChunk.data(), dwTaken, nWritten, nTimeoutMs, nAbortFd);
-            bHungUp = m_hPort.HungUp();
-            dwError = m_hPort.LastError();
-        }
-        dwTotal += static_cast<uint32_t>(nWritten);
-        if (bOk)
-            continue;
-        if (bHungUp)
-            OnHangUp();
-        if (dwError == ECANCELED)
-            break;  // being stopped; the kill event is still pending for the loop
-        m_dwLastError = dwError;
-    }
-    return dwTotal;
-}
-
-uint32_t CSerial_IF::ReadData()
-{
-    if (!m_bPortOpen || !m_pRxBuffer)
-        return E_FAIL;
-    m_byRxChunk.fill(0);
-    size_t nRead = 0;
-    {
-        std::lock_guard lock(m_csPort);
-        // The read takes what the driver holds without waiting (nothing when
-        // it holds nothing), so it needs no count of the bytes waiting first;
-        // no more than the receive ring has room for: the rest waits in the
-        // driver until the owner has taken lines.
-        const size_t nMax = std::min(SERIAL_CHUNK_SIZE, RxRoom());
-        if (!m_hPort.Read(m_byRxChunk.data(), nMax, nRead)) {
-            m_dwLastError = m_hPort.LastError();
-            if (m_hPort.HungUp())
-                OnHangUp();
-            return E_FAIL;
-        }
-        if (nRead > 0)
-            m_pRxBuffer->AddData(m_byRxChunk.data(), static_cast<uint32_t>(nRead));
-    }
-    if (nRead > 0)
-        ParseData();
-    return static_cast<uint32_t>(nRead);
-}
-
-void CSerial_IF::ParseData()
-{
-    if (!m_pPacketBuffer || !m_pRxBuffer)
-        return;
-    // A full packet buffer keeps nagging the owner until it makes room.
-    if (m_pPacketBuffer->IsBufferFull() || ParseLines(*m_pRxBuffer, *m_pPacketBuffer, m_byEndChar)) {
-        if (m_hDataInEvent)
-            m_hDataInEvent->Set();
-    }
 }
 
 }  // namespace halyard

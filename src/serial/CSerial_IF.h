@@ -35,6 +35,7 @@
 #include "ISerialLink.h"
 #include "platform/AutoResetEvent.h"
 #include "platform/SerialDevice.h"
+#include "platform/SysError.h"
 
 namespace halyard {
 
@@ -42,7 +43,6 @@ namespace halyard {
 // ends a received line; every owner passes these to Initialise.
 constexpr const char* DATA_IN_EVENT_BASE = "QRM_EVENT_COMMS_DATA_IN";
 constexpr uint8_t LINE_END_CHAR = 10;
-constexpr uint32_t E_FAIL = 0x80004005u;
 constexpr uint32_t SERIAL_BUFFER_SIZE = 40960;
 constexpr uint32_t SERIAL_PACKET_SLOTS = 40;
 constexpr uint32_t SERIAL_CHUNK_SIZE = 4096;
@@ -86,10 +86,13 @@ public:
     void SetBaudRate(uint32_t dwBaud) override;
     bool StartStopThreads(bool bStart);
 
-    // The comm watch thread's work.
+    // The comm watch thread's work (CSerial_IFThread.cpp). WriteData and
+    // ReadData give the bytes moved, or fail (EBADF) without an open port and
+    // its buffer; ReadData also fails with the device's error, which
+    // m_dwLastError keeps as well.
     uint32_t DevCommWatchThreadProc();
-    uint32_t WriteData();
-    uint32_t ReadData();
+    Result<uint32_t> WriteData();
+    Result<uint32_t> ReadData();
     void ParseData();
 
     bool IsPortOpen() const { return m_bPortOpen; }

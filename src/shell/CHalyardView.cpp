@@ -208,18 +208,18 @@ void CHalyardView::OnBnClickedSaveDataButton1()
     QString strPath = *path;
     if (!strPath.contains(QStringLiteral(".txt")))
         strPath += QStringLiteral(".txt");
-    try {
-        CTextFile file;
-        CFileException error;
-        if (!file.Open(ToFileSystemPath(strPath), CTextFile::modeCreate | CTextFile::modeWrite, &error))
-            throw error;
-        for (const QString& strLine : m_listData->Lines())
-            file.WriteString(ToDocText(strLine) + "\n");
-        file.Close();
-    } catch (const CFileException& error) {
-        // The message names the file: its path is in the file system's encoding.
-        CUiPrompts::MessageBox(this, FromFileSystemPath(error.ErrorMessage()), MB_OK | MB_ICONERROR);
+    CTextFile file;
+    SysResult saved = file.Open(ToFileSystemPath(strPath), CTextFile::modeCreate | CTextFile::modeWrite);
+    for (const QString& strLine : m_listData->Lines()) {
+        if (!saved)
+            break;
+        saved = file.WriteString(ToDocText(strLine) + "\n");
     }
+    if (saved)
+        saved = file.Close();
+    // The message names the file: its path is in the file system's encoding.
+    if (!saved)
+        CUiPrompts::MessageBox(this, FromFileSystemPath(file.LastError().ErrorMessage()), MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <stdexcept>
 #include <sstream>
 #include <thread>
 
+#include "ResourceLimit.h"
 #include "console/CConsoleHost.h"
 #include "console/CConsoleLoop.h"
 #include "console/ProgressLine.h"
@@ -189,6 +193,53 @@ TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
     EXPECT_EQ(nDelivered, 1);
 }
 
+TEST(ConsoleLoop, ALoopWithoutItsWakeUpEventSaysWhyAndOnlyQuits)
+{
+    std::optional<CConsoleLoop> loop;
+    {
+        CResourceLimit limit(RLIMIT_NOFILE, 0);
+        ASSERT_TRUE(limit.IsSet());
+        loop.emplace();
+    }
+    EXPECT_FALSE(loop->Status());
+    EXPECT_EQ(loop->Status().Error(), uint32_t{EMFILE});
+    bool bGot = false;
+    loop->SetMessageHandler([&](const LoopMessage&) { bGot = true; });
+    loop->Post({PostTarget::Views, WM_COMMS_DATA, 1, 0});
+    EXPECT_FALSE(loop->RunUntil([&] { return bGot; }, 10s));
+    EXPECT_TRUE(loop->QuitRequested()) << "a loop that cannot wait stops rather than spin";
+}
+
+TEST(ConsoleLoop, AFailedWaitIsToldOnceAndTriedAgain)
+{
+    CConsoleLoop loop;
+    ASSERT_TRUE(loop.Status());
+    const EventHandle other = CreateAutoResetEvent();
+    ASSERT_TRUE(other);
+    loop.WatchFd(other->Fd(), [] {});
+    std::vector<uint32_t> failures;
+    loop.SetFailureHandler([&](const SysResult& failure) { failures.push_back(failure.Error()); });
+    bool bGot = false;
+    loop.SetMessageHandler([&](const LoopMessage&) { bGot = true; });
+    loop.Post({PostTarget::Views, WM_COMMS_DATA, 1, 0});
+    {
+        // Two descriptors to wait for and a limit of one: poll refuses them.
+        CResourceLimit limit(RLIMIT_NOFILE, 1);
+        ASSERT_TRUE(limit.IsSet());
+        loop.RunOnce(0);
+        loop.RunOnce(0);
+    }
+    EXPECT_EQ(failures, (std::vector<uint32_t>{EINVAL})) << "a failure that goes on is told once";
+    EXPECT_FALSE(bGot) << "nothing is handled in a pass whose wait failed";
+    loop.RunOnce(0);
+    EXPECT_TRUE(bGot) << "the next wait that works goes on as before";
+    {
+        CResourceLimit limit(RLIMIT_NOFILE, 1);
+        loop.RunOnce(0);
+    }
+    EXPECT_EQ(failures.size(), 2u) << "a new failure after a wait that worked is told again";
+}
+
 TEST(ConsoleHost, MessageBoxesAreLinesAndOneThatAsksTakesItsDefault)
 {
     CConsoleLoop loop;
@@ -269,6 +320,20 @@ TEST(CliOptions, HowASequenceEndedIsItsExitStatus)
         outcome.nEnd = nEnd;
         EXPECT_EQ(SequenceExitStatus(outcome, 0), EXIT_FAILED) << nEnd;
     }
+}
+
+TEST(CliOptions, WhatEscapesARunEndsItWithItsReasonAndStatusOne)
+{
+    std::ostringstream err;
+    EXPECT_EQ(RunCatchingEscapes(err, [] { return EXIT_NO_REPLY; }), EXIT_NO_REPLY);
+    EXPECT_EQ(err.str(), "") << "a run that ends by itself is left alone";
+
+    EXPECT_EQ(RunCatchingEscapes(err, []() -> int { throw std::runtime_error("the disk went away"); }), EXIT_FAILED);
+    EXPECT_EQ(err.str(), "halyard-cli: the disk went away\n");
+
+    err.str("");
+    EXPECT_EQ(RunCatchingEscapes(err, []() -> int { throw 42; }), EXIT_FAILED);
+    EXPECT_EQ(err.str().rfind("halyard-cli: ", 0), 0u) << err.str();
 }
 
 }  // namespace

@@ -22,9 +22,11 @@ using namespace std::chrono_literals;
 
 class CProgram {
 public:
-    explicit CProgram(std::vector<std::string> args, const std::string& strOutput)
+    // Runs szProgram (halyard-cli unless told otherwise) with args.
+    explicit CProgram(std::vector<std::string> args, const std::string& strOutput,
+                      const char* szProgram = HALYARD_CLI_PROGRAM)
     {
-        args.insert(args.begin(), HALYARD_CLI_PROGRAM);
+        args.insert(args.begin(), szProgram);
         std::vector<char*> argv;
         for (std::string& arg : args)
             argv.push_back(arg.data());
@@ -34,7 +36,7 @@ public:
         posix_spawn_file_actions_addopen(&actions, 1, strOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, (strOutput + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
-        m_bStarted = posix_spawn(&m_pid, HALYARD_CLI_PROGRAM, &actions, nullptr, argv.data(), environ) == 0;
+        m_bStarted = posix_spawn(&m_pid, szProgram, &actions, nullptr, argv.data(), environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
     }
     ~CProgram()
@@ -92,6 +94,24 @@ TEST_F(CliProgram, TheCommandLineIsCheckedAndEverySubcommandHasItsHelp)
         CProgram run(args, Output());
         EXPECT_EQ(run.Wait(), 2) << (args.empty() ? std::string("(none)") : args.back());
     }
+}
+
+TEST_F(CliProgram, AFailureNoCommandHandlesEndsWithItsReasonAndStatusOne)
+{
+    // With no file descriptor to spare after the signal watch, the program
+    // cannot build its event loop: a failure no subcommand foresees. The
+    // shell frees descriptor 3 (for the loader and the signal watch) and no
+    // other below the limit; it closes them before it lowers the limit, as
+    // it moves a descriptor it closes above 9 first.
+    const std::string strLimited =
+        "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n 4 && exec \"$0\" \"$@\"";
+    CProgram run({"-c", strLimited, HALYARD_CLI_PROGRAM, "--port", "COM1", "send", "R?"}, Output(), "/bin/sh");
+    ASSERT_TRUE(run.Started());
+    EXPECT_EQ(run.Wait(), 1) << "the program must end, not abort";
+    const std::string strErr = ReadWholeFile(Output() + ".err");
+    EXPECT_EQ(strErr.rfind("halyard-cli: ", 0), 0u) << strErr;
+    EXPECT_NE(strErr.find("event loop"), std::string::npos) << strErr;
+    EXPECT_EQ(ReadWholeFile(Output()), "");
 }
 
 TEST_F(CliProgram, IdentifyWithTheSimulatedSensor)

@@ -116,7 +116,8 @@ TEST(SettingsFileTest, AMissingFileReadsEmptyAndIsCreatedWithItsFolder)
     ASSERT_TRUE(folder.IsValid());
     CSettingsFile file(folder.Path("config/Orvan/Halyard.conf"));
     EXPECT_TRUE(file.ReadGroup("Ports").empty());
-    ASSERT_TRUE(file.WriteGroup("Ports", {{"usb-x", "2"}})) << file.LastError();
+    const SysResult written = file.WriteGroup("Ports", {{"usb-x", "2"}});
+    ASSERT_TRUE(written) << written.Message();
     EXPECT_EQ(ReadWholeFile(file.Path()), "[Ports]\nusb-x=2\n");
     EXPECT_EQ(file.ReadGroup("Ports").at("usb-x"), "2");
 }
@@ -159,8 +160,9 @@ TEST(SettingsFileTest, AFileThatCannotBeReadIsNotReplaced)
     std::filesystem::create_directory(strPath);
     WriteFile(strPath + "/inside", "x");
     CSettingsFile file(strPath);
-    EXPECT_FALSE(file.WriteGroup("Ports", {{"k", "1"}}));
-    EXPECT_EQ(file.LastError(), EISDIR);
+    const SysResult refused = file.WriteGroup("Ports", {{"k", "1"}});
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.Error(), uint32_t{EISDIR});
     EXPECT_EQ(ReadWholeFile(strPath + "/inside"), "x");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
         << "no temporary copy is left behind";

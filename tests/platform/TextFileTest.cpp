@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -36,26 +37,26 @@ TEST(TextFile, WritesCrLfAndReadsLinesBack)
     {
         CTextFile file;
         ASSERT_TRUE(file.Open(path, CTextFile::modeCreate | CTextFile::modeWrite));
-        file.WriteString("PW 1234\n");
-        file.WriteString(std::string("\xB0"
-                                     "C 12.5\nlast"));
+        ASSERT_TRUE(file.WriteString("PW 1234\n"));
+        ASSERT_TRUE(file.WriteString(std::string("\xB0"
+                                                 "C 12.5\nlast")));
         EXPECT_EQ(ReadRaw(path), "PW 1234\r\n\xB0"
                                  "C 12.5\r\nlast")
             << "each write is on disk at once";
-        file.Close();
+        EXPECT_TRUE(file.Close());
     }
     {
         CTextFile file;
         ASSERT_TRUE(
             file.Open(path, CTextFile::modeWrite | CTextFile::modeCreate | CTextFile::modeNoTruncate));
-        file.SeekToEnd();
-        file.WriteString("\nappended\n");
+        ASSERT_TRUE(file.SeekToEnd());
+        ASSERT_TRUE(file.WriteString("\nappended\n"));
     }
     CTextFile file;
     ASSERT_TRUE(file.Open(path, CTextFile::modeRead));
     std::string line;
     std::vector<std::string> lines;
-    while (file.ReadString(line))
+    while (file.ReadString(line).Value())
         lines.push_back(line);
     EXPECT_EQ(lines, (std::vector<std::string>{"PW 1234",
                                                "\xB0"
@@ -67,38 +68,38 @@ TEST(TextFile, WritesCrLfAndReadsLinesBack)
 TEST(TextFile, OpenFailuresCarryTheirCause)
 {
     CTextFile file;
-    CFileException error;
-    EXPECT_FALSE(file.Open(TempPath("missing/nothing.txt"), CTextFile::modeRead, &error));
-    EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+    const SysResult missing = file.Open(TempPath("missing/nothing.txt"), CTextFile::modeRead);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.Error(), uint32_t{ENOENT});
+    EXPECT_EQ(file.LastError().m_cause, CFileException::fileNotFound);
     const std::string directory = fs::temp_directory_path().string();
-    EXPECT_FALSE(file.Open(directory, CTextFile::modeWrite, &error));
-    EXPECT_EQ(error.m_cause, CFileException::accessDenied);
-    EXPECT_NE(error.ErrorMessage().find(directory), std::string::npos);
+    EXPECT_FALSE(file.Open(directory, CTextFile::modeWrite));
+    EXPECT_EQ(file.LastError().m_cause, CFileException::accessDenied);
+    EXPECT_NE(file.LastError().ErrorMessage().find(directory), std::string::npos);
     EXPECT_FALSE(file.IsOpen());
 }
 
-TEST(TextFile, FullDiskIsThrownOnWrite)
+TEST(TextFile, FullDiskIsReportedOnWrite)
 {
     CTextFile file;
     ASSERT_TRUE(file.Open("/dev/full", CTextFile::modeWrite));
-    try {
-        file.WriteString("record\n");
-        FAIL() << "a write to a full disk must throw";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_cause, CFileException::diskFull);
-        EXPECT_EQ(e.m_strFileName, "/dev/full");
-    }
+    const SysResult written = file.WriteString("record\n");
+    ASSERT_FALSE(written) << "a write to a full disk must fail";
+    EXPECT_EQ(written.Error(), uint32_t{ENOSPC});
+    EXPECT_EQ(file.LastError().m_cause, CFileException::diskFull);
+    EXPECT_EQ(file.LastError().m_strFileName, "/dev/full");
 }
 
-TEST(TextFile, ClosedFileThrowsInvalidFile)
+TEST(TextFile, ClosedFileReportsInvalidFile)
 {
     CTextFile file;
-    try {
-        file.WriteString("x");
-        FAIL();
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_cause, CFileException::invalidFile);
-    }
+    std::string strLine;
+    EXPECT_FALSE(file.WriteString("x"));
+    EXPECT_EQ(file.LastError().m_cause, CFileException::invalidFile);
+    const Result<bool> read = file.ReadString(strLine);
+    EXPECT_FALSE(read.Ok());
+    EXPECT_FALSE(read.Value());
+    EXPECT_EQ(read.Error(), uint32_t{EBADF});
 }
 
 TEST(TextFile, AWriteThatFailsPartWayIsTakenBackSoTheFileEndsOnAWholeLine)
@@ -106,21 +107,17 @@ TEST(TextFile, AWriteThatFailsPartWayIsTakenBackSoTheFileEndsOnAWholeLine)
     const std::string path = TempPath("torn.txt");
     CTextFile file;
     ASSERT_TRUE(file.Open(path, CTextFile::modeCreate | CTextFile::modeWrite));
-    file.WriteString("PW 1\n");
+    ASSERT_TRUE(file.WriteString("PW 1\n"));
     {
         // Room for four more bytes: the next line gets in only in part.
         CFileSizeLimit limit(fs::file_size(path) + 4);
         ASSERT_TRUE(limit.IsSet());
-        try {
-            file.WriteString("PW 2 longer than the room left\n");
-            ADD_FAILURE() << "a write past the limit must throw";
-        } catch (const CFileException& e) {
-            EXPECT_EQ(e.m_cause, CFileException::diskFull);
-        }
+        EXPECT_FALSE(file.WriteString("PW 2 longer than the room left\n")) << "a write past the limit must fail";
+        EXPECT_EQ(file.LastError().m_cause, CFileException::diskFull);
         EXPECT_EQ(ReadRaw(path), "PW 1\r\n");
     }
-    file.WriteString("PW 3\n");
+    ASSERT_TRUE(file.WriteString("PW 3\n"));
     EXPECT_EQ(ReadRaw(path), "PW 1\r\nPW 3\r\n") << "the next line starts where the failed one began";
-    file.Close();
+    EXPECT_TRUE(file.Close());
     fs::remove(path);
 }

@@ -28,7 +28,8 @@ TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
     PtyPair master;
     ASSERT_TRUE(master.IsValid());
     CSerialDevice port;
-    ASSERT_TRUE(port.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT)) << port.LastError();
+    const SysResult opened = port.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT);
+    ASSERT_TRUE(opened) << opened.Message();
 
     termios tio{};
     ASSERT_EQ(::tcgetattr(port.Fd(), &tio), 0);
@@ -39,8 +40,9 @@ TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
     EXPECT_EQ(tio.c_lflag & ICANON, 0u);
 
     CSerialDevice second;
-    EXPECT_FALSE(second.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT));
-    EXPECT_EQ(second.LastError(), static_cast<uint32_t>(EBUSY)) << "the port is ours alone, even for root";
+    const SysResult busy = second.Open(master.SlavePath(), 9600, 8, NOPARITY, ONESTOPBIT);
+    EXPECT_FALSE(busy);
+    EXPECT_EQ(busy.Error(), static_cast<uint32_t>(EBUSY)) << "the port is ours alone, even for root";
 
     size_t nWritten = 0;
     const std::string command = "JM?\r\n";
@@ -73,13 +75,15 @@ TEST(SerialDevice, OpensRawExclusiveAndMovesBytesBothWays)
 TEST(SerialDevice, RefusesWhatItCannotOpen)
 {
     CSerialDevice port;
-    EXPECT_FALSE(port.Open("/dev/halyard-no-such-port", 9600, 8, NOPARITY, ONESTOPBIT));
-    EXPECT_EQ(port.LastError(), static_cast<uint32_t>(ENOENT));
+    const SysResult missing = port.Open("/dev/halyard-no-such-port", 9600, 8, NOPARITY, ONESTOPBIT);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.Error(), static_cast<uint32_t>(ENOENT));
     EXPECT_FALSE(port.IsOpen());
 
     PtyPair master;
-    EXPECT_FALSE(port.Open(master.SlavePath(), 9601, 8, NOPARITY, ONESTOPBIT));
-    EXPECT_EQ(port.LastError(), static_cast<uint32_t>(EINVAL));
+    const SysResult badRate = port.Open(master.SlavePath(), 9601, 8, NOPARITY, ONESTOPBIT);
+    EXPECT_FALSE(badRate);
+    EXPECT_EQ(badRate.Error(), static_cast<uint32_t>(EINVAL));
     EXPECT_FALSE(port.Open("/dev/null", 9600, 8, NOPARITY, ONESTOPBIT)) << "not a terminal";
     EXPECT_FALSE(port.IsOpen());
     for (uint32_t baud : {1200u, 2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u})

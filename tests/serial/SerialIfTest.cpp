@@ -132,8 +132,8 @@ TEST(SerialIf, ObjectWithoutBuffersRefusesEverything)
     const uint8_t cmd[] = {'O', 'K', '\r', '\n'};
     EXPECT_EQ(serial.SendData(cmd, sizeof cmd), 0u);
     EXPECT_EQ(Receive(serial), "<none>");
-    EXPECT_EQ(serial.WriteData(), E_FAIL);
-    EXPECT_EQ(serial.ReadData(), E_FAIL);
+    EXPECT_FALSE(serial.WriteData().Ok());
+    EXPECT_FALSE(serial.ReadData().Ok());
     serial.ParseData();
     serial.Close();  // nothing open: nothing to do
     EXPECT_FALSE(serial.IsPortOpen());

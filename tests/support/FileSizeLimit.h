@@ -6,42 +6,36 @@
 // text-file class reports it as a full disk.
 
 #include <signal.h>
-#include <sys/resource.h>
 
 #include <cstdint>
+#include <optional>
+
+#include "ResourceLimit.h"
 
 namespace halyard::test {
 
 class CFileSizeLimit {
 public:
     explicit CFileSizeLimit(uintmax_t nBytes)
+        : m_pfnPrevious(::signal(SIGXFSZ, SIG_IGN))
     {
-        m_bHadLimit = ::getrlimit(RLIMIT_FSIZE, &m_previous) == 0;
-        if (!m_bHadLimit)
-            return;
-        m_pfnPrevious = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_previous;
-        limit.rlim_cur = static_cast<rlim_t>(nBytes);
-        m_bSet = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        m_limit.emplace(RLIMIT_FSIZE, static_cast<rlim_t>(nBytes));
     }
     ~CFileSizeLimit()
     {
-        if (!m_bHadLimit)
-            return;
-        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        // The signal is still ignored while the limit is put back.
+        m_limit.reset();
         if (m_pfnPrevious != SIG_ERR)
             ::signal(SIGXFSZ, m_pfnPrevious);
     }
     CFileSizeLimit(const CFileSizeLimit&) = delete;
     CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
 
-    bool IsSet() const { return m_bSet; }
+    bool IsSet() const { return m_limit->IsSet(); }
 
 private:
-    rlimit m_previous{};
-    sighandler_t m_pfnPrevious = SIG_ERR;
-    bool m_bHadLimit = false;
-    bool m_bSet = false;
+    sighandler_t m_pfnPrevious;
+    std::optional<CResourceLimit> m_limit;
 };
 
 }  // namespace halyard::test
