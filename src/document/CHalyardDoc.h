@@ -139,6 +139,9 @@ public:
     // A closing connection does the same while the link still takes it.
     void CancelSequence();
     bool SequenceRunning() const;
+    // The sequence running (NVRAMLoad, ALSNVRAMLoad, DumpAll, ALSDump or
+    // ParamLoad), or None.
+    Sequence RunningSequence() const { return m_Sequence; }
 
     // --- Operating state and options word --------------------------------
     bool GetOperatingState(uint16_t* punState, bool bForce);
@@ -221,11 +224,6 @@ public:
     CFileException m_LogError;
 
     // --- Sequences (NVRAM load, dumps, parameter upload) -------------------
-    bool m_bNVRAMLoad = false;
-    bool m_bALSNVRAMLoad = false;
-    bool m_bDumpAll = false;
-    bool m_bALSDump = false;
-    bool m_bParamLoad = false;
     bool m_bAwaitDataMsg = false;
     int32_t m_nRetryCount = 0;
     bool m_bStepFailed = false;
@@ -256,9 +254,9 @@ public:
     bool m_bLoadFileEnded = false;
 
 protected:
-    // A step of a sequence paced by timer 8: the sequence's flag and its step.
+    // A step of a sequence paced by timer 8: the sequence and its step.
     struct SequenceBlock {
-        bool CHalyardDoc::*pbFlag;
+        Sequence sequence;
         void (CHalyardDoc::*pfnStep)();
     };
     // The timer-8 blocks in the order they run; sequences add their rows here.
@@ -286,7 +284,7 @@ private:
     void EndParamLoad(int nEnd);
     void CloseSequenceFile();
     int CountLinesLeft();
-    void EndLoad(bool bALS, int nEnd);
+    void EndLoad(int nEnd);
     void EndDump(bool bALS, int nEnd);
     void EndSequences(int nEnd);
     void StartDumpFile(bool bALS, const std::string& szPathName);
@@ -296,6 +294,7 @@ private:
     void RestoreSensor();
     void EndDumpUnanswered(bool bALS);
     void OnDumpClockTick();
+    bool DumpRunning() const;
 
     void PostToViews(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
     void PostToFrame(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
@@ -332,6 +331,8 @@ private:
 
     IDocHost& m_host;
     std::unique_ptr<ISerialLink> m_pSerialOwned;
+    // The sequence running: only one runs at a time.
+    Sequence m_Sequence = Sequence::None;
 
 public:
     ISerialLink& m_Serial;

@@ -62,7 +62,7 @@ void CHalyardDoc::DumpAll(const std::string& szPathName)
 {
     if (!CanStartSequence() || !OpenSequenceFile(szPathName, true, "Cannot Open File Error %d"))
         return;
-    m_bDumpAll = true;
+    m_Sequence = Sequence::DumpAll;
     StartDumpFile(false, szPathName);
 }
 
@@ -70,7 +70,7 @@ void CHalyardDoc::DumpALS(const std::string& szPathName)
 {
     if (!CanStartSequence() || !OpenSequenceFile(szPathName, true, "Cannot Open File Error %d"))
         return;
-    m_bALSDump = true;
+    m_Sequence = Sequence::ALSDump;
     StartDumpFile(true, szPathName);
 }
 
@@ -87,7 +87,7 @@ bool CHalyardDoc::WriteDump(const std::string& strText)
         // A dump that cannot be recorded ends at once, and says why.
         m_SeqOutcome.strFileError = error.ErrorMessage();
         RestoreSensor();
-        EndDump(m_bALSDump, SEQ_FILE_ERROR);
+        EndDump(m_Sequence == Sequence::ALSDump, SEQ_FILE_ERROR);
         m_host.MessageBox(error.ErrorMessage(), MB_OK | MB_ICONERROR);
         return false;
     }
@@ -119,7 +119,7 @@ void CHalyardDoc::CaptureDumpLine(const std::string& strText, bool bDataMessage,
 
 void CHalyardDoc::EndDump(bool bALS, int nEnd)
 {
-    (bALS ? m_bALSDump : m_bDumpAll) = false;
+    m_Sequence = Sequence::None;
     m_SeqOutcome.nEnd = nEnd;
     if (bALS)
         PostToViews(WM_ALS_DUMP, 0, 1);
@@ -270,7 +270,7 @@ void CHalyardDoc::DumpTick()
 void CHalyardDoc::OnDumpClockTick()
 {
     // A data message taken but not yet read ends the wait once it has been.
-    if (m_bDumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep) && !LinesUnread()) {
+    if (m_Sequence == Sequence::DumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep) && !LinesUnread()) {
         ++m_nWaitTicks;
         RequestNextDumpSetting();
     }
@@ -390,9 +390,9 @@ void CHalyardDoc::RestoreSensor()
     // A link that hung up takes nothing more.
     if (m_Serial.IsHungUp())
         return;
-    if (m_bALSNVRAMLoad)
+    if (m_Sequence == Sequence::ALSNVRAMLoad)
         SendCommand("ALS-OSNVW0", true);
-    else if (m_bParamLoad)
+    else if (m_Sequence == Sequence::ParamLoad)
         SendCommand("OSNVW0", true);
     else
         SendCommand("OS" + BinaryCommandForm(m_wReadOpState), true);
@@ -408,16 +408,26 @@ void CHalyardDoc::EndSequences(int nEnd)
     // Cancelled or cut off by a closing connection: the sensor is put back
     // first, while the line may still take it.
     RestoreSensor();
-    if (m_bNVRAMLoad)
-        EndLoad(false, nEnd);
-    if (m_bALSNVRAMLoad)
-        EndLoad(true, nEnd);
-    if (m_bDumpAll)
-        EndDump(false, nEnd);
-    if (m_bALSDump)
-        EndDump(true, nEnd);
-    if (m_bParamLoad)
+    switch (m_Sequence) {
+    case Sequence::NVRAMLoad:
+    case Sequence::ALSNVRAMLoad:
+        EndLoad(nEnd);
+        break;
+    case Sequence::DumpAll:
+    case Sequence::ALSDump:
+        EndDump(m_Sequence == Sequence::ALSDump, nEnd);
+        break;
+    case Sequence::ParamLoad:
         EndParamLoad(nEnd);
+        break;
+    case Sequence::None:
+        break;
+    }
+}
+
+bool CHalyardDoc::DumpRunning() const
+{
+    return m_Sequence == Sequence::DumpAll || m_Sequence == Sequence::ALSDump;
 }
 
 }  // namespace halyard

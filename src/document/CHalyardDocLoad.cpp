@@ -36,7 +36,7 @@ bool IsEnd(const std::string& strLine)
 
 bool CHalyardDoc::SequenceRunning() const
 {
-    return m_bNVRAMLoad || m_bALSNVRAMLoad || m_bDumpAll || m_bALSDump || m_bParamLoad;
+    return m_Sequence != Sequence::None;
 }
 
 bool CHalyardDoc::CanStartSequence()
@@ -109,11 +109,11 @@ void CHalyardDoc::StartLoad(bool bALS, const std::string& szPathName)
         return;
     if (bALS) {
         // NVRAM writing on now, off at the end.
-        m_bALSNVRAMLoad = true;
+        m_Sequence = Sequence::ALSNVRAMLoad;
         m_bSensorChanged = true;
         SendCommand("ALS-OSNVW5", true);
     } else {
-        m_bNVRAMLoad = true;
+        m_Sequence = Sequence::NVRAMLoad;
         SendCommand("V9?", true);
     }
     PostToViews(WM_INIT_START, 1, 0);
@@ -163,7 +163,7 @@ void CHalyardDoc::SendNextNVRAMSetting()
     } else if (m_nSeqStep == 2) {
         if (!m_bOpStateIsValue) {
             m_SeqOutcome.strOpStateReply = m_strOpStateReply;
-            EndLoad(false, SEQ_OPSTATE_UNREAD);
+            EndLoad(SEQ_OPSTATE_UNREAD);
             return;
         }
         m_wReadOpState = m_wOpState;
@@ -181,7 +181,7 @@ void CHalyardDoc::SendNextNVRAMSetting()
         m_bAwaitOS = false;
         m_bOSDecimal = false;
         m_bSensorChanged = false;
-        EndLoad(false, SEQ_DONE);
+        EndLoad(SEQ_DONE);
     }
 }
 
@@ -198,7 +198,7 @@ void CHalyardDoc::SendNextALSNVRAMSetting()
     SendCommand("ALS-OSNVW0", true);
     m_nWaitTicks = 0;
     m_bSensorChanged = false;
-    EndLoad(true, SEQ_DONE);
+    EndLoad(SEQ_DONE);
 }
 
 CHalyardDoc::FileLine CHalyardDoc::ReadCommandLine(std::string& strLine)
@@ -244,7 +244,7 @@ void CHalyardDoc::ReadLoadLine()
         break;
     case FileLine::Error:
         RestoreSensor();
-        EndLoad(m_bALSNVRAMLoad, SEQ_FILE_ERROR);
+        EndLoad(SEQ_FILE_ERROR);
         break;
     case FileLine::TooLong:
         break;
@@ -261,7 +261,7 @@ void CHalyardDoc::LoadParamFile(const std::string& szPathName)
         return;
     if (!OpenSequenceFile(szPathName, false, "Cannot Load NVRAM Error %d"))
         return;
-    m_bParamLoad = true;
+    m_Sequence = Sequence::ParamLoad;
     SendNextParam(true);
 }
 
@@ -288,7 +288,7 @@ void CHalyardDoc::SendNextParam(bool bFirstLine)
     }
     if (bFirstLine)
         PostToViews(WM_PARAM_LOAD, 1, 0);
-    // The end clears m_bParamLoad, after putting NVRAM writing back if need be.
+    // The end clears the sequence, after putting NVRAM writing back if need be.
     if (line != FileLine::Command)
         EndParamLoad(m_SeqOutcome.nEnd);
 }
@@ -312,7 +312,7 @@ void CHalyardDoc::EndParamLoad(int nEnd)
         m_bStepFailed = true;
     if (m_bStepFailed)
         RestoreSensor();
-    m_bParamLoad = false;
+    m_Sequence = Sequence::None;
     m_SeqOutcome.nEnd = nEnd;
     PostToViews(WM_PARAM_LOAD, m_bStepFailed ? 2 : 0, 0);
     CloseSequenceFile();
@@ -337,9 +337,9 @@ int CHalyardDoc::CountLinesLeft()
     return nLeft;
 }
 
-void CHalyardDoc::EndLoad(bool bALS, int nEnd)
+void CHalyardDoc::EndLoad(int nEnd)
 {
-    (bALS ? m_bALSNVRAMLoad : m_bNVRAMLoad) = false;
+    m_Sequence = Sequence::None;
     if (nEnd != SEQ_DONE)
         m_bStepFailed = true;
     m_SeqOutcome.nEnd = nEnd;

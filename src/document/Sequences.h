@@ -10,6 +10,9 @@
 
 namespace halyard {
 
+// The long sequences; the document runs one at a time.
+enum class Sequence { None, NVRAMLoad, ALSNVRAMLoad, DumpAll, ALSDump, ParamLoad };
+
 // The command of a diagnostic dump step that only sends a fixed query, or
 // nullptr for a step that does something else (the variables, the "OS"
 // writes, the timed waits, the end).
