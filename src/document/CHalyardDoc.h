@@ -279,7 +279,10 @@ private:
     // end of the file, a line too long for a command counted and not sent.
     FileLine ReadCommandLine(std::string& strLine);
     bool SendLoadLine(const std::string& strLine);
-    void ReadLoadLine();
+    void ReadLoadLine(const SequenceStep& step);
+    void SendWriteEnable();
+    // A load's last step: the lines it left unsent counted, strCommand sent.
+    void EndLoadLines(const SequenceTable& table, const std::string& strCommand);
     void ParamLoadTick();
     void EndParamLoad(int nEnd);
     void CloseSequenceFile();
@@ -291,10 +294,19 @@ private:
     bool WriteDump(const std::string& strText);
     void DumpQuery(const std::string& strCommand, const std::string& strRecord);
     void DumpOpState(uint16_t wValue, bool bChangesOutput);
+    // The next step of the dump or of the ALS dump, as its table has it.
+    bool RequestNextDumpStep(bool bALS);
+    void DumpStepQuery(const SequenceStep& step);
+    void DumpOpStateStep(StepSends sends);
+    bool DumpTimedWait(const SequenceStep& step);
+    // The step has waited for its reply as long as it may.
+    void DumpStepUnanswered(bool bALS, const SequenceStep& step);
     void RestoreSensor();
     void EndDumpUnanswered(bool bALS);
     void OnDumpClockTick();
     bool DumpRunning() const;
+    // The sequence's start or end message.
+    void PostSequence(const SequenceTable& table, uintptr_t wParam);
 
     void PostToViews(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
     void PostToFrame(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);

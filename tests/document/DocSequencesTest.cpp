@@ -5,6 +5,7 @@
 #include <set>
 
 #include "DocLoopFixture.h"
+#include "DumpCommands.h"
 #include "document/Registers.h"
 #include "document/Sequences.h"
 
@@ -478,28 +479,6 @@ TEST_F(DocParamUploadEnds, AHungUpLinkIsNotWrittenTo)
 // ---------------------------------------------------------------------------
 // Diagnostic dump
 
-std::vector<std::string> ExpectedDumpCommands(bool bOsWrites)
-{
-    std::vector<std::string> commands{"D?", "R?", "V9?"};
-    if (bOsWrites)
-        commands.push_back("OS0000000000000000");  // polled output
-    for (const char* sz : {"PV?", "P?", "BT?", "BB?", "OP?", "T?", "C?", "WT?", "XF?", "SN?"})
-        commands.emplace_back(sz);
-    for (int n = 0; n < 150; ++n)
-        commands.push_back("V" + std::to_string(n) + "?");
-    for (const char* sz : {"JM?", "JRO?", "JAO?", "JAI?", "JAL?", "JCC?"})
-        commands.emplace_back(sz);
-    if (bOsWrites)
-        commands.push_back("OS0000000000000001");  // automatic output, calculated at the period's end
-    for (const char* sz :
-         {"BT?", "BB?", "R?", "R?", "R?", "R?", "R?", "R?", "BT?", "BB?", "XS?", "TR?", "XR?", "XF?"})
-        commands.emplace_back(sz);
-    if (bOsWrites)
-        commands.push_back("OS0000000000000001");  // as read
-    commands.emplace_back("V9?");
-    return commands;
-}
-
 TEST_F(DocSequences, DumpAsksEverythingInOrderAndRecordsEachReply)
 {
     m_sensor.wOpState = 0x0003;  // automatic output, calculated on demand
@@ -690,13 +669,7 @@ TEST_F(DocSequences, AlsDumpAsksItsTableAndRecordsVariablesOnOneLine)
     const std::string strPath = m_folder.Path("als.TXT");
     Doc().DumpALS(strPath);
     ASSERT_TRUE(RunToEnd());
-    std::vector<std::string> expected{"ALS-D?", "ALS-R?",  "ALS-PV?", "ALS-S?",  "ALS-OS?",
-                                      "ALS-C?", "ALS-XF?", "ALS-V0?", "ALS-VF1?"};
-    for (int n = 3; n <= 41; ++n)
-        expected.push_back("ALS-V" + std::to_string(n) + "?");
-    expected.emplace_back("ALS-D?");
-    expected.emplace_back("ALS-R?");
-    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Sent(), ExpectedAlsDumpCommands());
     EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
     const auto lines = ReadLines(strPath);
     EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number als.TXT");
