@@ -48,7 +48,7 @@ void BM_FullDump(benchmark::State& state)
         doc.DumpAll(strPath);
         int nTicks = 0;
         auto next = start;
-        while (doc.m_bDumpAll && nTicks < 4000) {
+        while (doc.RunningSequence() == Sequence::DumpAll && nTicks < 4000) {
             next += std::chrono::milliseconds(500);
             while (std::chrono::steady_clock::now() < next) {
                 pump.Pump();

@@ -14,18 +14,31 @@ namespace halyard {
 
 namespace {
 
-uint32_t StartMessage(SequenceKind kind)
+Sequence SequenceOf(SequenceKind kind)
 {
     switch (kind) {
     case SequenceKind::Dump:
-        return WM_START_SEQ;
+        return Sequence::DumpAll;
     case SequenceKind::ALSDump:
-        return WM_ALS_DUMP;
+        return Sequence::ALSDump;
     case SequenceKind::Load:
+        return Sequence::NVRAMLoad;
     case SequenceKind::ALSLoad:
         break;
     }
-    return WM_INIT_START;
+    return Sequence::ALSNVRAMLoad;
+}
+
+// The progress as a bar redrawn in place on a terminal, else as a plain line
+// every tenth.
+void ShowProgress(const ProgressState& progress, CliContext& context, int& nTenthShown)
+{
+    if (context.bTerminal) {
+        context.err << "\r" << ProgressBarLine(progress) << "\x1b[K" << std::flush;
+    } else if (ProgressTenth(progress) != nTenthShown) {
+        nTenthShown = ProgressTenth(progress);
+        context.err << ProgressPlainLine(progress) << std::endl;
+    }
 }
 
 void StartSequence(CHalyardDoc& doc, SequenceKind kind, const std::string& strFile)
@@ -76,26 +89,19 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
         return nExit;
 
     CHalyardDoc& doc = session.Doc();
-    const SequenceProgress& seq = *SequenceProgressFor(StartMessage(kind));
-    const int nSteps = kind == SequenceKind::Dump ? DUMP_END_STEP : kind == SequenceKind::ALSDump ? ALS_DUMP_END_STEP : 0;
-    ProgressState progress{seq.szTitle, 0, seq.nLimit, 0, nSteps};
+    // The bar's length is the sequence's: its last step when its steps are
+    // known, else the ticks its progress window expects.
+    const SequenceTable& table = SequenceTableOf(SequenceOf(kind));
+    ProgressState progress{table.pProgress->szTitle, 0, table.pProgress->nLimit, 0,
+                           table.bStepsKnown ? LastStep(table) : 0};
     int nTenthShown = -1;
-    auto show = [&] {
-        progress.nStep = doc.m_nSeqStep;
-        if (options.bQuiet)
-            return;
-        if (context.bTerminal) {
-            context.err << "\r" << ProgressBarLine(progress) << "\x1b[K" << std::flush;
-        } else if (ProgressTenth(progress) != nTenthShown) {
-            nTenthShown = ProgressTenth(progress);
-            context.err << ProgressPlainLine(progress) << std::endl;
-        }
-    };
     bool bEnded = false;
     uintptr_t wEnd = 0;
     session.m_hooks.onSequenceTick = [&] {
         progress.nTicks = std::min(progress.nTicks + 1, progress.nLimit);
-        show();
+        progress.nStep = doc.m_nSeqStep;
+        if (!options.bQuiet)
+            ShowProgress(progress, context, nTenthShown);
     };
     session.m_hooks.onSequenceEnd = [&](uintptr_t wParam) {
         if (context.bTerminal && !options.bQuiet)

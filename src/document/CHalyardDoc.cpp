@@ -83,8 +83,8 @@ void CHalyardDoc::SetUpPortAndBaudRate(int nPort, uint32_t dwBaud)
 
 void CHalyardDoc::ResetRegisterState()
 {
-    m_bDumpAll = false;
-    m_bALSDump = false;
+    if (DumpRunning())
+        m_Sequence = Sequence::None;
     m_bOpStateValid = false;
     m_bOptionsValid = false;
     m_wOpState = 0;

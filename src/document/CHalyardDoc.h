@@ -139,6 +139,9 @@ public:
     // A closing connection does the same while the link still takes it.
     void CancelSequence();
     bool SequenceRunning() const;
+    // The sequence running (NVRAMLoad, ALSNVRAMLoad, DumpAll, ALSDump or
+    // ParamLoad), or None.
+    Sequence RunningSequence() const { return m_Sequence; }
 
     // --- Operating state and options word --------------------------------
     bool GetOperatingState(uint16_t* punState, bool bForce);
@@ -221,11 +224,6 @@ public:
     CFileException m_LogError;
 
     // --- Sequences (NVRAM load, dumps, parameter upload) -------------------
-    bool m_bNVRAMLoad = false;
-    bool m_bALSNVRAMLoad = false;
-    bool m_bDumpAll = false;
-    bool m_bALSDump = false;
-    bool m_bParamLoad = false;
     bool m_bAwaitDataMsg = false;
     int32_t m_nRetryCount = 0;
     bool m_bStepFailed = false;
@@ -256,9 +254,9 @@ public:
     bool m_bLoadFileEnded = false;
 
 protected:
-    // A step of a sequence paced by timer 8: the sequence's flag and its step.
+    // A step of a sequence paced by timer 8: the sequence and its step.
     struct SequenceBlock {
-        bool CHalyardDoc::*pbFlag;
+        Sequence sequence;
         void (CHalyardDoc::*pfnStep)();
     };
     // The timer-8 blocks in the order they run; sequences add their rows here.
@@ -281,21 +279,34 @@ private:
     // end of the file, a line too long for a command counted and not sent.
     FileLine ReadCommandLine(std::string& strLine);
     bool SendLoadLine(const std::string& strLine);
-    void ReadLoadLine();
+    void ReadLoadLine(const SequenceStep& step);
+    void SendWriteEnable();
+    // A load's last step: the lines it left unsent counted, strCommand sent.
+    void EndLoadLines(const SequenceTable& table, const std::string& strCommand);
     void ParamLoadTick();
     void EndParamLoad(int nEnd);
     void CloseSequenceFile();
     int CountLinesLeft();
-    void EndLoad(bool bALS, int nEnd);
+    void EndLoad(int nEnd);
     void EndDump(bool bALS, int nEnd);
     void EndSequences(int nEnd);
     void StartDumpFile(bool bALS, const std::string& szPathName);
     bool WriteDump(const std::string& strText);
     void DumpQuery(const std::string& strCommand, const std::string& strRecord);
     void DumpOpState(uint16_t wValue, bool bChangesOutput);
+    // The next step of the dump or of the ALS dump, as its table has it.
+    bool RequestNextDumpStep(bool bALS);
+    void DumpStepQuery(const SequenceStep& step);
+    void DumpOpStateStep(StepSends sends);
+    bool DumpTimedWait(const SequenceStep& step);
+    // The step has waited for its reply as long as it may.
+    void DumpStepUnanswered(bool bALS, const SequenceStep& step);
     void RestoreSensor();
     void EndDumpUnanswered(bool bALS);
     void OnDumpClockTick();
+    bool DumpRunning() const;
+    // The sequence's start or end message.
+    void PostSequence(const SequenceTable& table, uintptr_t wParam);
 
     void PostToViews(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
     void PostToFrame(uint32_t nMsg, uintptr_t wParam = 0, intptr_t lParam = 0);
@@ -332,6 +343,8 @@ private:
 
     IDocHost& m_host;
     std::unique_ptr<ISerialLink> m_pSerialOwned;
+    // The sequence running: only one runs at a time.
+    Sequence m_Sequence = Sequence::None;
 
 public:
     ISerialLink& m_Serial;

@@ -224,9 +224,9 @@ bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& d
         strLast = std::move(strText);
     }
 
-    if (m_bDumpAll || m_bALSDump)
+    if (DumpRunning())
         CaptureDumpLine(strLast, m_bDataMessage, m_bSensorStartup);
-    if (m_bNVRAMLoad && Contains(strLast, "BAD CMD"))
+    if (m_Sequence == Sequence::NVRAMLoad && Contains(strLast, "BAD CMD"))
         m_bBadCmd = true;
     return true;
 }

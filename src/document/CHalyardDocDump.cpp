@@ -4,6 +4,7 @@
 // sensor's dump also switches it to polled output while it reads the values,
 // to automatic output for six timed waits (paced by timer 2), and back to the
 // state it read at the end. A dump never writes a state that was not read.
+#include <cstdio>
 #include <filesystem>
 
 #include "document/CHalyardDoc.h"
@@ -12,16 +13,14 @@ namespace halyard {
 
 namespace {
 
-constexpr int kFirstVarStep = 14;
-constexpr int kLastVarStep = 163;
-constexpr int kSerialStep = 13;
-constexpr int kDumpEndStep = DUMP_END_STEP;
-constexpr int kAlsSerialStep = 3;
-constexpr int kAlsFirstVarStep = 10;
-constexpr int kAlsLastVarStep = 47;
 constexpr int kReplyTicks = 75;  // a reply satisfies any timed wait
 constexpr uint16_t kAutoOutput = 0x0001;
 constexpr uint16_t kCalcAtPeriodEnd = 0x0002;
+
+const SequenceTable& DumpTable(bool bALS)
+{
+    return SequenceTableOf(bALS ? Sequence::ALSDump : Sequence::DumpAll);
+}
 
 bool StartsWith(const std::string& str, const char* szStart)
 {
@@ -35,8 +34,9 @@ bool StartsWith(const std::string& str, const char* szStart)
 
 void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
 {
+    const SequenceTable& table = DumpTable(bALS);
     const std::string strName = std::filesystem::path(szPathName).filename().string();
-    const char* szFirst = bALS ? "ALS-D?" : "D?";
+    const char* szFirst = StepAt(table, 0).szCommand;
     const bool bWritten =
         WriteDump(std::string(bALS ? ":Orvan Diagnostic capture for ALS Serial Number "
                                    : ":Orvan Diagnostic capture for sensor Serial Number ") +
@@ -52,17 +52,14 @@ void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
     m_bReadOpStateIsValue = false;
     m_bOSDecimal = true;
     DumpQuery(szFirst, szFirst);
-    if (bALS)
-        PostToViews(WM_ALS_DUMP, 1, 1);
-    else
-        PostToViews(WM_START_SEQ, 1, 0);
+    PostSequence(table, 1);
 }
 
 void CHalyardDoc::DumpAll(const std::string& szPathName)
 {
     if (!CanStartSequence() || !OpenSequenceFile(szPathName, true, "Cannot Open File Error %d"))
         return;
-    m_bDumpAll = true;
+    m_Sequence = Sequence::DumpAll;
     StartDumpFile(false, szPathName);
 }
 
@@ -70,7 +67,7 @@ void CHalyardDoc::DumpALS(const std::string& szPathName)
 {
     if (!CanStartSequence() || !OpenSequenceFile(szPathName, true, "Cannot Open File Error %d"))
         return;
-    m_bALSDump = true;
+    m_Sequence = Sequence::ALSDump;
     StartDumpFile(true, szPathName);
 }
 
@@ -88,7 +85,7 @@ bool CHalyardDoc::WriteDump(const std::string& strText)
     const std::string strError = m_File.LastError().ErrorMessage();
     m_SeqOutcome.strFileError = strError;
     RestoreSensor();
-    EndDump(m_bALSDump, SEQ_FILE_ERROR);
+    EndDump(m_Sequence == Sequence::ALSDump, SEQ_FILE_ERROR);
     m_host.MessageBox(strError, MB_OK | MB_ICONERROR);
     return false;
 }
@@ -119,12 +116,9 @@ void CHalyardDoc::CaptureDumpLine(const std::string& strText, bool bDataMessage,
 
 void CHalyardDoc::EndDump(bool bALS, int nEnd)
 {
-    (bALS ? m_bALSDump : m_bDumpAll) = false;
+    m_Sequence = Sequence::None;
     m_SeqOutcome.nEnd = nEnd;
-    if (bALS)
-        PostToViews(WM_ALS_DUMP, 0, 1);
-    else
-        PostToViews(WM_START_SEQ, 0, 0);
+    PostSequence(DumpTable(bALS), 0);
     if (!m_File.IsOpen())
         return;
     // A dump cut short keeps the end lines that tools look for, and says
@@ -166,75 +160,100 @@ void CHalyardDoc::DumpOpState(uint16_t wValue, bool bChangesOutput)
 }
 
 // ---------------------------------------------------------------------------
-// The sensor's dump
+// The steps of both dumps, as their tables give them
 
 bool CHalyardDoc::RequestNextDumpSetting()
 {
+    return RequestNextDumpStep(false);
+}
+
+bool CHalyardDoc::RequestNextALSDumpSetting()
+{
+    return RequestNextDumpStep(true);
+}
+
+bool CHalyardDoc::RequestNextDumpStep(bool bALS)
+{
     m_bAwaitDataMsg = false;
-    const int nStep = ++m_nSeqStep;
-    if (nStep >= kFirstVarStep && nStep <= kLastVarStep) {
-        m_nVarIndex = nStep - kFirstVarStep;
-        if (nStep > kFirstVarStep)
-            m_bOSDecimal = false;
-        const std::string strVar = "V" + std::to_string(m_nVarIndex);
-        DumpQuery(strVar + "?", strVar + ",");
-        return false;
-    }
-    if (nStep >= kDumpEndStep) {
-        EndDump(false, SEQ_DONE);
+    const SequenceStep& step = StepAt(DumpTable(bALS), ++m_nSeqStep);
+    switch (step.sends) {
+    case StepSends::End:
+        EndDump(bALS, SEQ_DONE);
         return true;
+    case StepSends::TimedWait:
+        return DumpTimedWait(step);
+    case StepSends::Nothing:
+        m_nVarIndex = step.nVarBase;
+        break;
+    case StepSends::PolledOutput:
+    case StepSends::AutoOutput:
+    case StepSends::RestoreState:
+        DumpOpStateStep(step.sends);
+        break;
+    default:
+        DumpStepQuery(step);
+        break;
     }
-    if (IsDumpTimedWait(nStep)) {
-        if (m_nWaitTicks < DumpWaitLimit(nStep)) {
-            m_strCapture.clear();
-            --m_nSeqStep;
-            m_bAwaitDataMsg = true;
-            m_bReplyReceived = false;
-            return false;
-        }
-        // The wait is over and asked the sensor nothing: there is no reply to
-        // wait for before the next query.
-        return RequestNextDumpSetting();
+    m_bAwaitDataMsg = step.bAwaitData;
+    return false;
+}
+
+void CHalyardDoc::DumpStepQuery(const SequenceStep& step)
+{
+    if (step.sends == StepSends::Variable) {
+        // Derived from the step, so that a step sent again asks for the same variable.
+        m_nVarIndex = step.nVarBase + m_nSeqStep - step.nFirst;
+        char szQuery[32];
+        std::snprintf(szQuery, sizeof szQuery, step.szCommand, m_nVarIndex);
+        std::string strRecord = szQuery;
+        strRecord.back() = ',';
+        DumpQuery(szQuery, strRecord);
+        return;
     }
-    switch (nStep) {
-    case 2:
+    if (step.sends == StepSends::ReadOpState) {
         m_bAwaitOS = true;
         m_bOSDecimal = true;
-        DumpQuery("V9?", "V9?\n");
-        break;
-    case 3:
-        m_bOSDecimal = false;
-        m_nWaitTicks = 0;
+    } else if (step.sends == StepSends::ReadOptions) {
+        m_bAwaitOP = true;
+    }
+    DumpQuery(step.szCommand, std::string(step.szCommand) + "\n");
+}
+
+void CHalyardDoc::DumpOpStateStep(StepSends sends)
+{
+    if (sends == StepSends::RestoreState) {
+        // Back to the state read at the start; the wait count runs on.
+        DumpOpState(m_wReadOpState, false);
+        return;
+    }
+    m_bOSDecimal = false;
+    m_nWaitTicks = 0;
+    if (sends == StepSends::PolledOutput) {
         m_wReadOpState = m_wOpState;
         m_bReadOpStateIsValue = m_bOpStateIsValue;
         DumpOpState(static_cast<uint16_t>(m_wReadOpState & ~kAutoOutput), true);
-        break;
-    case 8:
-        m_bAwaitOP = true;
-        DumpQuery("OP?", "OP?\n");
-        break;
-    case 164:
-        m_nVarIndex = 150;
-        break;
-    case 171:
+    } else {
         m_bAwaitOS = false;
-        m_bOSDecimal = false;
-        m_nWaitTicks = 0;
         DumpOpState(static_cast<uint16_t>((m_wReadOpState | kAutoOutput) & ~kCalcAtPeriodEnd), true);
-        break;
-    case 192:
-        // Back to the state read at the start; the wait count runs on.
-        DumpOpState(m_wReadOpState, false);
-        break;
-    default:
-        if (const char* szQuery = DumpQueryAt(nStep))
-            DumpQuery(szQuery, std::string(szQuery) + "\n");
-        break;
     }
-    if (IsDumpDataWaitStep(nStep))
-        m_bAwaitDataMsg = true;
-    return false;
 }
+
+bool CHalyardDoc::DumpTimedWait(const SequenceStep& step)
+{
+    if (m_nWaitTicks < step.nWait) {
+        m_strCapture.clear();
+        --m_nSeqStep;
+        m_bAwaitDataMsg = true;
+        m_bReplyReceived = false;
+        return false;
+    }
+    // The wait is over and asked the sensor nothing: there is no reply to
+    // wait for before the next query.
+    return RequestNextDumpSetting();
+}
+
+// ---------------------------------------------------------------------------
+// Pacing: timer 8 for replies and silence, timer 2 for the timed waits
 
 void CHalyardDoc::DumpTick()
 {
@@ -247,102 +266,21 @@ void CHalyardDoc::DumpTick()
             RequestNextDumpSetting();
         return;
     }
-    if (m_nSeqStep == 0 || m_nSeqStep == kSerialStep) {
-        ++m_nWaitTicks;
-        if (m_nSeqStep == kSerialStep && m_nWaitTicks > SERIAL_NUMBER_TICKS && m_File.IsOpen()) {
-            m_strCapture += "\nSERIAL NUMBER NOT SET\n";
-            if (!WriteDump(m_strCapture))
-                return;
-            m_strCapture.clear();
-            RequestNextDumpSetting();
-        } else if (m_nSeqStep == 0 && m_nWaitTicks > DUMP_FIRST_REPLY_TICKS) {
-            EndDumpUnanswered(false);
-        }
-        return;
-    }
     if (m_bAwaitDataMsg)
         return;  // timer 2 paces the timed waits
-    if (++m_nWaitTicks > DUMP_REPLY_TICKS)
-        EndDumpUnanswered(false);
+    const SequenceStep& step = StepAt(DumpTable(false), m_nSeqStep);
+    if (++m_nWaitTicks > step.nWait)
+        DumpStepUnanswered(false, step);
 }
 
 void CHalyardDoc::OnDumpClockTick()
 {
     // A data message taken but not yet read ends the wait once it has been.
-    if (m_bDumpAll && m_bAwaitDataMsg && IsDumpDataWaitStep(m_nSeqStep) && !LinesUnread()) {
+    if (m_Sequence == Sequence::DumpAll && m_bAwaitDataMsg &&
+        StepAt(DumpTable(false), m_nSeqStep).bAwaitData && !LinesUnread()) {
         ++m_nWaitTicks;
         RequestNextDumpSetting();
     }
-}
-
-void CHalyardDoc::EndDumpUnanswered(bool bALS)
-{
-    m_SeqOutcome.nStep = m_nSeqStep;
-    RestoreSensor();
-    EndDump(bALS, SEQ_NO_REPLY);
-    m_host.MessageBox("No Reply from Sensor, Check connections", MB_OK | MB_ICONWARNING);
-}
-
-// ---------------------------------------------------------------------------
-// The ALS dump
-
-bool CHalyardDoc::RequestNextALSDumpSetting()
-{
-    m_bAwaitDataMsg = false;
-    const int nStep = ++m_nSeqStep;
-    auto query = [this](const std::string& strCommand) { DumpQuery(strCommand, strCommand + "\n"); };
-    auto variable = [this](const char* szName, int nIndex) {
-        m_nVarIndex = nIndex;
-        const std::string strVar = std::string("ALS-") + szName + std::to_string(nIndex);
-        DumpQuery(strVar + "?", strVar + ",");
-    };
-    // Variables 4 to 41; derived from the step, so that a step sent again
-    // asks for the same variable.
-    if (nStep >= kAlsFirstVarStep && nStep <= kAlsLastVarStep) {
-        variable("V", nStep - kAlsFirstVarStep + 4);
-        return false;
-    }
-    switch (nStep) {
-    case 1:
-        query("ALS-R?");
-        break;
-    case 2:
-        query("ALS-PV?");
-        break;
-    case kAlsSerialStep:
-        query("ALS-S?");
-        break;
-    case 4:
-        query("ALS-OS?");
-        break;
-    case 5:
-        query("ALS-C?");
-        break;
-    case 6:
-        query("ALS-XF?");
-        break;
-    case 7:
-        variable("V", 0);
-        break;
-    case 8:
-        variable("VF", 1);
-        break;
-    case 9:
-        variable("V", 3);  // variable 2 is not queried
-        break;
-    case 48:
-        query("ALS-D?");
-        m_bAwaitDataMsg = true;
-        break;
-    case 49:
-        query("ALS-R?");
-        m_bAwaitDataMsg = true;
-        break;
-    default:
-        EndDump(true, SEQ_DONE);
-        return true;
-    }
-    return false;
 }
 
 void CHalyardDoc::ALSDumpTick()
@@ -355,27 +293,43 @@ void CHalyardDoc::ALSDumpTick()
         return;
     }
     ++m_nWaitTicks;
-    if (m_nSeqStep == kAlsSerialStep) {
-        if (m_nWaitTicks > SERIAL_NUMBER_TICKS && m_File.IsOpen()) {
-            m_strCapture += "\nSERIAL NUMBER NOT SET\n";
-            if (!WriteDump(m_strCapture))
-                return;
-            m_strCapture.clear();
-            RequestNextALSDumpSetting();
-        }
-    } else if (m_nSeqStep == 0) {
-        if (m_nWaitTicks > DUMP_FIRST_REPLY_TICKS)
-            EndDumpUnanswered(true);
+    const SequenceStep& step = StepAt(DumpTable(true), m_nSeqStep);
+    if (step.silence != Silence::Resends) {
+        if (m_nWaitTicks > step.nWait)
+            DumpStepUnanswered(true, step);
     } else if (m_bAwaitDataMsg) {
-        if (m_nWaitTicks > SERIAL_NUMBER_TICKS)
+        if (m_nWaitTicks > ALS_DATA_WAIT_TICKS)
             m_bAwaitDataMsg = false;
-    } else if (++m_nSilentTicks > DUMP_REPLY_TICKS) {
+    } else if (++m_nSilentTicks > step.nWait) {
         // The query is sent again on every tick, but not for ever.
         EndDumpUnanswered(true);
     } else {
         --m_nSeqStep;
         RequestNextALSDumpSetting();
     }
+}
+
+void CHalyardDoc::DumpStepUnanswered(bool bALS, const SequenceStep& step)
+{
+    if (step.silence != Silence::NotSet) {
+        EndDumpUnanswered(bALS);
+        return;
+    }
+    if (!m_File.IsOpen())
+        return;
+    m_strCapture += "\nSERIAL NUMBER NOT SET\n";
+    if (!WriteDump(m_strCapture))
+        return;
+    m_strCapture.clear();
+    RequestNextDumpStep(bALS);
+}
+
+void CHalyardDoc::EndDumpUnanswered(bool bALS)
+{
+    m_SeqOutcome.nStep = m_nSeqStep;
+    RestoreSensor();
+    EndDump(bALS, SEQ_NO_REPLY);
+    m_host.MessageBox("No Reply from Sensor, Check connections", MB_OK | MB_ICONWARNING);
 }
 
 // ---------------------------------------------------------------------------
@@ -389,9 +343,9 @@ void CHalyardDoc::RestoreSensor()
     // A link that hung up takes nothing more.
     if (m_Serial.IsHungUp())
         return;
-    if (m_bALSNVRAMLoad)
-        SendCommand("ALS-OSNVW0", true);
-    else if (m_bParamLoad)
+    if (m_Sequence == Sequence::ALSNVRAMLoad)
+        SendCommand(SequenceTableOf(Sequence::ALSNVRAMLoad).steps.back().szCommand, true);
+    else if (m_Sequence == Sequence::ParamLoad)
         SendCommand("OSNVW0", true);
     else
         SendCommand("OS" + BinaryCommandForm(m_wReadOpState), true);
@@ -407,16 +361,31 @@ void CHalyardDoc::EndSequences(int nEnd)
     // Cancelled or cut off by a closing connection: the sensor is put back
     // first, while the line may still take it.
     RestoreSensor();
-    if (m_bNVRAMLoad)
-        EndLoad(false, nEnd);
-    if (m_bALSNVRAMLoad)
-        EndLoad(true, nEnd);
-    if (m_bDumpAll)
-        EndDump(false, nEnd);
-    if (m_bALSDump)
-        EndDump(true, nEnd);
-    if (m_bParamLoad)
+    switch (m_Sequence) {
+    case Sequence::NVRAMLoad:
+    case Sequence::ALSNVRAMLoad:
+        EndLoad(nEnd);
+        break;
+    case Sequence::DumpAll:
+    case Sequence::ALSDump:
+        EndDump(m_Sequence == Sequence::ALSDump, nEnd);
+        break;
+    case Sequence::ParamLoad:
         EndParamLoad(nEnd);
+        break;
+    case Sequence::None:
+        break;
+    }
+}
+
+bool CHalyardDoc::DumpRunning() const
+{
+    return m_Sequence == Sequence::DumpAll || m_Sequence == Sequence::ALSDump;
+}
+
+void CHalyardDoc::PostSequence(const SequenceTable& table, uintptr_t wParam)
+{
+    PostToViews(table.nMsg, wParam, table.lParam);
 }
 
 }  // namespace halyard

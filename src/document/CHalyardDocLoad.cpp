@@ -16,8 +16,6 @@ namespace halyard {
 
 namespace {
 
-constexpr int kLastLineStep = 998;
-constexpr int kRestoreStep = 999;
 constexpr uint16_t kPolledOutputMask = 0x0001;
 constexpr uint16_t kWriteMask = 0xE000;
 constexpr uint16_t kWriteEnabled = 0xA000;
@@ -36,7 +34,7 @@ bool IsEnd(const std::string& strLine)
 
 bool CHalyardDoc::SequenceRunning() const
 {
-    return m_bNVRAMLoad || m_bALSNVRAMLoad || m_bDumpAll || m_bALSDump || m_bParamLoad;
+    return m_Sequence != Sequence::None;
 }
 
 bool CHalyardDoc::CanStartSequence()
@@ -100,16 +98,12 @@ void CHalyardDoc::StartLoad(bool bALS, const std::string& szPathName)
     m_bAwaitOS = false;
     if (!OpenSequenceFile(szPathName, false, "Cannot Load NVRAM Error %d"))
         return;
-    if (bALS) {
-        // NVRAM writing on now, off at the end.
-        m_bALSNVRAMLoad = true;
-        m_bSensorChanged = true;
-        SendCommand("ALS-OSNVW5", true);
-    } else {
-        m_bNVRAMLoad = true;
-        SendCommand("V9?", true);
-    }
-    PostToViews(WM_INIT_START, 1, 0);
+    m_Sequence = bALS ? Sequence::ALSNVRAMLoad : Sequence::NVRAMLoad;
+    // The ALS's NVRAM writing goes on now, off at the end.
+    m_bSensorChanged = bALS;
+    const SequenceTable& table = SequenceTableOf(m_Sequence);
+    SendCommand(StepAt(table, 0).szCommand, true);
+    PostSequence(table, 1);
 }
 
 void CHalyardDoc::ReSendInitLine()
@@ -148,50 +142,64 @@ void CHalyardDoc::ALSNVRAMLoadTick()
 
 void CHalyardDoc::SendNextNVRAMSetting()
 {
-    ++m_nSeqStep;
-    if (m_nSeqStep == 1) {
+    const SequenceTable& table = SequenceTableOf(Sequence::NVRAMLoad);
+    const SequenceStep& step = StepAt(table, ++m_nSeqStep);
+    switch (step.sends) {
+    case StepSends::ReadOpState:
         m_bAwaitOS = true;
         m_bOSDecimal = true;
-        SendCommand("V9?", true);
-    } else if (m_nSeqStep == 2) {
-        if (!m_bOpStateIsValue) {
-            m_SeqOutcome.strOpStateReply = m_strOpStateReply;
-            EndLoad(false, SEQ_OPSTATE_UNREAD);
-            return;
-        }
-        m_wReadOpState = m_wOpState;
-        const auto wEnabled =
-            static_cast<uint16_t>(((m_wReadOpState & ~kPolledOutputMask) & ~kWriteMask) | kWriteEnabled);
-        SendCommand("OS" + BinaryCommandForm(wEnabled), true);
-        m_bOSDecimal = false;
-        m_bSensorChanged = true;
-    } else if (m_nSeqStep < kRestoreStep) {
-        ReadLoadLine();
-    } else {
-        m_SeqOutcome.nLinesNotSent = CountLinesLeft();
-        m_SeqOutcome.nLineLimit = NVRAM_LOAD_LINES;
-        SendCommand("OS" + BinaryCommandForm(m_wReadOpState), true);
+        SendCommand(step.szCommand, true);
+        break;
+    case StepSends::WriteEnable:
+        SendWriteEnable();
+        break;
+    case StepSends::FileLine:
+        ReadLoadLine(step);
+        break;
+    default:
+        EndLoadLines(table, "OS" + BinaryCommandForm(m_wReadOpState));
         m_bAwaitOS = false;
         m_bOSDecimal = false;
-        m_bSensorChanged = false;
-        EndLoad(false, SEQ_DONE);
+        EndLoad(SEQ_DONE);
+        break;
     }
+}
+
+void CHalyardDoc::SendWriteEnable()
+{
+    if (!m_bOpStateIsValue) {
+        m_SeqOutcome.strOpStateReply = m_strOpStateReply;
+        EndLoad(SEQ_OPSTATE_UNREAD);
+        return;
+    }
+    m_wReadOpState = m_wOpState;
+    const auto wEnabled =
+        static_cast<uint16_t>(((m_wReadOpState & ~kPolledOutputMask) & ~kWriteMask) | kWriteEnabled);
+    SendCommand("OS" + BinaryCommandForm(wEnabled), true);
+    m_bOSDecimal = false;
+    m_bSensorChanged = true;
 }
 
 void CHalyardDoc::SendNextALSNVRAMSetting()
 {
     m_bAwaitDataMsg = false;
-    ++m_nSeqStep;
-    if (m_nSeqStep < kRestoreStep) {
-        ReadLoadLine();
+    const SequenceTable& table = SequenceTableOf(Sequence::ALSNVRAMLoad);
+    const SequenceStep& step = StepAt(table, ++m_nSeqStep);
+    if (step.sends == StepSends::FileLine) {
+        ReadLoadLine(step);
         return;
     }
-    m_SeqOutcome.nLinesNotSent = CountLinesLeft();
-    m_SeqOutcome.nLineLimit = ALS_NVRAM_LOAD_LINES;
-    SendCommand("ALS-OSNVW0", true);
+    EndLoadLines(table, step.szCommand);
     m_nWaitTicks = 0;
+    EndLoad(SEQ_DONE);
+}
+
+void CHalyardDoc::EndLoadLines(const SequenceTable& table, const std::string& strCommand)
+{
+    m_SeqOutcome.nLinesNotSent = CountLinesLeft();
+    m_SeqOutcome.nLineLimit = StepsSending(table, StepSends::FileLine);
+    SendCommand(strCommand, true);
     m_bSensorChanged = false;
-    EndLoad(true, SEQ_DONE);
 }
 
 CHalyardDoc::FileLine CHalyardDoc::ReadCommandLine(std::string& strLine)
@@ -224,7 +232,7 @@ bool CHalyardDoc::SendLoadLine(const std::string& strLine)
     return SendCommand(strLine, true);
 }
 
-void CHalyardDoc::ReadLoadLine()
+void CHalyardDoc::ReadLoadLine(const SequenceStep& step)
 {
     std::string strLine;
     switch (ReadCommandLine(strLine)) {
@@ -232,12 +240,12 @@ void CHalyardDoc::ReadLoadLine()
         SendLoadLine(strLine);
         break;
     case FileLine::End:
-        m_nSeqStep = kLastLineStep;
+        m_nSeqStep = step.nLast;
         m_bLoadFileEnded = true;
         break;
     case FileLine::Error:
         RestoreSensor();
-        EndLoad(m_bALSNVRAMLoad, SEQ_FILE_ERROR);
+        EndLoad(SEQ_FILE_ERROR);
         break;
     case FileLine::TooLong:
         break;
@@ -254,7 +262,7 @@ void CHalyardDoc::LoadParamFile(const std::string& szPathName)
         return;
     if (!OpenSequenceFile(szPathName, false, "Cannot Load NVRAM Error %d"))
         return;
-    m_bParamLoad = true;
+    m_Sequence = Sequence::ParamLoad;
     SendNextParam(true);
 }
 
@@ -280,8 +288,8 @@ void CHalyardDoc::SendNextParam(bool bFirstLine)
         m_SeqOutcome.nEnd = SEQ_FILE_ERROR;
     }
     if (bFirstLine)
-        PostToViews(WM_PARAM_LOAD, 1, 0);
-    // The end clears m_bParamLoad, after putting NVRAM writing back if need be.
+        PostSequence(SequenceTableOf(Sequence::ParamLoad), 1);
+    // The end clears the sequence, after putting NVRAM writing back if need be.
     if (line != FileLine::Command)
         EndParamLoad(m_SeqOutcome.nEnd);
 }
@@ -290,7 +298,8 @@ void CHalyardDoc::ParamLoadTick()
 {
     // A line that is not answered within 3 s is followed by the next one, but
     // the upload no longer counts as finished: the sensor may not have it.
-    const bool bUnanswered = !m_bReplyReceived && ++m_nWaitTicks > PARAM_REPLY_TICKS;
+    const int nWait = StepAt(SequenceTableOf(Sequence::ParamLoad), m_nSeqStep).nWait;
+    const bool bUnanswered = !m_bReplyReceived && ++m_nWaitTicks > nWait;
     if (bUnanswered && m_SeqOutcome.nEnd == SEQ_DONE)
         m_SeqOutcome.nEnd = SEQ_NO_REPLY;
     if ((m_bReplyReceived || bUnanswered) && m_File.IsOpen())
@@ -305,9 +314,9 @@ void CHalyardDoc::EndParamLoad(int nEnd)
         m_bStepFailed = true;
     if (m_bStepFailed)
         RestoreSensor();
-    m_bParamLoad = false;
+    m_Sequence = Sequence::None;
     m_SeqOutcome.nEnd = nEnd;
-    PostToViews(WM_PARAM_LOAD, m_bStepFailed ? 2 : 0, 0);
+    PostSequence(SequenceTableOf(Sequence::ParamLoad), m_bStepFailed ? 2 : 0);
     CloseSequenceFile();
 }
 
@@ -334,13 +343,14 @@ int CHalyardDoc::CountLinesLeft()
     return nLeft;
 }
 
-void CHalyardDoc::EndLoad(bool bALS, int nEnd)
+void CHalyardDoc::EndLoad(int nEnd)
 {
-    (bALS ? m_bALSNVRAMLoad : m_bNVRAMLoad) = false;
+    const SequenceTable& table = SequenceTableOf(m_Sequence);
+    m_Sequence = Sequence::None;
     if (nEnd != SEQ_DONE)
         m_bStepFailed = true;
     m_SeqOutcome.nEnd = nEnd;
-    PostToViews(WM_INIT_START, m_bStepFailed ? 2 : 0, 0);
+    PostSequence(table, m_bStepFailed ? 2 : 0);
     CloseSequenceFile();
 }
 

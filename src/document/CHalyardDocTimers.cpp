@@ -8,13 +8,13 @@ namespace halyard {
 const std::vector<CHalyardDoc::SequenceBlock>& CHalyardDoc::SequenceBlocks()
 {
     // One row per sequence, in the order the blocks run on each tick; only one
-    // sequence runs at a time, and a row acts only while its flag is set.
+    // sequence runs at a time, and a row acts only while it is the one.
     static const std::vector<SequenceBlock> blocks{
-        {&CHalyardDoc::m_bNVRAMLoad, &CHalyardDoc::NVRAMLoadTick},
-        {&CHalyardDoc::m_bALSNVRAMLoad, &CHalyardDoc::ALSNVRAMLoadTick},
-        {&CHalyardDoc::m_bDumpAll, &CHalyardDoc::DumpTick},
-        {&CHalyardDoc::m_bALSDump, &CHalyardDoc::ALSDumpTick},
-        {&CHalyardDoc::m_bParamLoad, &CHalyardDoc::ParamLoadTick},
+        {Sequence::NVRAMLoad, &CHalyardDoc::NVRAMLoadTick},
+        {Sequence::ALSNVRAMLoad, &CHalyardDoc::ALSNVRAMLoadTick},
+        {Sequence::DumpAll, &CHalyardDoc::DumpTick},
+        {Sequence::ALSDump, &CHalyardDoc::ALSDumpTick},
+        {Sequence::ParamLoad, &CHalyardDoc::ParamLoadTick},
     };
     return blocks;
 }
@@ -73,7 +73,7 @@ void CHalyardDoc::OnSequenceTick()
     if (LinesUnread())
         return;
     for (const SequenceBlock& block : SequenceBlocks())
-        if (this->*block.pbFlag)
+        if (m_Sequence == block.sequence)
             (this->*block.pfnStep)();
 }
 

@@ -1,6 +1,5 @@
 #include "document/Sequences.h"
 
-#include <array>
 #include <utility>
 
 #include "platform/AppMessages.h"
@@ -9,13 +8,151 @@ namespace halyard {
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 32> kDumpQueries = {{
-    {1, "R?"},     {4, "PV?"},    {5, "P?"},     {6, "BT?"},   {7, "BB?"},   {8, "OP?"},    {9, "T?"},
-    {10, "C?"},    {11, "WT?"},   {12, "XF?"},   {13, "SN?"},  {165, "JM?"}, {166, "JRO?"}, {167, "JAO?"},
-    {168, "JAI?"}, {169, "JAL?"}, {170, "JCC?"}, {172, "BT?"}, {173, "BB?"}, {175, "R?"},   {177, "R?"},
-    {179, "R?"},   {181, "R?"},   {183, "R?"},   {185, "R?"},  {186, "BT?"}, {187, "BB?"},  {188, "XS?"},
-    {189, "TR?"},  {190, "XR?"},  {191, "XF?"},  {193, "V9?"},
-}};
+using enum StepSends;
+using enum Silence;
+
+// Ticks of 500 ms a dump's first query, its other queries and its serial
+// number may go unanswered.
+constexpr int kFirstReply = 50;
+constexpr int kReply = 80;
+constexpr int kSerial = 5;
+
+// clang-format off
+// Each row: its step (the first of a run), the run's last step, what it
+// sends, the command, the variable the run starts at, whether the sensor's
+// automatic output is awaited after it, what silence does and after how long.
+
+// The diagnostic dump. It starts with "D?" (step 0), reads the operating
+// state, switches the sensor to polled output (3), asks for every value,
+// switches it to automatic output (171) for six timed waits (174 to 184,
+// seconds; timer 2 paces them, and the first data message ends one), puts
+// the state it read back (192) and ends at 194.
+constexpr SequenceStep kDumpSteps[] = {
+    // step last  sends         command  var  data   silence  wait
+    {0,   0,   Query,        "D?",    0,   false, GivesUp, kFirstReply},
+    {1,   1,   Query,        "R?",    0,   false, GivesUp, kReply},
+    {2,   2,   ReadOpState,  "V9?",   0,   false, GivesUp, kReply},
+    {3,   3,   PolledOutput, nullptr, 0,   false, GivesUp, kReply},
+    {4,   4,   Query,        "PV?",   0,   false, GivesUp, kReply},
+    {5,   5,   Query,        "P?",    0,   false, GivesUp, kReply},
+    {6,   6,   Query,        "BT?",   0,   false, GivesUp, kReply},
+    {7,   7,   Query,        "BB?",   0,   false, GivesUp, kReply},
+    {8,   8,   ReadOptions,  "OP?",   0,   false, GivesUp, kReply},
+    {9,   9,   Query,        "T?",    0,   false, GivesUp, kReply},
+    {10,  10,  Query,        "C?",    0,   false, GivesUp, kReply},
+    {11,  11,  Query,        "WT?",   0,   false, GivesUp, kReply},
+    {12,  12,  Query,        "XF?",   0,   false, GivesUp, kReply},
+    {13,  13,  Query,        "SN?",   0,   false, NotSet,  kSerial},
+    {14,  163, Variable,     "V%d?",  0,   false, GivesUp, kReply},
+    {164, 164, Nothing,      nullptr, 150, false, GivesUp, kReply},
+    {165, 165, Query,        "JM?",   0,   false, GivesUp, kReply},
+    {166, 166, Query,        "JRO?",  0,   false, GivesUp, kReply},
+    {167, 167, Query,        "JAO?",  0,   false, GivesUp, kReply},
+    {168, 168, Query,        "JAI?",  0,   false, GivesUp, kReply},
+    {169, 169, Query,        "JAL?",  0,   false, GivesUp, kReply},
+    {170, 170, Query,        "JCC?",  0,   false, GivesUp, kReply},
+    {171, 171, AutoOutput,   nullptr, 0,   false, GivesUp, kReply},
+    {172, 172, Query,        "BT?",   0,   false, GivesUp, kReply},
+    {173, 173, Query,        "BB?",   0,   true,  GivesUp, kReply},
+    {174, 174, TimedWait,    nullptr, 0,   false, WaitsOn, 75},
+    {175, 175, Query,        "R?",    0,   true,  GivesUp, kReply},
+    {176, 176, TimedWait,    nullptr, 0,   false, WaitsOn, 65},
+    {177, 177, Query,        "R?",    0,   true,  GivesUp, kReply},
+    {178, 178, TimedWait,    nullptr, 0,   false, WaitsOn, 65},
+    {179, 179, Query,        "R?",    0,   true,  GivesUp, kReply},
+    {180, 180, TimedWait,    nullptr, 0,   false, WaitsOn, 65},
+    {181, 181, Query,        "R?",    0,   true,  GivesUp, kReply},
+    {182, 182, TimedWait,    nullptr, 0,   false, WaitsOn, 65},
+    {183, 183, Query,        "R?",    0,   true,  GivesUp, kReply},
+    {184, 184, TimedWait,    nullptr, 0,   false, WaitsOn, 65},
+    {185, 185, Query,        "R?",    0,   false, GivesUp, kReply},
+    {186, 186, Query,        "BT?",   0,   false, GivesUp, kReply},
+    {187, 187, Query,        "BB?",   0,   false, GivesUp, kReply},
+    {188, 188, Query,        "XS?",   0,   false, GivesUp, kReply},
+    {189, 189, Query,        "TR?",   0,   false, GivesUp, kReply},
+    {190, 190, Query,        "XR?",   0,   false, GivesUp, kReply},
+    {191, 191, Query,        "XF?",   0,   false, GivesUp, kReply},
+    {192, 192, RestoreState, nullptr, 0,   false, GivesUp, kReply},
+    {193, 193, Query,        "V9?",   0,   false, GivesUp, kReply},
+    {194, 194, End,          nullptr, 0,   false, GivesUp, kReply},
+};
+
+// The ALS dump: "ALS-D?" (step 0), the ALS's values and variables (2 is
+// not asked for), two data messages, the end at 50. A query the ALS leaves
+// unanswered goes out again on every tick.
+constexpr SequenceStep kALSDumpSteps[] = {
+    // step last sends     command      var data   silence  wait
+    {0,  0,  Query,    "ALS-D?",    0, false, GivesUp, kFirstReply},
+    {1,  1,  Query,    "ALS-R?",    0, false, Resends, kReply},
+    {2,  2,  Query,    "ALS-PV?",   0, false, Resends, kReply},
+    {3,  3,  Query,    "ALS-S?",    0, false, NotSet,  kSerial},
+    {4,  4,  Query,    "ALS-OS?",   0, false, Resends, kReply},
+    {5,  5,  Query,    "ALS-C?",    0, false, Resends, kReply},
+    {6,  6,  Query,    "ALS-XF?",   0, false, Resends, kReply},
+    {7,  7,  Variable, "ALS-V%d?",  0, false, Resends, kReply},
+    {8,  8,  Variable, "ALS-VF%d?", 1, false, Resends, kReply},
+    {9,  47, Variable, "ALS-V%d?",  3, false, Resends, kReply},
+    {48, 48, Query,    "ALS-D?",    0, true,  Resends, kReply},
+    {49, 49, Query,    "ALS-R?",    0, true,  Resends, kReply},
+    {50, 50, End,      nullptr,     0, false, Resends, kReply},
+};
+
+// The NVRAM load: "V9?" (step 0) and again to read the operating state,
+// NVRAM writing enabled with polled output, the file's lines (3 to 998, or
+// to its '#' or its end), the state read put back (999). It waits for every
+// reply.
+constexpr SequenceStep kNVRAMLoadSteps[] = {
+    // step last  sends         command  var data   silence  wait
+    {0,   0,   Query,        "V9?",   0, false, WaitsOn, 0},
+    {1,   1,   ReadOpState,  "V9?",   0, false, WaitsOn, 0},
+    {2,   2,   WriteEnable,  nullptr, 0, false, WaitsOn, 0},
+    {3,   998, FileLine,     nullptr, 0, false, WaitsOn, 0},
+    {999, 999, RestoreState, nullptr, 0, false, WaitsOn, 0},
+};
+
+// The ALS NVRAM load: writing on (step 0), the file's lines, writing off.
+constexpr SequenceStep kALSNVRAMLoadSteps[] = {
+    // step last  sends     command       var data   silence  wait
+    {0,   0,   Query,    "ALS-OSNVW5", 0, false, WaitsOn, 0},
+    {1,   998, FileLine, nullptr,      0, false, WaitsOn, 0},
+    {999, 999, Query,    "ALS-OSNVW0", 0, false, WaitsOn, 0},
+};
+
+// The parameter upload: a file line per reply, or after 5 silent ticks.
+constexpr SequenceStep kParamLoadSteps[] = {
+    {0, 0, FileLine, nullptr, 0, false, NextLine, 5},
+};
+
+constexpr SequenceStep kNoSteps[] = {
+    {0, 0, End, nullptr, 0, false, WaitsOn, 0},
+};
+// clang-format on
+
+constexpr const char* kDiagTitle = "Diagnostics";
+constexpr SequenceProgress kLoadProgress = {"Starting Parameter Upload",
+                                            "Parameter Upload",
+                                            50,
+                                            "Parameter Upload Finished",
+                                            "Parameter Upload Failed",
+                                            nullptr,
+                                            false};
+constexpr SequenceProgress kDumpProgress = {
+    "Saving All Diagnostic Data", kDiagTitle, 915, "Diagnostic Save Finished", nullptr,
+    "Diagnostic Save Incomplete", false};
+constexpr SequenceProgress kALSDumpProgress = {
+    "Saving ALS Diagnostic Data",     kDiagTitle, 51, "ALS Diagnostic Save Finished", nullptr,
+    "ALS Diagnostic Save Incomplete", false};
+constexpr SequenceProgress kParamLoadProgress = {
+    "Starting Param Load", "Param Load", 145, "Param Load Finished", "Param Load Failed", nullptr, true};
+
+constexpr SequenceTable kTables[] = {
+    {Sequence::None, 0, 0, kNoSteps, false, nullptr},
+    {Sequence::NVRAMLoad, WM_INIT_START, 0, kNVRAMLoadSteps, false, &kLoadProgress},
+    {Sequence::ALSNVRAMLoad, WM_INIT_START, 0, kALSNVRAMLoadSteps, false, &kLoadProgress},
+    {Sequence::DumpAll, WM_START_SEQ, 0, kDumpSteps, true, &kDumpProgress},
+    {Sequence::ALSDump, WM_ALS_DUMP, 1, kALSDumpSteps, true, &kALSDumpProgress},
+    {Sequence::ParamLoad, WM_PARAM_LOAD, 0, kParamLoadSteps, false, &kParamLoadProgress},
+};
 
 std::string Lines(int n, const char* szWhat)
 {
@@ -24,27 +161,33 @@ std::string Lines(int n, const char* szWhat)
 
 }  // namespace
 
-const char* DumpQueryAt(int nStep)
+const SequenceTable& SequenceTableOf(Sequence sequence)
 {
-    for (const auto& [nAt, szCommand] : kDumpQueries)
-        if (nAt == nStep)
-            return szCommand;
-    return nullptr;
+    for (const SequenceTable& table : kTables)
+        if (table.sequence == sequence)
+            return table;
+    return kTables[0];
 }
 
-bool IsDumpTimedWait(int nStep)
+const SequenceStep& StepAt(const SequenceTable& table, int nStep)
 {
-    return nStep >= 174 && nStep <= 184 && nStep % 2 == 0;
+    for (const SequenceStep& step : table.steps)
+        if (nStep >= step.nFirst && nStep <= step.nLast)
+            return step;
+    return table.steps.back();
 }
 
-int DumpWaitLimit(int nStep)
+int LastStep(const SequenceTable& table)
 {
-    return nStep == 174 ? 75 : 65;
+    return table.steps.back().nLast;
 }
 
-bool IsDumpDataWaitStep(int nStep)
+int StepsSending(const SequenceTable& table, StepSends sends)
 {
-    return nStep >= 173 && nStep <= 183 && nStep % 2 == 1;
+    int nSteps = 0;
+    for (const SequenceStep& step : table.steps)
+        nSteps += step.sends == sends ? step.nLast - step.nFirst + 1 : 0;
+    return nSteps;
 }
 
 namespace {
@@ -126,34 +269,10 @@ std::string DumpIncompleteReason(const SequenceOutcome& outcome)
 
 const SequenceProgress* SequenceProgressFor(uint32_t nMsg)
 {
-    static constexpr const char* kDiagTitle = "Diagnostics";
-    static constexpr SequenceProgress kParamUpload = {"Starting Parameter Upload",
-                                                      "Parameter Upload",
-                                                      50,
-                                                      "Parameter Upload Finished",
-                                                      "Parameter Upload Failed",
-                                                      nullptr,
-                                                      false};
-    static constexpr SequenceProgress kDump = {
-        "Saving All Diagnostic Data", kDiagTitle, 915, "Diagnostic Save Finished", nullptr,
-        "Diagnostic Save Incomplete", false};
-    static constexpr SequenceProgress kALSDump = {
-        "Saving ALS Diagnostic Data",     kDiagTitle, 51, "ALS Diagnostic Save Finished", nullptr,
-        "ALS Diagnostic Save Incomplete", false};
-    static constexpr SequenceProgress kParamLoad = {
-        "Starting Param Load", "Param Load", 145, "Param Load Finished", "Param Load Failed", nullptr, true};
-    switch (nMsg) {
-    case WM_INIT_START:
-        return &kParamUpload;
-    case WM_START_SEQ:
-        return &kDump;
-    case WM_ALS_DUMP:
-        return &kALSDump;
-    case WM_PARAM_LOAD:
-        return &kParamLoad;
-    default:
-        return nullptr;
-    }
+    for (const SequenceTable& table : kTables)
+        if (table.nMsg == nMsg && table.pProgress != nullptr)
+            return table.pProgress;
+    return nullptr;
 }
 
 const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam)

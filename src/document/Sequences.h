@@ -1,41 +1,16 @@
 #pragma once
-// What the long sequences (NVRAM loads, diagnostic dumps) share besides the
-// document's members: the fixed queries of the diagnostic dump, and how a
-// sequence ended, told to the user as lines of the received-data list.
-// Pure functions, any front end.
+// What the long sequences (NVRAM loads, diagnostic dumps, the parameter
+// upload) share besides the document's members: their steps, one table per
+// sequence, what a front end shows of their progress, and how a sequence
+// ended, told to the user as lines of the received-data list. Pure data and
+// functions, any front end.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace halyard {
-
-// The command of a diagnostic dump step that only sends a fixed query, or
-// nullptr for a step that does something else (the variables, the "OS"
-// writes, the timed waits, the end).
-const char* DumpQueryAt(int nStep);
-
-// The dump's timed waits (steps 174 to 184, even) and how long each waits at
-// most, in seconds: the first 75, the others 65.
-bool IsDumpTimedWait(int nStep);
-int DumpWaitLimit(int nStep);
-// The steps that wait for a data message that timer 2 paces.
-bool IsDumpDataWaitStep(int nStep);
-
-// The steps of a diagnostic dump and of an ALS dump: the last is the end.
-constexpr int DUMP_END_STEP = 194;
-constexpr int ALS_DUMP_END_STEP = 50;
-
-// Command lines sent at most by an NVRAM load and by an ALS NVRAM load.
-constexpr int NVRAM_LOAD_LINES = 996;
-constexpr int ALS_NVRAM_LOAD_LINES = 998;
-
-// Ticks of 500 ms without a reply after which a dump gives up.
-constexpr int DUMP_FIRST_REPLY_TICKS = 50;
-constexpr int DUMP_REPLY_TICKS = 80;
-constexpr int SERIAL_NUMBER_TICKS = 5;
-// Ticks without a reply after which a parameter upload sends its next line.
-constexpr int PARAM_REPLY_TICKS = 5;
 
 enum SequenceEnd : int {
     SEQ_DONE = 0,
@@ -84,7 +59,77 @@ struct SequenceProgress {
     bool bDeleteTempFile;      // the parameter upload's temporary file goes at the end
 };
 
-// The sequence a message starts and ends, or nullptr for any other message.
+// The sequences, one table each. A row is a step, or a run of steps alike,
+// under the number the program gives it: what it sends, what the sensor's
+// reply does, and how long it may wait for it. The document runs the rows
+// (timer 8 paces them, one step per reply); the front ends take their
+// progress from the same tables.
+
+enum class Sequence { None, NVRAMLoad, ALSNVRAMLoad, DumpAll, ALSDump, ParamLoad };
+
+// What a step sends, and so what its reply does.
+enum class StepSends {
+    Query,         // the command; the reply is recorded under it (a load: any reply moves on)
+    ReadOpState,   // the command; its reply, binary or five decimal digits, is the operating state
+    ReadOptions,   // the command; its reply is the options word
+    Variable,      // the command's form with the step's variable; the reply goes on one line with it
+    PolledOutput,  // "OS" + the state read, polled output
+    WriteEnable,   // "OS" + the state read, polled output and NVRAM writing enabled
+    AutoOutput,    // "OS" + the state read, automatic output calculated at each period's end
+    RestoreState,  // "OS" + the state read, unchanged
+    FileLine,      // the file's next command line
+    Nothing,       // nothing
+    TimedWait,     // nothing: waits for a data message, at most nWait seconds
+    End,           // the sequence ends
+};
+
+// What the sensor's silence does once the step has waited nWait ticks of 500 ms.
+enum class Silence {
+    GivesUp,   // the sequence ends: no reply from the sensor
+    NotSet,    // the record says "SERIAL NUMBER NOT SET" and the next step follows
+    Resends,   // the command goes out again on every silent tick; gives up after nWait of them
+    WaitsOn,   // no limit: a load waits for its reply (Cancel ends it)
+    NextLine,  // the next line goes out
+};
+
+struct SequenceStep {
+    int nFirst;  // the step's number, or the first of a run
+    int nLast;   // the last of the run
+    StepSends sends;
+    const char* szCommand;  // the command, a variable's with %d; nullptr when computed
+    int nVarBase;           // the variable the run's first step asks for (Nothing: the index it leaves)
+    bool bAwaitData;        // after it, the sensor's automatic output is awaited
+    Silence silence;
+    int nWait;
+};
+
+struct SequenceTable {
+    Sequence sequence;
+    uint32_t nMsg;  // its start and end message (wParam 1 starts it, 0 ends it, 2 as failed)
+    intptr_t lParam;
+    std::span<const SequenceStep> steps;
+    bool bStepsKnown;  // its last step is its length (a load's depends on its file)
+    const SequenceProgress* pProgress;
+};
+
+const SequenceTable& SequenceTableOf(Sequence sequence);
+// The row of step nStep; a step past the last row is the last row.
+const SequenceStep& StepAt(const SequenceTable& table, int nStep);
+// The number of the table's last step.
+int LastStep(const SequenceTable& table);
+// The step numbers a run of rows of one kind covers, e.g. a load's file lines.
+int StepsSending(const SequenceTable& table, StepSends sends);
+
+// The ALS dump waits so many ticks for the data message its last queries ask for.
+constexpr int ALS_DATA_WAIT_TICKS = 5;
+
+// Command lines sent at most by an NVRAM load and by an ALS NVRAM load: the
+// file-line steps of their tables.
+constexpr int NVRAM_LOAD_LINES = 996;
+constexpr int ALS_NVRAM_LOAD_LINES = 998;
+
+// The progress of the sequence a message starts and ends (the NVRAM loads
+// share theirs), or nullptr for any other message.
 const SequenceProgress* SequenceProgressFor(uint32_t nMsg);
 // The line for its end message's wParam.
 const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam);

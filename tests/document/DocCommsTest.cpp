@@ -1,6 +1,9 @@
 // The document's protocol engine on a fake port: framing on the wire, the
 // command ring's flow control, and what received lines do.
+#include <fstream>
+
 #include "DocFixture.h"
+#include "TempFolder.h"
 #include "document/DocMessages.h"
 
 namespace halyard::test {
@@ -160,7 +163,12 @@ TEST_F(DocComms, BadChecksumAndBadFormatAreListed)
 TEST_F(DocComms, TwoLinesInOnePacketAndControlBytes)
 {
     Connect();
-    Doc().m_bNVRAMLoad = true;
+    // "BAD CMD" is watched for while an NVRAM load runs.
+    CTempFolder folder;
+    ASSERT_TRUE(folder.IsValid());
+    std::ofstream(folder.Path("a.NVM")) << "V12,5\r\n";
+    Doc().LoadNVRAM(folder.Path("a.NVM"));
+    ASSERT_EQ(Doc().RunningSequence(), Sequence::NVRAMLoad);
     auto lines = Receive({"BAD CMD\r\nPW 1\x01\xff\r\n"});
     EXPECT_EQ(lines, (std::vector<std::string>{"BAD CMD", "PW 1"}));
     EXPECT_TRUE(Doc().m_bDataMessage);
@@ -168,7 +176,7 @@ TEST_F(DocComms, TwoLinesInOnePacketAndControlBytes)
 
     lines = Receive({"PW 1\r\nBAD CMD\r\n"});
     EXPECT_TRUE(Doc().m_bBadCmd);
-    Doc().m_bNVRAMLoad = false;
+    Doc().CancelSequence();
 
     lines = Receive({"no end"});
     EXPECT_EQ(lines, (std::vector<std::string>{"no end"}));

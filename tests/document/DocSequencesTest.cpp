@@ -5,6 +5,7 @@
 #include <set>
 
 #include "DocLoopFixture.h"
+#include "DumpCommands.h"
 #include "document/Registers.h"
 #include "document/Sequences.h"
 
@@ -186,7 +187,7 @@ TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
     Doc().LoadNVRAM(WriteFile("a.NVM", "V12,5\r\nV13,7\r\n"));
     m_sensor.unanswered.insert("V12,5");
     Wait(5000);
-    ASSERT_TRUE(Doc().m_bNVRAMLoad) << "a load waits for its reply";
+    ASSERT_EQ(Doc().RunningSequence(), Sequence::NVRAMLoad) << "a load waits for its reply";
     ASSERT_EQ(Sent().back(), "V12,5");
     Doc().CancelSequence();
     Deliver();
@@ -200,7 +201,7 @@ TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
     Wait(5000);
     Doc().CloseConnection(false);
     Deliver();
-    EXPECT_FALSE(Doc().m_bNVRAMLoad);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::NVRAMLoad);
     EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
     EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
     EXPECT_FALSE(Doc().m_File.IsOpen());
@@ -284,8 +285,8 @@ TEST_F(DocSequences, OneSequenceAtATime)
     Doc().LoadNVRAM(WriteFile("b.NVM", "V13,5\r\n"));
     EXPECT_EQ(m_host.m_messageBoxes.size(), 2u);
     EXPECT_EQ(m_host.m_messageBoxes[0].first, "A diagnostic save or parameter load is already running");
-    EXPECT_TRUE(Doc().m_bNVRAMLoad);
-    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_EQ(Doc().RunningSequence(), Sequence::NVRAMLoad);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", kRestore}));
 
@@ -302,7 +303,7 @@ TEST_F(DocSequences, StartingASequenceStopsLogging)
     Doc().DumpAll(m_folder.Path("dump.TXT"));
     EXPECT_FALSE(Doc().m_bLogging);
     EXPECT_EQ(ViewMessagesOf(WM_LOG_ERROR).back().lParam, 4);
-    EXPECT_TRUE(Doc().m_bDumpAll);
+    EXPECT_EQ(Doc().RunningSequence(), Sequence::DumpAll);
 }
 
 TEST_F(DocSequences, AlsNvramLoadSwitchesWritingOnAndOff)
@@ -342,7 +343,7 @@ TEST_F(DocSequences, ParamUploadSendsALinePerReply)
     Wait(500);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
     Wait(500);
-    EXPECT_FALSE(Doc().m_bParamLoad);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::ParamLoad);
     EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 0, 1, 0}));
     EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
 }
@@ -357,7 +358,7 @@ TEST_F(DocSequences, ParamUploadToASilentSensorGoesOnEveryThreeSecondsAndEndsAsU
     Wait(1);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
     Wait(6000);
-    EXPECT_FALSE(Doc().m_bParamLoad);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::ParamLoad);
     // Nothing the sensor confirmed: the file's own "OSNVW0" went out, and
     // the upload did not finish.
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
@@ -417,7 +418,7 @@ protected:
 
     void ExpectWritingSwitchedOffBeforeTheEnd(int nEnd)
     {
-        EXPECT_FALSE(Doc().m_bParamLoad);
+        EXPECT_NE(Doc().RunningSequence(), Sequence::ParamLoad);
         EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
         EXPECT_EQ(Doc().m_SeqOutcome.nEnd, nEnd);
         const CommandAndEnd order = Order(2);
@@ -477,28 +478,6 @@ TEST_F(DocParamUploadEnds, AHungUpLinkIsNotWrittenTo)
 
 // ---------------------------------------------------------------------------
 // Diagnostic dump
-
-std::vector<std::string> ExpectedDumpCommands(bool bOsWrites)
-{
-    std::vector<std::string> commands{"D?", "R?", "V9?"};
-    if (bOsWrites)
-        commands.push_back("OS0000000000000000");  // polled output
-    for (const char* sz : {"PV?", "P?", "BT?", "BB?", "OP?", "T?", "C?", "WT?", "XF?", "SN?"})
-        commands.emplace_back(sz);
-    for (int n = 0; n < 150; ++n)
-        commands.push_back("V" + std::to_string(n) + "?");
-    for (const char* sz : {"JM?", "JRO?", "JAO?", "JAI?", "JAL?", "JCC?"})
-        commands.emplace_back(sz);
-    if (bOsWrites)
-        commands.push_back("OS0000000000000001");  // automatic output, calculated at the period's end
-    for (const char* sz :
-         {"BT?", "BB?", "R?", "R?", "R?", "R?", "R?", "R?", "BT?", "BB?", "XS?", "TR?", "XR?", "XF?"})
-        commands.emplace_back(sz);
-    if (bOsWrites)
-        commands.push_back("OS0000000000000001");  // as read
-    commands.emplace_back("V9?");
-    return commands;
-}
 
 TEST_F(DocSequences, DumpAsksEverythingInOrderAndRecordsEachReply)
 {
@@ -618,9 +597,9 @@ TEST_F(DocSequences, DumpUnansweredEndsOnceWithItsEndLines)
     Doc().DumpAll(strPath);
     Deliver();
     Wait(50 * 500);
-    EXPECT_TRUE(Doc().m_bDumpAll);
+    EXPECT_EQ(Doc().RunningSequence(), Sequence::DumpAll);
     Wait(1000);
-    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0}));
     ASSERT_EQ(m_host.m_messageBoxes.size(), 1u);
     EXPECT_EQ(m_host.m_messageBoxes[0].first, "No Reply from Sensor, Check connections");
@@ -652,7 +631,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     ASSERT_GT(Doc().m_nSeqStep, 4);
     Doc().CancelSequence();
     Deliver();
-    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
     EXPECT_EQ(Sent().back(), kRestore);
     EXPECT_EQ(m_sensor.wOpState, 0x0001);
     EXPECT_EQ(LastLines(strPath, 3),
@@ -663,7 +642,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     Wait(5000);
     Doc().CloseConnection(false);
     Deliver();
-    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
     EXPECT_EQ(Ends(WM_START_SEQ), (std::vector<uintptr_t>{1, 0, 1, 0}));
     EXPECT_EQ(LastLines(strPath, 3), (std::vector<std::string>{":Incomplete: the connection was closed", "#",
                                                                "Diagnostic Save Finished"}));
@@ -676,7 +655,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     Wait(5000);
     m_pPort->HangUp();
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().m_bConnected; }));
-    EXPECT_FALSE(Doc().m_bDumpAll);
+    EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
     EXPECT_EQ(LastLines(strPath, 3), (std::vector<std::string>{":Incomplete: the connection was lost", "#",
                                                                "Diagnostic Save Finished"}));
 }
@@ -690,13 +669,7 @@ TEST_F(DocSequences, AlsDumpAsksItsTableAndRecordsVariablesOnOneLine)
     const std::string strPath = m_folder.Path("als.TXT");
     Doc().DumpALS(strPath);
     ASSERT_TRUE(RunToEnd());
-    std::vector<std::string> expected{"ALS-D?", "ALS-R?",  "ALS-PV?", "ALS-S?",  "ALS-OS?",
-                                      "ALS-C?", "ALS-XF?", "ALS-V0?", "ALS-VF1?"};
-    for (int n = 3; n <= 41; ++n)
-        expected.push_back("ALS-V" + std::to_string(n) + "?");
-    expected.emplace_back("ALS-D?");
-    expected.emplace_back("ALS-R?");
-    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Sent(), ExpectedAlsDumpCommands());
     EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
     const auto lines = ReadLines(strPath);
     EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number als.TXT");

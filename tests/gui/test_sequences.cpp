@@ -91,7 +91,7 @@ private slots:
         Button("loadParamsButton")->click();
         QCOMPARE(m_strConfirmation, QString("This will Overwrite Sensor settings. ARE YOU SURE?"));
         QCOMPARE(CUiPrompts::LastFileFilter(), QString("NVRAM Files (*.NVM *.nvm);;All Files (*.*)"));
-        QVERIFY(Doc().m_bNVRAMLoad);
+        QVERIFY(Doc().RunningSequence() == Sequence::NVRAMLoad);
         QTRY_VERIFY(View().DiagDialog() != nullptr);
         QCOMPARE(View().DiagDialog()->windowTitle(), QString("Parameter Upload"));
         QCOMPARE(View().DiagDialog()->ProgressLimit(), 50);

@@ -1,7 +1,8 @@
 #pragma once
 // An IDocHost for tests of the document: records what the document posts to the
 // views and to the frame (in one ordered log too), its message boxes and window
-// titles, and runs the connect dialog headless: OnInitDialog, then one OnTimer
+// titles (a test may act while a box is "open", m_whileMessageBox), and runs
+// the connect dialog headless: OnInitDialog, then one OnTimer
 // per tick until the logic finishes. A test may give the logic its own port
 // (m_connectSerial) and act before each tick (m_beforeTick), e.g. to wait for
 // the simulated sensor's reply. Posting is thread-safe (the watcher thread
@@ -35,6 +36,10 @@ public:
     int MessageBox(const std::string& strText, unsigned nType) override
     {
         m_messageBoxes.emplace_back(strText, nType);
+        // The program goes on while a box is open: a test may run its loop
+        // or let timers tick here.
+        if (m_whileMessageBox)
+            m_whileMessageBox(strText);
         return m_nMessageBoxAnswer;
     }
 
@@ -91,6 +96,7 @@ public:
 
     std::vector<std::pair<std::string, unsigned>> m_messageBoxes;
     int m_nMessageBoxAnswer = IDOK;
+    std::function<void(const std::string& strText)> m_whileMessageBox;
     std::vector<std::string> m_titles;
 
     std::function<std::unique_ptr<ISerialLink>()> m_connectSerial;
