@@ -1,6 +1,7 @@
 # cmake -DPAGE=in.1 -DOUT=out.1.gz -DVERSION=x.y -DGZIP=/bin/gzip -P GzipPage.cmake
-# Puts the version into a manual page (@VERSION@) and compresses it as Debian
-# wants: best compression, no name or time stamp in the gzip header.
+# Puts the version into a manual page or another text (@VERSION@) and
+# compresses it as Debian wants: best compression, no name or time stamp in the
+# gzip header.
 cmake_minimum_required(VERSION 3.25)
 file(READ "${PAGE}" text)
 string(REPLACE "@VERSION@" "${VERSION}" text "${text}")

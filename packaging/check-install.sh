@@ -99,9 +99,16 @@ if has halyard-cli; then
   fi
 fi
 
-for doc in README.md demo.NVM; do
+for doc in README.md demo.NVM copyright changelog.gz; do
   [ -f "$root/share/doc/halyard/$doc" ] || fail "$doc is not in $prefix/share/doc/halyard"
 done
+# The changelog is one Debian wants: compressed, its first entry this version.
+if [ -f "$root/share/doc/halyard/changelog.gz" ]; then
+  version=$(sed -n 's/^project(Halyard VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+  first=$(gzip -dc "$root/share/doc/halyard/changelog.gz" | head -n 1)
+  [ "$first" = "halyard ($version) unstable; urgency=medium" ] ||
+    fail "the changelog's first entry is \"$first\", not version $version"
+fi
 
 files=$(find "$scratch" -type f | wc -l)
 if [ "$failures" -ne 0 ]; then
