@@ -58,7 +58,7 @@
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
 #include "shell/CReceivedDataList.h"
-#include "shell/UiPrompts.h"
+#include "ui/UiPrompts.h"
 
 using namespace halyard;
 using halyard::bench::DataMessage;

@@ -12,10 +12,10 @@
 #include "document/LogFiles.h"
 #include "platform/Clock.h"
 #include "resources/Resource.h"
-#include "shell/DataExchange.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DataExchange.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 namespace {

@@ -12,10 +12,10 @@
 
 #include "document/CHalyardDoc.h"
 #include "resources/Resource.h"
-#include "shell/CTimeoutMsgDlg.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/CTimeoutMsgDlg.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 

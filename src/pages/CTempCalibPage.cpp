@@ -14,9 +14,9 @@
 #include "document/CTimerSchedule.h"
 #include "document/TempCalibration.h"
 #include "resources/Resource.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 

@@ -8,7 +8,7 @@
 
 #include "document/CHalyardDoc.h"
 #include "resources/Resource.h"
-#include "shell/FocusChange.h"
+#include "ui/FocusChange.h"
 
 namespace halyard {
 namespace {

@@ -9,9 +9,9 @@
 #include "document/CHalyardDoc.h"
 #include "document/IDocHost.h"
 #include "resources/Resource.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 namespace {

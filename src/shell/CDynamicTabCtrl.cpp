@@ -5,8 +5,8 @@
 #include <QScopedValueRollback>
 #include <QTabBar>
 
-#include "CDocDialog.h"
-#include "DialogUnits.h"
+#include "ui/CDocDialog.h"
+#include "ui/DialogUnits.h"
 #include "pages/CALSTerminal.h"
 #include "pages/CDataCapture.h"
 #include "pages/CPortSettings.h"

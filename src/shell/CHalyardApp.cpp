@@ -7,7 +7,7 @@
 #include "CHalyardView.h"
 #include "CMainFrame.h"
 #include "CQtPortMemory.h"
-#include "TextConvert.h"
+#include "ui/TextConvert.h"
 #include "document/CHalyardDoc.h"
 #include "pages/CPortSettings.h"
 #include "platform/PortTable.h"

@@ -7,14 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "CDocDialog.h"
+#include "ui/CDocDialog.h"
 #include "CDynamicTabCtrl.h"
 #include "CReceivedDataList.h"
-#include "DataExchange.h"
-#include "DialogUnits.h"
-#include "FocusChange.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/DataExchange.h"
+#include "ui/DialogUnits.h"
+#include "ui/FocusChange.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/DocMessages.h"
 #include "document/LogFiles.h"

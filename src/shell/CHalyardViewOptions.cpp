@@ -9,7 +9,7 @@
 #include <array>
 
 #include "CDynamicTabCtrl.h"
-#include "UiPrompts.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 
 namespace halyard {

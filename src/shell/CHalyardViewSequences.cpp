@@ -5,8 +5,8 @@
 #include <cerrno>
 
 #include "CDynamicTabCtrl.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/Sequences.h"
 #include "platform/SysError.h"

@@ -9,8 +9,8 @@
 #include <QToolBar>
 
 #include "CHalyardView.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/DocMessages.h"
 #include "resources/AppIcon.h"

@@ -26,7 +26,7 @@
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
 #include "shell/CReceivedDataList.h"
-#include "shell/UiPrompts.h"
+#include "ui/UiPrompts.h"
 #include "sim/SimSensor.h"
 
 namespace halyard::test {

@@ -23,11 +23,11 @@
 #include "pages/CTerminalWindow.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CDiagDialog.h"
-#include "shell/CDocDialog.h"
+#include "ui/CDocDialog.h"
 #include "shell/CDynamicTabCtrl.h"
-#include "shell/CTimeoutMsgDlg.h"
+#include "ui/CTimeoutMsgDlg.h"
 #include "shell/CommandLine.h"
-#include "shell/WindowTimers.h"
+#include "ui/WindowTimers.h"
 
 using namespace halyard;
 using namespace halyard::test;
