@@ -314,7 +314,7 @@ bool StartLoggingFromPage(CHalyardApp& app, const std::string& strPath)
     view.findChild<QRadioButton*>(QStringLiteral("dailyOffRadio"))->click();
     CUiPrompts::SetNextFileName(QString::fromStdString(strPath));
     view.findChild<QPushButton*>(QStringLiteral("startLogButton"))->click();
-    return app.Doc().m_bLogging;
+    return app.Doc().IsLogging();
 }
 
 size_t LinesIn(const std::string& strPath)
@@ -360,7 +360,7 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
     }
     CHalyardDoc& doc = app.Doc();
     doc.SetUpPortAndBaudRate(kBenchPort, 57600);
-    if (!doc.ConnectToSensor() || !doc.m_bConnected) {
+    if (!doc.ConnectToSensor() || !doc.IsConnected()) {
         std::fprintf(stderr, "could not connect to the writer on %s\n", strSlave.c_str());
         return EXIT_FAILURE;
     }

@@ -111,10 +111,10 @@ ConnectResult CConsoleSession::Connect()
 {
     CHalyardDoc& doc = Doc();
     doc.SetUpPortAndBaudRate(m_nPort, m_options.dwBaud);
-    doc.m_wAddress = static_cast<uint16_t>(m_options.nAddress);
-    doc.EnableRS485(m_options.bRS485 ? 1 : 0);
+    doc.SetAddress(static_cast<uint16_t>(m_options.nAddress));
+    doc.EnableRS485(m_options.bRS485);
     doc.ConnectToSensor();
-    if (doc.m_bConnected)
+    if (doc.IsConnected())
         return ConnectResult::Connected;
     const CConsoleHost::Identification& found = m_host.m_lastIdentification;
     if (found.bPortFailed) {
@@ -153,13 +153,13 @@ int CConsoleSession::ConnectFailureStatus(ConnectResult result) const
 void CConsoleSession::CloseConnection()
 {
     CHalyardDoc& doc = Doc();
-    if (!doc.m_bConnected)
+    if (!doc.IsConnected())
         return;
     m_loop.ResetQuit();
     m_loop.RunUntil(
-        [&] { return !doc.m_bConnected || (doc.PendingCommands() == 0 && !m_bAwaitingReply); },
+        [&] { return !doc.IsConnected() || (doc.PendingCommands() == 0 && !m_bAwaitingReply); },
         std::chrono::seconds(3));
-    if (doc.m_bConnected)
+    if (doc.IsConnected())
         doc.CloseConnection(false);
 }
 
@@ -234,7 +234,7 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
     case WM_LOG_ERROR: {
         // One line: what stopped and, for a file failure, the file and the system's reason.
         const auto nReason = static_cast<int32_t>(message.lParam);
-        Warn(IsLogFileFailure(nReason) ? LogFailureMessage(nReason, Doc().m_LogError, ". ") : LogStopText(nReason));
+        Warn(IsLogFileFailure(nReason) ? LogFailureMessage(nReason, Doc().GetLogError(), ". ") : LogStopText(nReason));
         if (m_hooks.onLogStopped)
             m_hooks.onLogStopped(nReason);
         return;
@@ -247,10 +247,10 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
             Say(pSeq->szStart);
             return;
         }
-        const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().m_SeqOutcome);
+        const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().GetSeqOutcome());
         // An end that was no simple finish is said whatever --quiet says; so
         // is a load that finished with lines the sensor refused.
-        if (Doc().m_SeqOutcome.nEnd == SEQ_DONE && message.wParam != 2)
+        if (Doc().GetSeqOutcome().nEnd == SEQ_DONE && message.wParam != 2)
             Say(lines.front());
         else
             Warn(lines.front());

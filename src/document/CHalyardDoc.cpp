@@ -86,6 +86,11 @@ void CHalyardDoc::SetUpPortAndBaudRate(int nPort, uint32_t dwBaud)
     m_dwBaudRate = dwBaud;
 }
 
+void CHalyardDoc::SetCommsTimeoutTicks(int nTicks)
+{
+    m_nCommsTimeoutTicks = nTicks;
+}
+
 void CHalyardDoc::ResetRegisterState()
 {
     m_bDumpAll = false;

@@ -162,7 +162,7 @@ void CSensorSettings::UpdateDataFromDoc()
     Doc()->GetOptionsWord(&m_wOptions, true);
     RefreshOptions();
     m_bOpStateKnown = false;
-    const bool bPQD = Doc()->m_bPQDSensor;
+    const bool bPQD = Doc()->IsPQDSensor();
     for (QAbstractButton* pButton : m_pMsgFormat->buttons())
         pButton->setEnabled(!bPQD);
     RestartTimer();

@@ -278,7 +278,7 @@ void CTempCalibPage::DeleteTempFile(bool bFailed, int nEnd)
         // values the sensor holds now are read again while it can be asked.
         m_bSettling = false;
         m_strStatus = FromDocText(CalibrationFailedText(nEnd));
-        if (Doc() != nullptr && Doc()->m_bConnected) {
+        if (Doc() != nullptr && Doc()->IsConnected()) {
             StartReadOut();
             RestartTimer();
         } else {

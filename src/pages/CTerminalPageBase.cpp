@@ -106,7 +106,7 @@ void CTerminalPageBase::SendCommandLine()
         return;
     // The page stays on screen when the line drops under it; a command that
     // cannot go out says why instead of vanishing.
-    if (!Doc()->SendCommand(ToDocText(m_strCommand), true) && !Doc()->m_bConnected)
+    if (!Doc()->SendCommand(ToDocText(m_strCommand), true) && !Doc()->IsConnected())
         CUiPrompts::MessageBox(this, QStringLiteral("Sensor Not Connected"), MB_OK | MB_ICONWARNING);
 }
 

@@ -146,7 +146,7 @@ bool CTestProtocolPage::SendToSensor(const QString& strCommand)
         return false;
     if (Doc()->SendCommand(ToDocText(strCommand), true))
         return true;
-    if (!Doc()->m_bConnected)
+    if (!Doc()->IsConnected())
         CUiPrompts::MessageBox(this, QStringLiteral("Sensor Not Connected"), MB_OK | MB_ICONWARNING);
     return false;
 }

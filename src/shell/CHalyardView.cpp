@@ -134,7 +134,7 @@ void CHalyardView::OnInitialUpdate()
     m_tabCtrl->InsertItem(3, QStringLiteral("Sensor Settings"));
     m_nLastTab = 3;
     m_tabCtrl->ActivateTabDialogs(-1);
-    m_nSensorAddress = m_pDoc->m_wAddress;
+    m_nSensorAddress = m_pDoc->GetAddress();
     ShowRS485Controls();
     if (parentWidget() != nullptr)
         parentWidget()->adjustSize();
@@ -327,7 +327,7 @@ intptr_t CHalyardView::OnLogError(uintptr_t wParam, intptr_t lParam)
     m_tabCtrl->OnLogError(static_cast<uint32_t>(wParam), nReason);
     UpdateDataList(FromDocText(LogStopText(nReason)));
     if (IsLogFileFailure(nReason))
-        CUiPrompts::MessageBox(this, FromFileSystemPath(LogFailureMessage(nReason, m_pDoc->m_LogError)),
+        CUiPrompts::MessageBox(this, FromFileSystemPath(LogFailureMessage(nReason, m_pDoc->GetLogError())),
                                MB_OK | MB_ICONERROR);
     return 0;
 }

@@ -26,7 +26,7 @@ struct CHalyardView::OptionalTab {
 
 void CHalyardView::OnTcnSelchangeTab1()
 {
-    if (m_pDoc != nullptr && m_pDoc->m_bConnected) {
+    if (m_pDoc != nullptr && m_pDoc->IsConnected()) {
         m_tabCtrl->ActivateTabDialogs(CurrentPage());
         return;
     }
@@ -98,8 +98,8 @@ void CHalyardView::OnBnClickedCheck1()
         return;
     }
     // The address goes first, so the document's confirmation carries it.
-    m_pDoc->m_wAddress = static_cast<uint16_t>(m_nSensorAddress);
-    m_pDoc->EnableRS485(m_bRS485Enabled ? 1 : 0);
+    m_pDoc->SetAddress(static_cast<uint16_t>(m_nSensorAddress));
+    m_pDoc->EnableRS485(m_bRS485Enabled);
     UpdateData(false);
 }
 
@@ -109,7 +109,7 @@ void CHalyardView::OnEnKillfocusSensorAddress()
         UpdateData(false);
         return;
     }
-    m_pDoc->m_wAddress = static_cast<uint16_t>(m_nSensorAddress);
+    m_pDoc->SetAddress(static_cast<uint16_t>(m_nSensorAddress));
     UpdateData(false);
 }
 

@@ -61,13 +61,13 @@ void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wPa
         m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
     // The end, and why it ended when it did not simply finish; a file error
     // names the file.
-    const SequenceOutcome outcome = m_pDoc != nullptr ? m_pDoc->m_SeqOutcome : SequenceOutcome{};
+    const SequenceOutcome outcome = m_pDoc != nullptr ? m_pDoc->GetSeqOutcome() : SequenceOutcome{};
     for (const std::string& strLine : SequenceEndLines(seq, wParam, outcome))
         UpdateDataList(FromFileSystemPath(strLine));
     m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
         m_tabCtrl->DeleteTempFile(CurrentPage(), wParam == 2,
-                                  m_pDoc != nullptr ? m_pDoc->m_SeqOutcome.nEnd : SEQ_DONE);
+                                  m_pDoc != nullptr ? m_pDoc->GetSeqOutcome().nEnd : SEQ_DONE);
 }
 
 void CHalyardView::DiagDlgDone()
