@@ -224,8 +224,8 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
         return;
     }
     case WM_COMMS_OPEN:
-        Say(message.wParam == 1 ? "Connection Closed" : "Connected to Sensor");
-        if (message.wParam == 1 && m_hooks.onClosed)
+        Say(message.wParam == COMMS_CLOSED ? "Connection Closed" : "Connected to Sensor");
+        if (message.wParam == COMMS_CLOSED && m_hooks.onClosed)
             m_hooks.onClosed();
         return;
     case WM_COMMS_TIMEOUT:
@@ -243,14 +243,14 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
         break;
     }
     if (const SequenceProgress* pSeq = SequenceProgressFor(message.nMsg)) {
-        if (message.wParam == 1) {
+        if (message.wParam == SEQUENCE_STARTED) {
             Say(pSeq->szStart);
             return;
         }
         const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().GetSeqOutcome());
         // An end that was no simple finish is said whatever --quiet says; so
         // is a load that finished with lines the sensor refused.
-        if (Doc().GetSeqOutcome().nEnd == SEQ_DONE && message.wParam != 2)
+        if (Doc().GetSeqOutcome().nEnd == SEQ_DONE && message.wParam != SEQUENCE_FAILED)
             Say(lines.front());
         else
             Warn(lines.front());

@@ -116,7 +116,7 @@ bool CHalyardDoc::ConnectToSensor()
     m_byRxData.fill(0);
 
     CConnectLogic logic;
-    logic.SetUp(m_nPort, m_dwBaudRate, m_bRS485 != 0, m_wAddress);
+    logic.SetUp(m_nPort, m_dwBaudRate, m_bRS485, m_wAddress);
     m_host.RunConnectDialog(logic);
 
     if (!logic.IsIdentified()) {
@@ -150,8 +150,8 @@ bool CHalyardDoc::ConnectToSensor()
     m_pRxPackets->Initialise(DOC_PACKET_SLOTS);
     m_strPortStatus = PortStatusText(m_nPort, m_dwBaudRate);
     strTitle = PortTitle(m_nPort);
-    PostToViews(WM_COMMS_OPEN, 0, m_bPQDSensor ? 1 : 0);
-    PostToFrame(WM_COMMS_OPEN, 0, m_bPQDSensor ? 1 : 0);
+    PostToViews(WM_COMMS_OPEN, COMMS_OPENED, m_bPQDSensor ? 1 : 0);
+    PostToFrame(WM_COMMS_OPEN, COMMS_OPENED, m_bPQDSensor ? 1 : 0);
 
     SetTitle(strTitle);
     return m_bConnected;
@@ -171,8 +171,8 @@ void CHalyardDoc::CloseConnection(bool bInDtor)
     m_bOSDecimal = false;
     if (!bInDtor) {
         m_strPortStatus.clear();
-        PostToViews(WM_COMMS_OPEN, 1, 0);
-        PostToFrame(WM_COMMS_OPEN, 1, 0);
+        PostToViews(WM_COMMS_OPEN, COMMS_CLOSED, 0);
+        PostToFrame(WM_COMMS_OPEN, COMMS_CLOSED, 0);
         StopLogging(LOG_CONNECTION_CLOSED);
         StopPolling();
     }

@@ -182,7 +182,7 @@ void CHalyardDoc::CommsDataReceived(bool bChanged)
     // than one helping is fetched on the frame's next turn instead of waiting
     // for the sensor's next line, which may be minutes away.
     if (bMoreWaiting)
-        PostToFrame(WM_COMMS_EVENT, 1, 0);
+        PostToFrame(WM_COMMS_EVENT, COMMS_EVENT_DATA, 0);
     // The next queued command goes out once the one in flight was collected.
     if (m_nCmdRead != m_nCmdWrite && !m_bSending)
         SendNextMessage();

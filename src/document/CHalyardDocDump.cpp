@@ -53,9 +53,9 @@ void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
     m_bOSDecimal = true;
     DumpQuery(szFirst, szFirst);
     if (bALS)
-        PostToViews(WM_ALS_DUMP, 1, 1);
+        PostToViews(WM_ALS_DUMP, SEQUENCE_STARTED, 1);
     else
-        PostToViews(WM_START_SEQ, 1, 0);
+        PostToViews(WM_START_SEQ, SEQUENCE_STARTED, 0);
 }
 
 void CHalyardDoc::DumpAll(const std::string& szPathName)
@@ -122,9 +122,9 @@ void CHalyardDoc::EndDump(bool bALS, int nEnd)
     (bALS ? m_bALSDump : m_bDumpAll) = false;
     m_SeqOutcome.nEnd = nEnd;
     if (bALS)
-        PostToViews(WM_ALS_DUMP, 0, 1);
+        PostToViews(WM_ALS_DUMP, SEQUENCE_FINISHED, 1);
     else
-        PostToViews(WM_START_SEQ, 0, 0);
+        PostToViews(WM_START_SEQ, SEQUENCE_FINISHED, 0);
     if (!m_File.IsOpen())
         return;
     try {

@@ -116,7 +116,7 @@ void CHalyardDoc::StartLoad(bool bALS, const std::string& szPathName)
         m_bNVRAMLoad = true;
         SendCommand("V9?", true);
     }
-    PostToViews(WM_INIT_START, 1, 0);
+    PostToViews(WM_INIT_START, SEQUENCE_STARTED, 0);
 }
 
 void CHalyardDoc::ReSendInitLine()
@@ -287,7 +287,7 @@ void CHalyardDoc::SendNextParam(bool bFirstLine)
         m_SeqOutcome.nEnd = SEQ_FILE_ERROR;
     }
     if (bFirstLine)
-        PostToViews(WM_PARAM_LOAD, 1, 0);
+        PostToViews(WM_PARAM_LOAD, SEQUENCE_STARTED, 0);
     // The end clears m_bParamLoad, after putting NVRAM writing back if need be.
     if (line != FileLine::Command)
         EndParamLoad(m_SeqOutcome.nEnd);
@@ -314,7 +314,7 @@ void CHalyardDoc::EndParamLoad(int nEnd)
         RestoreSensor();
     m_bParamLoad = false;
     m_SeqOutcome.nEnd = nEnd;
-    PostToViews(WM_PARAM_LOAD, m_bStepFailed ? 2 : 0, 0);
+    PostToViews(WM_PARAM_LOAD, m_bStepFailed ? SEQUENCE_FAILED : SEQUENCE_FINISHED, 0);
     CloseSequenceFile();
 }
 
@@ -343,7 +343,7 @@ void CHalyardDoc::EndLoad(bool bALS, int nEnd)
     if (nEnd != SEQ_DONE)
         m_bStepFailed = true;
     m_SeqOutcome.nEnd = nEnd;
-    PostToViews(WM_INIT_START, m_bStepFailed ? 2 : 0, 0);
+    PostToViews(WM_INIT_START, m_bStepFailed ? SEQUENCE_FAILED : SEQUENCE_FINISHED, 0);
     CloseSequenceFile();
 }
 

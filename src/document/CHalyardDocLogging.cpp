@@ -82,9 +82,9 @@ bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)
     m_strLogTime = LogTimeText(0, 0, 0);
     PostToFrame(WM_RECORD_UPDATE, 0);
     PostToFrame(WM_LOGTIME_UPDATE);
-    PostToViews(WM_AUTO_R_START, m_bAutoR ? 1 : 0);
-    PostToViews(WM_AUTO_M_START, m_bAutoM ? 1 : 0);
-    PostToViews(WM_AUTO_XW_START, m_bAutoXW ? 1 : 0);
+    PostToViews(WM_AUTO_R_START, m_bAutoR ? TIMER_MSG_ON : TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_M_START, m_bAutoM ? TIMER_MSG_ON : TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_XW_START, m_bAutoXW ? TIMER_MSG_ON : TIMER_MSG_OFF);
     return true;
 }
 
@@ -95,7 +95,7 @@ void CHalyardDoc::StopLogging(int32_t nReason)
         m_bLogging = false;
         ShowLoggingStopped();
         // A daily change still under way is dropped with the log.
-        PostToViews(WM_ACCUM_START, 0);
+        PostToViews(WM_ACCUM_START, TIMER_MSG_OFF);
         if (nReason != LOG_STOPPED_BY_USER)
             PostToViews(WM_LOG_ERROR,
                         IsLogFileFailure(nReason) ? static_cast<uintptr_t>(m_LogError.m_cause) : 0, nReason);
@@ -112,9 +112,9 @@ void CHalyardDoc::ShowLoggingStopped()
     m_strLogTime.clear();
     PostToFrame(WM_RECORD_UPDATE, 0);
     PostToFrame(WM_LOGTIME_UPDATE);
-    PostToViews(WM_AUTO_R_START, 0);
-    PostToViews(WM_AUTO_M_START, 0);
-    PostToViews(WM_AUTO_XW_START, 0);
+    PostToViews(WM_AUTO_R_START, TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_M_START, TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_XW_START, TIMER_MSG_OFF);
 }
 
 void CHalyardDoc::CloseLogFile()
@@ -168,7 +168,7 @@ void CHalyardDoc::CheckDailyChange(TimePoint now)
     m_bResetADone = !m_bResetA;
     if (m_bCaptureA && !WriteLogLine("A?\n"))
         return;
-    PostToViews(WM_ACCUM_START, 1);
+    PostToViews(WM_ACCUM_START, TIMER_MSG_ON);
 }
 
 void CHalyardDoc::OnDailyLogTick()
@@ -196,7 +196,7 @@ void CHalyardDoc::DailyAccumStep(bool& bDone, bool bWanted, const char* szComman
     bDone = true;
     if (bWanted && !SendWithMarker(szCommand))
         return;
-    PostToViews(WM_ACCUM_START, 1);
+    PostToViews(WM_ACCUM_START, TIMER_MSG_ON);
 }
 
 bool CHalyardDoc::SendWithMarker(const char* szCommand)

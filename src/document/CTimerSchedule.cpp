@@ -72,7 +72,7 @@ void CTimerSchedule::OnPollStop()
 
 bool CTimerSchedule::OnAccumStart(uintptr_t wParam)
 {
-    if (wParam == 1)
+    if (wParam == TIMER_MSG_ON)
         return RestartTimer(m_nAccumTimer, TIMER_DAILY_LOG, kDailyLogMs);
     StopTimer(m_nAccumTimer);
     return true;
@@ -109,7 +109,7 @@ bool CTimerSchedule::OnDocMessage(uint32_t nMsg, uintptr_t wParam)
 
 bool CTimerSchedule::OnSequenceProgress(uintptr_t wParam)
 {
-    if (wParam == 1)
+    if (wParam == SEQUENCE_STARTED)
         return RestartTimer(m_nProgressTimer, TIMER_SEQUENCE, kSequenceMs);
     StopTimer(m_nProgressTimer);
     return true;

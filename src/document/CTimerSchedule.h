@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/AppMessages.h"
 #include "platform/ITimerService.h"
 
 namespace halyard {
@@ -38,9 +39,9 @@ public:
     bool OnPollStart(uintptr_t wParam);
     void OnPollStop();
     bool OnAccumStart(uintptr_t wParam);
-    void OnAutoRStart(uintptr_t wParam) { m_bAutoR = wParam == 1; }
-    void OnAutoMStart(uintptr_t wParam) { m_bAutoM = wParam == 1; }
-    void OnAutoXWStart(uintptr_t wParam) { m_bAutoXW = wParam == 1; }
+    void OnAutoRStart(uintptr_t wParam) { m_bAutoR = wParam == TIMER_MSG_ON; }
+    void OnAutoMStart(uintptr_t wParam) { m_bAutoM = wParam == TIMER_MSG_ON; }
+    void OnAutoXWStart(uintptr_t wParam) { m_bAutoXW = wParam == TIMER_MSG_ON; }
     // Any of the document's messages: those about the timers above
     // (WM_POLL_START, WM_POLL_STOP, WM_ACCUM_START, WM_AUTO_*_START, and the
     // start and end messages of the long sequences) are acted on, the rest

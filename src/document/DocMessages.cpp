@@ -9,7 +9,7 @@ namespace halyard {
 bool HandleFrameMessage(CHalyardDoc& doc, uint32_t nMsg, uintptr_t wParam)
 {
     if (nMsg == WM_COMMS_EVENT) {
-        if (wParam == 1)
+        if (wParam == COMMS_EVENT_DATA)
             doc.CommsDataReceived(true);
         else
             doc.CommsTimeout();

@@ -67,7 +67,7 @@ void CountSilence(CommsThreadData& data, int nWaitedMs)
     if (data.nTicks >= data.nTickLimit) {
         data.nTicks = data.nTickLimit;
         data.bTimedOut = true;
-        Post(data, WM_COMMS_EVENT, 0);
+        Post(data, WM_COMMS_EVENT, COMMS_EVENT_TIMEOUT);
     }
 }
 
@@ -95,7 +95,7 @@ uint32_t CommsCheckThreadProc(CommsThreadData* lpParam)
         } else if (nResult == 1) {
             data.bTimedOut = false;
             data.nTicks = 0;
-            Post(data, WM_COMMS_EVENT, 1);
+            Post(data, WM_COMMS_EVENT, COMMS_EVENT_DATA);
         } else {
             // a failed wait: pause one pass rather than retry at once
             std::this_thread::sleep_for(std::chrono::milliseconds(kWatchPassMs));

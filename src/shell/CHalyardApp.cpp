@@ -88,7 +88,7 @@ bool CHalyardApp::InitInstance(const AppOptions& options)
     m_pFrame->View().OnInitialUpdate();
     // Started with a simulated sensor: that is the port the user came for.
     if (m_pSim) {
-        if (auto* pPorts = dynamic_cast<CPortSettings*>(View().TabCtrl().Page(0)))
+        if (auto* pPorts = dynamic_cast<CPortSettings*>(&View().TabCtrl().Page(PageIndex::PortSettings)))
             pPorts->SelectPort(m_pSim->Port());
     }
     m_pFrame->show();

@@ -30,11 +30,11 @@ namespace halyard {
 int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab)
 {
     if (nSel == nTempCalTab)
-        return 6;
+        return PageNumber(PageIndex::TempCalibration);
     if (nSel == nALSTab)
-        return 5;
+        return PageNumber(PageIndex::ALSTerminal);
     if (nSel == nTestTab)
-        return 4;
+        return PageNumber(PageIndex::TestProtocol);
     return nSel;
 }
 
@@ -132,7 +132,7 @@ void CHalyardView::OnInitialUpdate()
     m_tabCtrl->InsertItem(1, QStringLiteral("Terminal Window"));
     m_tabCtrl->InsertItem(2, QStringLiteral("Data Capture"));
     m_tabCtrl->InsertItem(3, QStringLiteral("Sensor Settings"));
-    m_nLastTab = 3;
+    m_nLastTab = PageNumber(PageIndex::SensorSettings);
     m_tabCtrl->ActivateTabDialogs(-1);
     m_nSensorAddress = m_pDoc->GetAddress();
     ShowRS485Controls();
@@ -261,7 +261,7 @@ intptr_t CHalyardView::OnCommsCommand(uintptr_t wParam, intptr_t)
 
 intptr_t CHalyardView::OnCommsOpen(uintptr_t wParam, intptr_t)
 {
-    if (wParam == 1) {
+    if (wParam == COMMS_CLOSED) {
         UpdateDataList(QStringLiteral("Connection Closed"));
         if (m_bTempCalOption)
             OnOptionsTempcaloption();

@@ -18,7 +18,7 @@ struct CHalyardView::OptionalTab {
     bool CHalyardView::*pbFlag;
     int CHalyardView::*pnTab;
     const char* szCaption;
-    int nPage;
+    PageIndex page;
 };
 
 // ---------------------------------------------------------------------------
@@ -38,9 +38,10 @@ void CHalyardView::ToggleOptionalTab(size_t nIndex)
 {
     // The three optional tabs: flag, position, caption, page index.
     static const std::array<OptionalTab, 3> kTabs = {{
-        {&CHalyardView::m_bTestOption, &CHalyardView::m_nTestTab, "Test Protocol", 4},
-        {&CHalyardView::m_bALSOption, &CHalyardView::m_nALSTab, "ALS Terminal", 5},
-        {&CHalyardView::m_bTempCalOption, &CHalyardView::m_nTempCalTab, "PQD Temperature Calibration", 6},
+        {&CHalyardView::m_bTestOption, &CHalyardView::m_nTestTab, "Test Protocol", PageIndex::TestProtocol},
+        {&CHalyardView::m_bALSOption, &CHalyardView::m_nALSTab, "ALS Terminal", PageIndex::ALSTerminal},
+        {&CHalyardView::m_bTempCalOption, &CHalyardView::m_nTempCalTab, "PQD Temperature Calibration",
+         PageIndex::TempCalibration},
     }};
     const OptionalTab& tab = kTabs[nIndex];
     bool& bFlag = this->*tab.pbFlag;

@@ -42,7 +42,7 @@ intptr_t CHalyardView::OnParamLoad(uintptr_t wParam, intptr_t)
 
 void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wParam)
 {
-    if (wParam == 1) {
+    if (wParam == SEQUENCE_STARTED) {
         if (m_pDiagDlg == nullptr) {
             m_pDiagDlg = new CDiagDialog(this, this);  // deletes itself when it closes
             m_pDiagDlg->Create();
@@ -66,7 +66,7 @@ void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wPa
         UpdateDataList(FromFileSystemPath(strLine));
     m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
-        m_tabCtrl->DeleteTempFile(CurrentPage(), wParam == 2,
+        m_tabCtrl->DeleteTempFile(CurrentPage(), wParam == SEQUENCE_FAILED,
                                   m_pDoc != nullptr ? m_pDoc->GetSeqOutcome().nEnd : SEQ_DONE);
 }
 
