@@ -62,18 +62,18 @@ void CConsoleSession::Warn(const std::string& strLine)
 
 bool CConsoleSession::SetUpPorts()
 {
-    CPortTable& table = CPortTable::Instance();
-    if (!table.PinFromEnvironment())
-        Warn("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
     // The numbers given to USB adapters, shared with the window's settings.
+    std::shared_ptr<IPortMemory> pMemory;
     if (m_options.bRememberPorts)
-        table.SetMemory(std::make_shared<CSettingsPortMemory>());
-    table.Scan();
+        pMemory = std::make_shared<CSettingsPortMemory>();
+    const PortSetUpReport report = CPortTable::Instance().SetUp({}, std::move(pMemory));
+    if (!report.strWarning.empty())
+        Warn(report.strWarning);
     if (!m_options.strSimulate)
         return true;
     m_pSim = sim::CAppSimulator::Start(*m_options.strSimulate);
     if (!m_pSim) {
-        Warn("The simulated sensor could not be started.");
+        Warn(sim::SIM_START_FAILED_TEXT);
         return false;
     }
     return true;
@@ -229,7 +229,7 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
             m_hooks.onClosed();
         return;
     case WM_COMMS_TIMEOUT:
-        Warn("No Response from Sensor in last 5 minutes");
+        Warn(NoResponseText(Doc()));
         return;
     case WM_LOG_ERROR: {
         // One line: what stopped and, for a file failure, the file and the system's reason.

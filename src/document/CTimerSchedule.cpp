@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 
+#include "document/Framing.h"
 #include "platform/AppMessages.h"
 
 namespace halyard {
@@ -17,16 +18,6 @@ constexpr int kAutoXWMs = 750;
 constexpr int kSequenceMs = 500;
 
 }  // namespace
-
-bool DataMessageReceived(const std::string& szData)
-{
-    static const std::array<const char*, 10> kMarks = {"CP",     "PW",     "VS",     "PQD015",   "PQD025",
-                                                       "PQD035", "PQD045", "ZRT650", "ALS-DATA", "LMW-40"};
-    for (const char* szMark : kMarks)
-        if (szData.find(szMark) != std::string::npos)
-            return true;
-    return false;
-}
 
 CTimerSchedule::CTimerSchedule(ITimerService& timers, std::function<void(uint32_t)> onExpired)
     : m_timers(timers)

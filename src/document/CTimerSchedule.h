@@ -21,12 +21,6 @@
 
 namespace halyard {
 
-// Whether a received line counts as a data message for the automatic
-// commands: it holds, anywhere, "CP", "PW", "VS", "PQD015", "PQD025",
-// "PQD035", "PQD045", "ZRT650", "ALS-DATA" or "LMW-40". This is the view's own
-// test, independent of the document's classification of lines.
-bool DataMessageReceived(const std::string& szData);
-
 class CTimerSchedule {
 public:
     // onExpired is called after the schedule's own bookkeeping for every

@@ -49,4 +49,13 @@ std::string TakeLinesDroppedNotice(CHalyardDoc& doc)
     return "(" + std::to_string(nLines) + " lines not shown: they came in faster than they could be shown)";
 }
 
+std::string NoResponseText(const CHalyardDoc& doc)
+{
+    const int64_t nMs = static_cast<int64_t>(doc.GetCommsTimeoutTicks()) * COMMS_CHECK_TICK_MS;
+    const int64_t nSeconds = (nMs + 999) / 1000;
+    const std::string strSpan = nSeconds > 0 && nSeconds % 60 == 0 ? std::to_string(nSeconds / 60) + " minutes"
+                                                                   : std::to_string(nSeconds) + " seconds";
+    return "No Response from Sensor in last " + strSpan;
+}
+
 }  // namespace halyard

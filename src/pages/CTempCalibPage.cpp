@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "document/CHalyardDoc.h"
-#include "document/CTimerSchedule.h"
+#include "document/Framing.h"
 #include "document/TempCalibration.h"
 #include "resources/Resource.h"
 #include "ui/DialogUnits.h"

@@ -56,6 +56,22 @@ void CPortTable::Pin(int nPort, const std::string& strDevice)
     m_pinned.push_back({nPort, strDevice, info.strDescription, info.strById});
 }
 
+PortSetUpReport CPortTable::SetUp(const std::vector<std::string>& pins, std::shared_ptr<IPortMemory> pMemory)
+{
+    PortSetUpReport report;
+    if (!PinFromEnvironment())
+        report.strWarning = "HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.";
+    for (const std::string& strPin : pins) {
+        if (!PinFromText(strPin)) {
+            report.strError = "--port " + strPin + ": expected COMn=PATH";
+            return report;
+        }
+    }
+    SetMemory(std::move(pMemory));
+    Scan();
+    return report;
+}
+
 bool CPortTable::PinFromEnvironment()
 {
     const char* szPorts = std::getenv("HALYARD_PORTS");

@@ -227,7 +227,8 @@ void CHalyardView::OnBnClickedSaveDataButton1()
 
 intptr_t CHalyardView::OnCommsTimeout(uintptr_t, intptr_t)
 {
-    UpdateDataList(QStringLiteral("No Response from Sensor in last 5 minutes"));
+    if (m_pDoc != nullptr)
+        UpdateDataList(FromDocText(NoResponseText(*m_pDoc)));
     return 0;
 }
 

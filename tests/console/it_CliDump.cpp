@@ -9,6 +9,7 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "document/CTimerSchedule.h"
+#include "document/Framing.h"
 #include "platform/Clock.h"
 
 namespace halyard::test {

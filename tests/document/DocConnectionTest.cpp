@@ -4,6 +4,7 @@
 
 #include "DocFixture.h"
 #include "WaitUntil.h"
+#include "document/DocMessages.h"
 
 namespace halyard::test {
 namespace {
@@ -130,6 +131,15 @@ TEST_F(DocConnection, CloseWhileLoggingStopsTheLogAndClosesTheFile)
     EXPECT_EQ(Doc().GetRecords(), 0u);
     EXPECT_EQ(m_host.FrameCount(WM_RECORD_UPDATE), 1u);
     EXPECT_EQ(m_host.ViewMessages().Count(WM_AUTO_R_START, 0), 1u);
+}
+
+TEST_F(DocConnection, NoResponseTextNamesTheTimeOut)
+{
+    EXPECT_EQ(NoResponseText(Doc()), "No Response from Sensor in last 5 minutes");
+    Doc().SetCommsTimeoutTicks(1800);
+    EXPECT_EQ(NoResponseText(Doc()), "No Response from Sensor in last 90 seconds");
+    Doc().SetCommsTimeoutTicks(4);
+    EXPECT_EQ(NoResponseText(Doc()), "No Response from Sensor in last 1 seconds");
 }
 
 TEST_F(DocConnection, OneTimeoutPerSilence)
