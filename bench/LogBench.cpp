@@ -6,11 +6,11 @@
 
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "BenchLines.h"
+#include "DocTestAccess.h"
 #include "document/CHalyardDoc.h"
 
 using namespace halyard;
@@ -44,14 +44,17 @@ void BM_LogData(benchmark::State& state)
             .string();
     CNullHost host;
     CHalyardDoc doc(host);
-    doc.SetLogParameters(strPath, strPath, false, bTimestamp, false, false, false, false, false, 0, 0);
-    if (!doc.StartLogging(true)) {
+    LogSettings settings;
+    settings.strPathName = strPath;
+    settings.strPrefix = strPath;
+    settings.bTimestamp = bTimestamp;
+    doc.SetLogParameters(settings);
+    if (!doc.StartLogging(LogStart::Fresh)) {
         state.SkipWithError("the log file could not be created");
         return;
     }
     const std::string strLine = DataMessage(12345);
-    std::memcpy(doc.m_byRxData.data(), strLine.data(), strLine.size());
-    doc.m_dwRxLength = static_cast<uint32_t>(strLine.size());
+    DocTestAccess::SetReceivedLine(doc, strLine);
     for (auto _ : state)
         doc.LogData();
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));

@@ -173,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     Require(!doc.SequenceRunning(), "the sequence ends");
     Require(rig.Host().m_messageBoxes.empty(), "a readable file raises no message");
 
-    const halyard::SequenceOutcome& outcome = doc.m_SeqOutcome;
+    const halyard::SequenceOutcome& outcome = doc.GetSeqOutcome();
     Require(outcome.nEnd == halyard::SEQ_DONE, "a readable file is loaded to its end");
     int nTooLong = 0;
     for (const std::string& strLine : model.steps)

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "DocTestAccess.h"
 #include "FuzzDocRig.h"
 #include "serial/CCircularBuffer.h"
 #include "serial/CPacketBuffer.h"
@@ -95,14 +96,14 @@ void CheckPacketLines(const std::string& strPacket, bool bAddressed, const std::
 
 void CheckRegisters(halyard::CHalyardDoc& doc)
 {
-    if (!doc.m_bOpStateIsValue)
+    if (!doc.IsOpStateValue())
         return;
-    const std::string& strReply = doc.m_strOpStateReply;
+    const std::string& strReply = doc.GetOpStateReply();
     if (strReply.size() == 17) {
-        Require(BinaryReply(doc.m_wOpState) == strReply, "a binary state converts back to its reply");
+        Require(BinaryReply(doc.GetOpState()) == strReply, "a binary state converts back to its reply");
     } else {
         char sz[8];
-        std::snprintf(sz, sizeof sz, "%05u", static_cast<unsigned>(doc.m_wOpState));
+        std::snprintf(sz, sizeof sz, "%05u", static_cast<unsigned>(doc.GetOpState()));
         Require(strReply == sz, "a decimal state converts back to its reply");
     }
 }
@@ -124,11 +125,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     halyard::fuzz::CFuzzDocRig rig;
     rig.Connect();
     halyard::CHalyardDoc& doc = rig.Doc();
-    doc.m_wAddress = wAddress;
+    doc.SetAddress(wAddress);
     if (input.byFlags & 0x01)
-        doc.EnableRS485(1);
+        doc.EnableRS485(true);
     if (input.byFlags & 0x20)
-        doc.m_bOSDecimal = false;
+        halyard::DocTestAccess::SetOSDecimal(doc, false);
     for (const auto& [nBit, szCommand] : {std::pair{0x04, "V9?"}, std::pair{0x08, "OP?"}, std::pair{0x10, "ADR?"}})
         if (input.byFlags & nBit)
             doc.SendCommand(szCommand, true);
@@ -137,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         if (strPacket.empty())
             continue;
         const std::string strTaken = strPacket.substr(0, halyard::PACKET_SLOT_SIZE - 1);
-        const bool bWasRS485 = doc.m_bRS485 != 0;
+        const bool bWasRS485 = doc.IsRS485();
         const bool bAddressed = bWasRS485 || strTaken[0] == ':';
         rig.Port().Supply(strTaken);
         doc.CommsDataReceived(true);
@@ -147,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         Require(dwBytes == strTaken.size(), "the length reported is the packet's");
         CheckPacketLines(strTaken, bAddressed, entries);
         Require(!doc.GetCommsData(entries, dwBytes), "one packet in, one packet out");
-        Require(doc.m_wAddress <= 99, "the address stays 0 to 99");
-        Require(!bWasRS485 || doc.m_bRS485 == 1, "RS485 once on stays on");
+        Require(doc.GetAddress() <= 99, "the address stays 0 to 99");
+        Require(!bWasRS485 || doc.IsRS485(), "RS485 once on stays on");
         CheckRegisters(doc);
         rig.Pump();
     }

@@ -11,6 +11,9 @@
 
 namespace halyard::sim {
 
+// What a front end tells the user when Start gives nothing.
+constexpr const char* SIM_START_FAILED_TEXT = "The simulated sensor could not be started.";
+
 class CAppSimulator {
 public:
     // Null when the model is unknown or the sensor could not be started.

@@ -58,7 +58,7 @@
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
 #include "shell/CReceivedDataList.h"
-#include "shell/UiPrompts.h"
+#include "ui/UiPrompts.h"
 
 using namespace halyard;
 using halyard::bench::DataMessage;
@@ -326,7 +326,7 @@ bool StartLoggingFromPage(CHalyardApp& app, const std::string& strPath)
     view.findChild<QRadioButton*>(QStringLiteral("dailyOffRadio"))->click();
     CUiPrompts::SetNextFileName(QString::fromStdString(strPath));
     view.findChild<QPushButton*>(QStringLiteral("startLogButton"))->click();
-    return app.Doc().m_bLogging;
+    return app.Doc().IsLogging();
 }
 
 size_t LinesIn(const std::string& strPath)
@@ -372,7 +372,7 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
     }
     CHalyardDoc& doc = app.Doc();
     doc.SetUpPortAndBaudRate(kBenchPort, 57600);
-    if (!doc.ConnectToSensor() || !doc.m_bConnected) {
+    if (!doc.ConnectToSensor() || !doc.IsConnected()) {
         std::fprintf(stderr, "could not connect to the writer on %s\n", strSlave.c_str());
         return EXIT_FAILURE;
     }

@@ -69,18 +69,18 @@ bool CConsoleSession::SetUpPorts()
         Warn("the event loop could not start: " + m_loop.Status().Message());
         return false;
     }
-    CPortTable& table = CPortTable::Instance();
-    if (!table.PinFromEnvironment())
-        Warn("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
     // The numbers given to USB adapters, shared with the window's settings.
+    std::shared_ptr<IPortMemory> pMemory;
     if (m_options.bRememberPorts)
-        table.SetMemory(std::make_shared<CSettingsPortMemory>());
-    table.Scan();
+        pMemory = std::make_shared<CSettingsPortMemory>();
+    const PortSetUpReport report = CPortTable::Instance().SetUp({}, std::move(pMemory));
+    if (!report.strWarning.empty())
+        Warn(report.strWarning);
     if (!m_options.strSimulate)
         return true;
     m_pSim = sim::CAppSimulator::Start(*m_options.strSimulate);
     if (!m_pSim) {
-        Warn("The simulated sensor could not be started.");
+        Warn(sim::SIM_START_FAILED_TEXT);
         return false;
     }
     return true;
@@ -118,10 +118,10 @@ ConnectResult CConsoleSession::Connect()
 {
     CHalyardDoc& doc = Doc();
     doc.SetUpPortAndBaudRate(m_nPort, m_options.dwBaud);
-    doc.m_wAddress = static_cast<uint16_t>(m_options.nAddress);
-    doc.EnableRS485(m_options.bRS485 ? 1 : 0);
+    doc.SetAddress(static_cast<uint16_t>(m_options.nAddress));
+    doc.EnableRS485(m_options.bRS485);
     doc.ConnectToSensor();
-    if (doc.m_bConnected)
+    if (doc.IsConnected())
         return ConnectResult::Connected;
     const CConsoleHost::Identification& found = m_host.m_lastIdentification;
     if (found.bPortFailed) {
@@ -160,13 +160,13 @@ int CConsoleSession::ConnectFailureStatus(ConnectResult result) const
 void CConsoleSession::CloseConnection()
 {
     CHalyardDoc& doc = Doc();
-    if (!doc.m_bConnected)
+    if (!doc.IsConnected())
         return;
     m_loop.ResetQuit();
     m_loop.RunUntil(
-        [&] { return !doc.m_bConnected || (doc.PendingCommands() == 0 && !m_bAwaitingReply); },
+        [&] { return !doc.IsConnected() || (doc.PendingCommands() == 0 && !m_bAwaitingReply); },
         std::chrono::seconds(3));
-    if (doc.m_bConnected)
+    if (doc.IsConnected())
         doc.CloseConnection(false);
 }
 
@@ -231,17 +231,17 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
         return;
     }
     case WM_COMMS_OPEN:
-        Say(message.wParam == 1 ? "Connection Closed" : "Connected to Sensor");
-        if (message.wParam == 1 && m_hooks.onClosed)
+        Say(message.wParam == COMMS_CLOSED ? "Connection Closed" : "Connected to Sensor");
+        if (message.wParam == COMMS_CLOSED && m_hooks.onClosed)
             m_hooks.onClosed();
         return;
     case WM_COMMS_TIMEOUT:
-        Warn("No Response from Sensor in last 5 minutes");
+        Warn(NoResponseText(Doc()));
         return;
     case WM_LOG_ERROR: {
         // One line: what stopped and, for a file failure, the file and the system's reason.
         const auto nReason = static_cast<int32_t>(message.lParam);
-        Warn(IsLogFileFailure(nReason) ? LogFailureMessage(nReason, Doc().m_LogError, ". ") : LogStopText(nReason));
+        Warn(IsLogFileFailure(nReason) ? LogFailureMessage(nReason, Doc().GetLogError(), ". ") : LogStopText(nReason));
         if (m_hooks.onLogStopped)
             m_hooks.onLogStopped(nReason);
         return;
@@ -250,14 +250,14 @@ void CConsoleSession::OnViewMessage(const LoopMessage& message)
         break;
     }
     if (const SequenceProgress* pSeq = SequenceProgressFor(message.nMsg)) {
-        if (message.wParam == 1) {
+        if (message.wParam == SEQUENCE_STARTED) {
             Say(pSeq->szStart);
             return;
         }
-        const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().m_SeqOutcome);
+        const std::vector<std::string> lines = SequenceEndLines(*pSeq, message.wParam, Doc().GetSeqOutcome());
         // An end that was no simple finish is said whatever --quiet says; so
         // is a load that finished with lines the sensor refused.
-        if (Doc().m_SeqOutcome.nEnd == SEQ_DONE && message.wParam != 2)
+        if (Doc().GetSeqOutcome().nEnd == SEQ_DONE && message.wParam != SEQUENCE_FAILED)
             Say(lines.front());
         else
             Warn(lines.front());

@@ -54,7 +54,7 @@ int CLogCommand::Run()
     if (const int nExit = m_session.OpenConnection(); nExit != EXIT_DONE)
         return nExit;
     // An adapter's by-id name stays when it comes back as another ttyUSB.
-    if (const auto entry = CPortTable::Instance().Find(m_session.Doc().m_nPort))
+    if (const auto entry = CPortTable::Instance().Find(m_session.Doc().GetPort()))
         m_strDevice = entry->strById.empty() ? entry->strDevice : entry->strById;
     if (!StartLog()) {
         m_session.CloseConnection();
@@ -62,7 +62,7 @@ int CLogCommand::Run()
     }
     if (!m_log.strPoll.empty() && !StartPoll())
         return Finish();
-    m_session.Say("Logging to " + m_session.Doc().m_strLogPathName + "; SIGINT or SIGTERM stops");
+    m_session.Say("Logging to " + m_session.Doc().GetLogPathName() + "; SIGINT or SIGTERM stops");
     m_session.Loop().Run();
     return Finish();
 }
@@ -76,15 +76,23 @@ bool CLogCommand::StartLog()
         ParseDailyTime(*m_log.strDaily, nHour, nMinute);
     // The file given, by that name; only the daily files are named by the page's rule.
     CHalyardDoc& doc = m_session.Doc();
-    doc.SetLogParameters(m_log.strFile, DailyLogPrefix(m_log.strFile, m_log.strPrefix), !m_log.bNoAutoR,
-                         !m_log.bNoStamp, false, false, bDaily, m_log.bResetAtStart, m_log.bCaptureAtEnd,
-                         static_cast<int16_t>(nHour), static_cast<int16_t>(nMinute));
+    LogSettings settings;
+    settings.strPathName = m_log.strFile;
+    settings.strPrefix = DailyLogPrefix(m_log.strFile, m_log.strPrefix);
+    settings.bAutoR = !m_log.bNoAutoR;
+    settings.bTimestamp = !m_log.bNoStamp;
+    settings.bDailyCapture = bDaily;
+    settings.bResetA = m_log.bResetAtStart;
+    settings.bCaptureA = m_log.bCaptureAtEnd;
+    settings.nHour = static_cast<int16_t>(nHour);
+    settings.nMinute = static_cast<int16_t>(nMinute);
+    doc.SetLogParameters(settings);
     // A station's records outlive a restart: nobody is there to ask before a
     // file is emptied, so only --overwrite empties it.
     const std::optional<uintmax_t> nExisting =
         m_log.bOverwrite ? std::nullopt : ExistingFileSize(m_log.strFile);
     // A file that could not be created has been reported (WM_LOG_ERROR).
-    if (!doc.StartLogging(true, !m_log.bOverwrite)) {
+    if (!doc.StartLogging(m_log.bOverwrite ? LogStart::Fresh : LogStart::Append)) {
         m_session.Loop().RunOnce(0);
         return false;
     }
@@ -143,11 +151,11 @@ void CLogCommand::Reconnect()
     m_bWaitingForDevice = false;
     m_session.Loop().UnwatchFd(m_context.pDeviceWatch->Fd());
     CHalyardDoc& doc = m_session.Doc();
-    if (!doc.ResumeLogging())
+    if (!doc.StartLogging(LogStart::Resume))
         return;
     if (!m_log.strPoll.empty())
         StartPoll();
-    m_session.Say("Logging again to " + doc.m_strLogPathName);
+    m_session.Say("Logging again to " + doc.GetLogPathName());
 }
 
 int CLogCommand::Finish()

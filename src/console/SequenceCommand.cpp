@@ -99,7 +99,7 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
     uintptr_t wEnd = 0;
     session.m_hooks.onSequenceTick = [&] {
         progress.nTicks = std::min(progress.nTicks + 1, progress.nLimit);
-        progress.nStep = doc.m_nSeqStep;
+        progress.nStep = doc.GetSeqStep();
         if (!options.bQuiet)
             ShowProgress(progress, context, nTenthShown);
     };
@@ -115,7 +115,7 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
     if (!doc.SequenceRunning()) {
         session.Loop().RunOnce(0);
         if (!bEnded)
-            return doc.m_SeqOutcome.nEnd == SEQ_FILE_ERROR ? EXIT_FILE : EXIT_FAILED;
+            return doc.GetSeqOutcome().nEnd == SEQ_FILE_ERROR ? EXIT_FILE : EXIT_FAILED;
     }
     while (!bEnded) {
         session.Loop().RunUntil([&] { return bEnded; }, std::chrono::hours(1));
@@ -127,7 +127,7 @@ int RunSequence(const CommonOptions& options, SequenceKind kind, const std::stri
             break;
         }
     }
-    const int nExit = SequenceExitStatus(doc.m_SeqOutcome, wEnd);
+    const int nExit = SequenceExitStatus(doc.GetSeqOutcome(), wEnd);
     session.CloseConnection();
     return nExit;
 }

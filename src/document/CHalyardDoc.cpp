@@ -81,6 +81,11 @@ void CHalyardDoc::SetUpPortAndBaudRate(int nPort, uint32_t dwBaud)
     m_dwBaudRate = dwBaud;
 }
 
+void CHalyardDoc::SetCommsTimeoutTicks(int nTicks)
+{
+    m_nCommsTimeoutTicks = nTicks;
+}
+
 void CHalyardDoc::ResetRegisterState()
 {
     if (DumpRunning())
@@ -106,7 +111,7 @@ bool CHalyardDoc::ConnectToSensor()
     m_byRxData.fill(0);
 
     CConnectLogic logic;
-    logic.SetUp(m_nPort, m_dwBaudRate, m_bRS485 != 0, m_wAddress);
+    logic.SetUp(m_nPort, m_dwBaudRate, m_bRS485, m_wAddress);
     m_host.RunConnectDialog(logic);
 
     if (!logic.IsIdentified()) {
@@ -140,8 +145,8 @@ bool CHalyardDoc::ConnectToSensor()
     m_pRxPackets->Initialise(DOC_PACKET_SLOTS);
     m_strPortStatus = PortStatusText(m_nPort, m_dwBaudRate);
     strTitle = PortTitle(m_nPort);
-    PostToViews(WM_COMMS_OPEN, 0, m_bPQDSensor ? 1 : 0);
-    PostToFrame(WM_COMMS_OPEN, 0, m_bPQDSensor ? 1 : 0);
+    PostToViews(WM_COMMS_OPEN, COMMS_OPENED, m_bPQDSensor ? 1 : 0);
+    PostToFrame(WM_COMMS_OPEN, COMMS_OPENED, m_bPQDSensor ? 1 : 0);
 
     SetTitle(strTitle);
     return m_bConnected;
@@ -161,8 +166,8 @@ void CHalyardDoc::CloseConnection(bool bInDtor)
     m_bOSDecimal = false;
     if (!bInDtor) {
         m_strPortStatus.clear();
-        PostToViews(WM_COMMS_OPEN, 1, 0);
-        PostToFrame(WM_COMMS_OPEN, 1, 0);
+        PostToViews(WM_COMMS_OPEN, COMMS_CLOSED, 0);
+        PostToFrame(WM_COMMS_OPEN, COMMS_CLOSED, 0);
         StopLogging(LOG_CONNECTION_CLOSED);
         StopPolling();
     }

@@ -11,9 +11,9 @@
 // CommsThreadFinished, the view calls GetCommsCommand, GetCommsData and
 // OnTimer. The watcher thread touches only m_pCommsThreadData's block.
 //
-// Data members are public in the manner of the old document classes: the
-// frame, the view and the pages read them (m_strPortStatus, m_bConnected, ...)
-// and the view writes m_wAddress.
+// Its state is its own: the frame, the view, the pages and the console read it
+// through the const getters below and change it only through the named
+// operations (SetAddress, SetLogParameters, StartLogging ...).
 
 #include <array>
 #include <cstdint>
@@ -40,12 +40,41 @@ constexpr uint32_t DOC_PACKET_SLOTS = 40;
 constexpr int MAX_PACKETS_PER_EVENT = 11;
 constexpr int DEFAULT_COMMS_TIMEOUT_TICKS = 6000;  // 50 ms waits: 300 seconds
 
+// The data capture's choices for SetLogParameters. Paths are in the file
+// system's encoding; nHour and nMinute are the time of the daily change.
+struct LogSettings {
+    std::string strPathName;
+    std::string strPrefix;
+    bool bAutoR = false;
+    bool bTimestamp = false;
+    bool bAutoM = false;
+    bool bAutoXW = false;
+    bool bDailyCapture = false;
+    bool bResetA = false;
+    bool bCaptureA = false;
+    int16_t nHour = 0;
+    int16_t nMinute = 0;
+};
+
+// How StartLogging begins a log.
+enum class LogStart {
+    Fresh,   // the user's Start: the file is emptied; "AC" (and its marker) when wanted
+    Append,  // as Fresh, but the file is appended to
+    Daily,   // the daily change of file: appended to; "AC" once, without a marker
+    Resume,  // a lost connection made again: appended to, the accumulation not reset again
+};
+
 struct CommandSlot {
     uint32_t dwLength = 0;  // bytes used; 0 = empty
     std::array<uint8_t, CMD_SLOT_SIZE> byData{};
 };
 
+struct DocTestAccess;
+
 class CHalyardDoc {
+    // Tests start some cases from states only a long conversation reaches.
+    friend struct DocTestAccess;
+
 public:
     // pSerial replaces the document's own CSerial_IF (tests pass a fake port).
     explicit CHalyardDoc(IDocHost& host, std::unique_ptr<ISerialLink> pSerial = nullptr);
@@ -73,7 +102,9 @@ public:
     bool CheckLRCChecksum(const uint8_t* pbyData, uint32_t dwNumBytes);
     // Classification; a data message also sets m_bPQDSensor.
     bool IsDataMessage(const std::string& szData);
-    void EnableRS485(int bEnable);
+    void EnableRS485(bool bEnable);
+    // The sensor address that addressed commands carry (0 to 99).
+    void SetAddress(uint16_t wAddress);
     // Commands queued but not yet collected by the views.
     int PendingCommands() const;
     // Lines taken off the port that the received-line queue had no room for
@@ -87,26 +118,19 @@ public:
     void StartStopAllThreads(bool bStart);
     void CommsTimeout();
     void CommsThreadFinished();
+    // How many 50 ms waits of silence make the watcher report a time-out; for
+    // the next connection.
+    void SetCommsTimeoutTicks(int nTicks);
 
     // --- Timers -----------------------------------------------------------
     void OnTimer(uint32_t nIDEvent);
 
     // --- Logging and polling ---------------------------------------------
-    // The data capture's settings, before StartLogging. Paths are in the file
-    // system's encoding.
-    void SetLogParameters(const std::string& szPathName, const std::string& szPrefix, bool bAutoR,
-                          bool bTimestamp, bool bAutoM, bool bAutoXW, bool bDailyCapture, bool bResetA,
-                          bool bCaptureA, int16_t nHour, int16_t nMinute);
-    // Opens m_strLogPathName and starts logging; bSendAC is true for the
-    // user's Start (the file is emptied, unless bAppend, and the new records
-    // begin with "AC" when wanted) and false for a daily change (the file is
-    // appended to). False when the file could not be created: m_LogError says
-    // why and WM_LOG_ERROR was posted.
-    bool StartLogging(bool bSendAC, bool bAppend = false);
-    // The log a lost connection ended goes on in m_strLogPathName once the
-    // connection is made again: appended to, and the sensor's accumulation is
-    // not reset again. False as for StartLogging.
-    bool ResumeLogging();
+    // The data capture's settings, before StartLogging.
+    void SetLogParameters(const LogSettings& settings);
+    // Opens m_strLogPathName and starts logging as start says. False when the
+    // file could not be opened: m_LogError says why and WM_LOG_ERROR was posted.
+    bool StartLogging(LogStart start);
     // nReason (a LogStopReason) other than the user's own is posted as
     // WM_LOG_ERROR when logging was on.
     void StopLogging(int32_t nReason = -1);
@@ -142,6 +166,10 @@ public:
     // The sequence running (NVRAMLoad, ALSNVRAMLoad, DumpAll, ALSDump or
     // ParamLoad), or None.
     Sequence RunningSequence() const { return m_Sequence; }
+    // The running sequence's step, as its table numbers it.
+    int32_t GetSeqStep() const { return m_nSeqStep; }
+    // A dump step waits for the data message that follows its query.
+    bool IsAwaitingDataMsg() const { return m_bAwaitDataMsg; }
 
     // --- Operating state and options word --------------------------------
     bool GetOperatingState(uint16_t* punState, bool bForce);
@@ -151,6 +179,53 @@ public:
 
     IDocHost& Host() { return m_host; }
 
+    // --- Reading the document's state ---------------------------------------
+    bool IsConnected() const { return m_bConnected; }
+    int GetPort() const { return m_nPort; }
+    uint32_t GetBaudRate() const { return m_dwBaudRate; }
+    int GetCommsTimeoutTicks() const { return m_nCommsTimeoutTicks; }
+    const std::string& GetPortStatus() const { return m_strPortStatus; }
+    const std::string& GetModelName() const { return m_strModelName; }
+    int GetModelNumber() const { return m_nModelNumber; }
+    bool IsSending() const { return m_bSending; }
+    int32_t GetCmdRead() const { return m_nCmdRead; }
+    bool IsReplyReceived() const { return m_bReplyReceived; }
+    bool IsBadCmd() const { return m_bBadCmd; }
+    bool IsRS485() const { return m_bRS485; }
+    uint16_t GetAddress() const { return m_wAddress; }
+    bool IsAwaitADR() const { return m_bAwaitADR; }
+    bool GotDataMessage() const { return m_bDataMessage; }
+    bool IsSensorStartup() const { return m_bSensorStartup; }
+    bool IsPQDSensor() const { return m_bPQDSensor; }
+    int GetLinesDropped() const { return m_nLinesDropped; }
+    uint16_t GetOpState() const { return m_wOpState; }
+    uint16_t GetOptions() const { return m_wOptions; }
+    bool IsOpStateValid() const { return m_bOpStateValid; }
+    bool IsOptionsValid() const { return m_bOptionsValid; }
+    bool IsAwaitOS() const { return m_bAwaitOS; }
+    bool IsAwaitOP() const { return m_bAwaitOP; }
+    bool IsOSDecimal() const { return m_bOSDecimal; }
+    bool IsOpStateValue() const { return m_bOpStateIsValue; }
+    const std::string& GetOpStateReply() const { return m_strOpStateReply; }
+    bool IsLogging() const { return m_bLogging; }
+    bool IsAutoR() const { return m_bAutoR; }
+    bool IsTimestamp() const { return m_bTimestamp; }
+    bool IsDailyCapture() const { return m_bDailyCapture; }
+    bool IsResetA() const { return m_bResetA; }
+    bool IsCaptureA() const { return m_bCaptureA; }
+    const std::string& GetLogPathName() const { return m_strLogPathName; }
+    const std::string& GetLogPrefix() const { return m_strLogPrefix; }
+    uint32_t GetRecords() const { return m_nRecords; }
+    const std::string& GetLogTime() const { return m_strLogTime; }
+    const std::string& GetTime() const { return m_strTime; }
+    const std::string& GetPollText() const { return m_strPollText; }
+    const CFileException& GetLogError() const { return m_LogError; }
+    // The log, dump or command file is open.
+    bool IsFileOpen() const { return m_File.IsOpen(); }
+    const SequenceOutcome& GetSeqOutcome() const { return m_SeqOutcome; }
+
+
+private:
     // --- Connection -------------------------------------------------------
     bool m_bConnected = false;
     int m_nPort = 1;
@@ -173,13 +248,13 @@ public:
     bool m_bReplyReceived = false;
     bool m_bBadCmd = false;
     std::unique_ptr<CPacketBuffer> m_pRxPackets;
-    int m_bRS485 = 0;
+    bool m_bRS485 = false;
     uint16_t m_wAddress = 0;
     bool m_bAwaitADR = false;
     bool m_bDataMessage = false;
     bool m_bSensorStartup = false;
     bool m_bPQDSensor = false;
-    int m_bFirstDataSeen = 0;
+    bool m_bFirstDataSeen = false;
     // Lines lost because m_pRxPackets was full, not yet told to the views.
     int m_nLinesDropped = 0;
 
@@ -345,8 +420,6 @@ private:
     std::unique_ptr<ISerialLink> m_pSerialOwned;
     // The sequence running: only one runs at a time.
     Sequence m_Sequence = Sequence::None;
-
-public:
     ISerialLink& m_Serial;
     // The watcher thread and its block. The block is shared with the thread so
     // that a thread that missed its stop still has it to read.

@@ -66,7 +66,7 @@ bool CHalyardDoc::SendCommand(const std::string& szCommand, bool bAddCRLF)
 
     CommandSlot& slot = m_CmdQueue[static_cast<size_t>(m_nCmdWrite)];
     slot.byData.fill(0);
-    const std::string strFrame = FrameCommand(szCommand, m_bRS485 != 0, m_wAddress, bAddCRLF);
+    const std::string strFrame = FrameCommand(szCommand, m_bRS485, m_wAddress, bAddCRLF);
     std::memcpy(slot.byData.data(), strFrame.data(), strFrame.size());
     slot.dwLength = static_cast<uint32_t>(strFrame.size());
     m_nCmdWrite = NextSlot(m_nCmdWrite);
@@ -132,10 +132,15 @@ bool CHalyardDoc::IsDataMessage(const std::string& szData)
     return cls.bDataMessage;
 }
 
-void CHalyardDoc::EnableRS485(int bEnable)
+void CHalyardDoc::EnableRS485(bool bEnable)
 {
-    m_bRS485 = bEnable ? 1 : 0;
+    m_bRS485 = bEnable;
     PostToViews(WM_RS485_ENABLE, static_cast<uintptr_t>(m_bRS485), m_wAddress);
+}
+
+void CHalyardDoc::SetAddress(uint16_t wAddress)
+{
+    m_wAddress = wAddress;
 }
 
 void CHalyardDoc::CommsDataReceived(bool bChanged)
@@ -177,7 +182,7 @@ void CHalyardDoc::CommsDataReceived(bool bChanged)
     // than one helping is fetched on the frame's next turn instead of waiting
     // for the sensor's next line, which may be minutes away.
     if (bMoreWaiting)
-        PostToFrame(WM_COMMS_EVENT, 1, 0);
+        PostToFrame(WM_COMMS_EVENT, COMMS_EVENT_DATA, 0);
     // The next queued command goes out once the one in flight was collected.
     if (m_nCmdRead != m_nCmdWrite && !m_bSending)
         SendNextMessage();
@@ -201,7 +206,7 @@ bool CHalyardDoc::GetCommsData(std::vector<std::string>& szDataList, uint32_t& d
         return false;
     dwNumBytes = std::min(dwLength, CMD_SLOT_SIZE);
 
-    const bool bAddressed = m_bRS485 != 0 || byPacket[0] == ':';
+    const bool bAddressed = m_bRS485 || byPacket[0] == ':';
     std::string strText;
     std::string strLast;
     uint32_t dwLineStart = 0;
@@ -238,7 +243,7 @@ void CHalyardDoc::HandleLine(std::string& strText, const uint8_t* pbyLine, uint3
     if (bAddressed) {
         AddressedLine line = StripAddressedLine(strText, nLFIndex);
         if (line.bWellFormed) {
-            m_bRS485 = 1;
+            m_bRS485 = true;
             m_wAddress = line.wAddress;
             if (!CheckLRCChecksum(pbyLine, nLFIndex))
                 szDataList.emplace_back("Bad Checksum\n");
@@ -254,7 +259,7 @@ void CHalyardDoc::HandleLine(std::string& strText, const uint8_t* pbyLine, uint3
     if (m_bDataMessage) {
         m_bAwaitDataMsg = false;
         if (!m_bFirstDataSeen) {
-            m_bFirstDataSeen = 1;
+            m_bFirstDataSeen = true;
             PostToViews(WM_FIRST_DATA_MSG, m_bPQDSensor ? 1 : 0, 0);
         }
     } else if (!m_bSensorStartup) {

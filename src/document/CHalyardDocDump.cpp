@@ -52,7 +52,7 @@ void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
     m_bReadOpStateIsValue = false;
     m_bOSDecimal = true;
     DumpQuery(szFirst, szFirst);
-    PostSequence(table, 1);
+    PostSequence(table, SEQUENCE_STARTED);
 }
 
 void CHalyardDoc::DumpAll(const std::string& szPathName)
@@ -118,7 +118,7 @@ void CHalyardDoc::EndDump(bool bALS, int nEnd)
 {
     m_Sequence = Sequence::None;
     m_SeqOutcome.nEnd = nEnd;
-    PostSequence(DumpTable(bALS), 0);
+    PostSequence(DumpTable(bALS), SEQUENCE_FINISHED);
     if (!m_File.IsOpen())
         return;
     // A dump cut short keeps the end lines that tools look for, and says

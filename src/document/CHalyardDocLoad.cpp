@@ -103,7 +103,7 @@ void CHalyardDoc::StartLoad(bool bALS, const std::string& szPathName)
     m_bSensorChanged = bALS;
     const SequenceTable& table = SequenceTableOf(m_Sequence);
     SendCommand(StepAt(table, 0).szCommand, true);
-    PostSequence(table, 1);
+    PostSequence(table, SEQUENCE_STARTED);
 }
 
 void CHalyardDoc::ReSendInitLine()
@@ -288,7 +288,7 @@ void CHalyardDoc::SendNextParam(bool bFirstLine)
         m_SeqOutcome.nEnd = SEQ_FILE_ERROR;
     }
     if (bFirstLine)
-        PostSequence(SequenceTableOf(Sequence::ParamLoad), 1);
+        PostSequence(SequenceTableOf(Sequence::ParamLoad), SEQUENCE_STARTED);
     // The end clears the sequence, after putting NVRAM writing back if need be.
     if (line != FileLine::Command)
         EndParamLoad(m_SeqOutcome.nEnd);
@@ -316,7 +316,7 @@ void CHalyardDoc::EndParamLoad(int nEnd)
         RestoreSensor();
     m_Sequence = Sequence::None;
     m_SeqOutcome.nEnd = nEnd;
-    PostSequence(SequenceTableOf(Sequence::ParamLoad), m_bStepFailed ? 2 : 0);
+    PostSequence(SequenceTableOf(Sequence::ParamLoad), m_bStepFailed ? SEQUENCE_FAILED : SEQUENCE_FINISHED);
     CloseSequenceFile();
 }
 
@@ -350,7 +350,7 @@ void CHalyardDoc::EndLoad(int nEnd)
     if (nEnd != SEQ_DONE)
         m_bStepFailed = true;
     m_SeqOutcome.nEnd = nEnd;
-    PostSequence(table, m_bStepFailed ? 2 : 0);
+    PostSequence(table, m_bStepFailed ? SEQUENCE_FAILED : SEQUENCE_FINISHED);
     CloseSequenceFile();
 }
 

@@ -11,46 +11,44 @@
 
 namespace halyard {
 
-void CHalyardDoc::SetLogParameters(const std::string& szPathName, const std::string& szPrefix, bool bAutoR,
-                                   bool bTimestamp, bool bAutoM, bool bAutoXW, bool bDailyCapture,
-                                   bool bResetA, bool bCaptureA, int16_t nHour, int16_t nMinute)
+void CHalyardDoc::SetLogParameters(const LogSettings& settings)
 {
-    m_strLogPathName = szPathName;
-    m_strLogPrefix = szPrefix;
-    m_bAutoR = bAutoR;
-    m_bTimestamp = bTimestamp;
-    m_bAutoM = bAutoM;
-    m_bAutoXW = bAutoXW;
-    m_bDailyCapture = bDailyCapture;
-    m_bResetA = bResetA;
-    m_bCaptureA = bCaptureA;
-    m_nDailyHour = nHour;
-    m_nDailyMinute = nMinute;
+    m_strLogPathName = settings.strPathName;
+    m_strLogPrefix = settings.strPrefix;
+    m_bAutoR = settings.bAutoR;
+    m_bTimestamp = settings.bTimestamp;
+    m_bAutoM = settings.bAutoM;
+    m_bAutoXW = settings.bAutoXW;
+    m_bDailyCapture = settings.bDailyCapture;
+    m_bResetA = settings.bResetA;
+    m_bCaptureA = settings.bCaptureA;
+    m_nDailyHour = settings.nHour;
+    m_nDailyMinute = settings.nMinute;
     m_bDailyDone = false;
-    m_bCaptureADone = !bCaptureA;
-    m_bResetADone = !bResetA;
+    m_bCaptureADone = !settings.bCaptureA;
+    m_bResetADone = !settings.bResetA;
 }
 
-bool CHalyardDoc::StartLogging(bool bSendAC, bool bAppend)
+bool CHalyardDoc::StartLogging(LogStart start)
 {
     if (m_bLogging)
         return true;
+    // The log a lost connection ended goes on where it was; the sensor's
+    // accumulation is not reset again.
+    if (start == LogStart::Resume)
+        return OpenLogFile(true, LOG_REOPEN_FAILED);
     // The page's Start empties the chosen file (its file dialog asked first);
     // the console's appends, as nobody is there to ask; a daily change
     // appends, so that a name already taken keeps its records.
-    if (!OpenLogFile(bAppend || !bSendAC, bSendAC ? LOG_CREATE_FAILED : LOG_DAILY_CREATE_FAILED))
+    const bool bUserStart = start != LogStart::Daily;
+    if (!OpenLogFile(start != LogStart::Fresh, bUserStart ? LOG_CREATE_FAILED : LOG_DAILY_CREATE_FAILED))
         return false;
     if (m_bResetA)
         SendCommand("AC", true);
     // A file started by the user begins with the marker; the sensor hears "AC" twice.
-    if (bSendAC && m_bResetA)
+    if (bUserStart && m_bResetA)
         SendWithMarker("AC");
     return m_bLogging;
-}
-
-bool CHalyardDoc::ResumeLogging()
-{
-    return m_bLogging || OpenLogFile(true, LOG_REOPEN_FAILED);
 }
 
 bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)
@@ -79,9 +77,9 @@ bool CHalyardDoc::OpenLogFile(bool bAppend, int32_t nFailReason)
     m_strLogTime = LogTimeText(0, 0, 0);
     PostToFrame(WM_RECORD_UPDATE, 0);
     PostToFrame(WM_LOGTIME_UPDATE);
-    PostToViews(WM_AUTO_R_START, m_bAutoR ? 1 : 0);
-    PostToViews(WM_AUTO_M_START, m_bAutoM ? 1 : 0);
-    PostToViews(WM_AUTO_XW_START, m_bAutoXW ? 1 : 0);
+    PostToViews(WM_AUTO_R_START, m_bAutoR ? TIMER_MSG_ON : TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_M_START, m_bAutoM ? TIMER_MSG_ON : TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_XW_START, m_bAutoXW ? TIMER_MSG_ON : TIMER_MSG_OFF);
     return true;
 }
 
@@ -92,7 +90,7 @@ void CHalyardDoc::StopLogging(int32_t nReason)
         m_bLogging = false;
         ShowLoggingStopped();
         // A daily change still under way is dropped with the log.
-        PostToViews(WM_ACCUM_START, 0);
+        PostToViews(WM_ACCUM_START, TIMER_MSG_OFF);
         if (nReason != LOG_STOPPED_BY_USER)
             PostToViews(WM_LOG_ERROR,
                         IsLogFileFailure(nReason) ? static_cast<uintptr_t>(m_LogError.m_cause) : 0, nReason);
@@ -109,9 +107,9 @@ void CHalyardDoc::ShowLoggingStopped()
     m_strLogTime.clear();
     PostToFrame(WM_RECORD_UPDATE, 0);
     PostToFrame(WM_LOGTIME_UPDATE);
-    PostToViews(WM_AUTO_R_START, 0);
-    PostToViews(WM_AUTO_M_START, 0);
-    PostToViews(WM_AUTO_XW_START, 0);
+    PostToViews(WM_AUTO_R_START, TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_M_START, TIMER_MSG_OFF);
+    PostToViews(WM_AUTO_XW_START, TIMER_MSG_OFF);
 }
 
 void CHalyardDoc::CloseLogFile()
@@ -158,7 +156,7 @@ void CHalyardDoc::CheckDailyChange(TimePoint now)
     m_bResetADone = !m_bResetA;
     if (m_bCaptureA && !WriteLogLine("A?\n"))
         return;
-    PostToViews(WM_ACCUM_START, 1);
+    PostToViews(WM_ACCUM_START, TIMER_MSG_ON);
 }
 
 void CHalyardDoc::OnDailyLogTick()
@@ -176,7 +174,7 @@ void CHalyardDoc::OnDailyLogTick()
         CloseLogFile();
         m_bLogging = false;
         m_strLogPathName = DailyLogFileName(m_strLogPrefix, Clock().Now());
-        if (!StartLogging(false))
+        if (!StartLogging(LogStart::Daily))
             ShowLoggingStopped();
     }
 }
@@ -186,7 +184,7 @@ void CHalyardDoc::DailyAccumStep(bool& bDone, bool bWanted, const char* szComman
     bDone = true;
     if (bWanted && !SendWithMarker(szCommand))
         return;
-    PostToViews(WM_ACCUM_START, 1);
+    PostToViews(WM_ACCUM_START, TIMER_MSG_ON);
 }
 
 bool CHalyardDoc::SendWithMarker(const char* szCommand)

@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 
+#include "document/Framing.h"
 #include "platform/AppMessages.h"
 
 namespace halyard {
@@ -17,16 +18,6 @@ constexpr int kAutoXWMs = 750;
 constexpr int kSequenceMs = 500;
 
 }  // namespace
-
-bool DataMessageReceived(const std::string& szData)
-{
-    static const std::array<const char*, 10> kMarks = {"CP",     "PW",     "VS",     "PQD015",   "PQD025",
-                                                       "PQD035", "PQD045", "ZRT650", "ALS-DATA", "LMW-40"};
-    for (const char* szMark : kMarks)
-        if (szData.find(szMark) != std::string::npos)
-            return true;
-    return false;
-}
 
 CTimerSchedule::CTimerSchedule(ITimerService& timers, std::function<void(uint32_t)> onExpired)
     : m_timers(timers)
@@ -72,7 +63,7 @@ void CTimerSchedule::OnPollStop()
 
 bool CTimerSchedule::OnAccumStart(uintptr_t wParam)
 {
-    if (wParam == 1)
+    if (wParam == TIMER_MSG_ON)
         return RestartTimer(m_nAccumTimer, TIMER_DAILY_LOG, kDailyLogMs);
     StopTimer(m_nAccumTimer);
     return true;
@@ -109,7 +100,7 @@ bool CTimerSchedule::OnDocMessage(uint32_t nMsg, uintptr_t wParam)
 
 bool CTimerSchedule::OnSequenceProgress(uintptr_t wParam)
 {
-    if (wParam == 1)
+    if (wParam == SEQUENCE_STARTED)
         return RestartTimer(m_nProgressTimer, TIMER_SEQUENCE, kSequenceMs);
     StopTimer(m_nProgressTimer);
     return true;

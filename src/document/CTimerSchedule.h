@@ -16,15 +16,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/AppMessages.h"
 #include "platform/ITimerService.h"
 
 namespace halyard {
-
-// Whether a received line counts as a data message for the automatic
-// commands: it holds, anywhere, "CP", "PW", "VS", "PQD015", "PQD025",
-// "PQD035", "PQD045", "ZRT650", "ALS-DATA" or "LMW-40". This is the view's own
-// test, independent of the document's classification of lines.
-bool DataMessageReceived(const std::string& szData);
 
 class CTimerSchedule {
 public:
@@ -38,9 +33,9 @@ public:
     bool OnPollStart(uintptr_t wParam);
     void OnPollStop();
     bool OnAccumStart(uintptr_t wParam);
-    void OnAutoRStart(uintptr_t wParam) { m_bAutoR = wParam == 1; }
-    void OnAutoMStart(uintptr_t wParam) { m_bAutoM = wParam == 1; }
-    void OnAutoXWStart(uintptr_t wParam) { m_bAutoXW = wParam == 1; }
+    void OnAutoRStart(uintptr_t wParam) { m_bAutoR = wParam == TIMER_MSG_ON; }
+    void OnAutoMStart(uintptr_t wParam) { m_bAutoM = wParam == TIMER_MSG_ON; }
+    void OnAutoXWStart(uintptr_t wParam) { m_bAutoXW = wParam == TIMER_MSG_ON; }
     // Any of the document's messages: those about the timers above
     // (WM_POLL_START, WM_POLL_STOP, WM_ACCUM_START, WM_AUTO_*_START, and the
     // start and end messages of the long sequences) are acted on, the rest

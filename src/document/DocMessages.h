@@ -31,4 +31,9 @@ std::vector<std::string> TakeReceivedLines(CHalyardDoc& doc, uintptr_t wParam);
 // that came faster than the views read it). Empty when none were lost.
 std::string TakeLinesDroppedNotice(CHalyardDoc& doc);
 
+// What WM_COMMS_TIMEOUT tells: "No Response from Sensor in last 5 minutes",
+// the span being the document's time-out, in minutes when it is whole
+// minutes and in seconds (rounded up) otherwise.
+std::string NoResponseText(const CHalyardDoc& doc);
+
 }  // namespace halyard

@@ -9,24 +9,29 @@ namespace halyard {
 
 namespace {
 
+// The codes that make a line a data message. The document's classification
+// tries those it knows in this order, the first found deciding; the automatic
+// commands take a line holding any code they count, test form or not.
 struct DataCode {
     const char* szCode;
     const char* szTestForm;
     bool bPQDSensor;
+    bool bClassified;     // known to ClassifyDataMessage
+    bool bAutoCommands;   // counted by DataMessageReceived
 };
 
-// Tried in this order; the first code found decides.
-constexpr std::array<DataCode, 10> kDataCodes{{
-    {"CP", "TCP", false},
-    {"PW", "TPW", false},
-    {"VS", "TVS", false},
-    {"PQD015", "TPQD015", true},
-    {"PQD025", "TPQD025", true},
-    {"PQD035", "TPQD035", true},
-    {"PQD045", "TPQD045", true},
-    {"ZRT650", "TZRT650", false},
-    {"QRM310", "TQRM310", false},
-    {"LMW-40", "TLMW-40", true},
+constexpr std::array<DataCode, 11> kDataCodes{{
+    {"CP", "TCP", false, true, true},
+    {"PW", "TPW", false, true, true},
+    {"VS", "TVS", false, true, true},
+    {"PQD015", "TPQD015", true, true, true},
+    {"PQD025", "TPQD025", true, true, true},
+    {"PQD035", "TPQD035", true, true, true},
+    {"PQD045", "TPQD045", true, true, true},
+    {"ZRT650", "TZRT650", false, true, true},
+    {"QRM310", "TQRM310", false, true, false},
+    {"LMW-40", "TLMW-40", true, true, true},
+    {"ALS-DATA", nullptr, false, false, true},
 }};
 
 std::string HexByte(uint8_t by)
@@ -115,13 +120,20 @@ std::string PrintableText(const uint8_t* pbyData, size_t nLength)
 DataMessageClass ClassifyDataMessage(std::string_view text)
 {
     for (const DataCode& code : kDataCodes) {
-        if (text.find(code.szCode) == std::string_view::npos)
+        if (!code.bClassified || text.find(code.szCode) == std::string_view::npos)
             continue;
         if (text.find(code.szTestForm) != std::string_view::npos)
             return {};
         return {true, code.bPQDSensor};
     }
     return {};
+}
+
+bool DataMessageReceived(std::string_view text)
+{
+    return std::any_of(kDataCodes.begin(), kDataCodes.end(), [text](const DataCode& code) {
+        return code.bAutoCommands && text.find(code.szCode) != std::string_view::npos;
+    });
 }
 
 AddressedLine StripAddressedLine(const std::string& text, uint32_t nLFIndex)

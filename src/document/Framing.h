@@ -58,6 +58,11 @@ struct DataMessageClass {
     std::optional<bool> bPQDSensor;  // set only for a data message
 };
 DataMessageClass ClassifyDataMessage(std::string_view text);
+// Whether a line counts as a data message for the automatic commands (and the
+// temperature calibration page): it holds, anywhere, "CP", "PW", "VS",
+// "PQD015", "PQD025", "PQD035", "PQD045", "ZRT650", "ALS-DATA" or "LMW-40",
+// whatever ClassifyDataMessage makes of it.
+bool DataMessageReceived(std::string_view text);
 
 // An addressed line after its LF at index nLFIndex of the packet: well formed
 // when the text holds ":" and nLFIndex >= 8. Then the text after the first ":"

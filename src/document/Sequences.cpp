@@ -277,7 +277,7 @@ const SequenceProgress* SequenceProgressFor(uint32_t nMsg)
 
 const char* SequenceEndText(const SequenceProgress& seq, uintptr_t wParam)
 {
-    return (wParam == 2 && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
+    return (wParam == SEQUENCE_FAILED && seq.szFailed != nullptr) ? seq.szFailed : seq.szFinished;
 }
 
 std::vector<std::string> SequenceEndLines(const SequenceProgress& seq, uintptr_t wParam,

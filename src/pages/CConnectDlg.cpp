@@ -9,9 +9,9 @@
 #include "platform/AppMessages.h"
 #include "platform/SysError.h"
 #include "resources/Resource.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 

@@ -12,10 +12,10 @@
 #include "document/LogFiles.h"
 #include "platform/Clock.h"
 #include "resources/Resource.h"
-#include "shell/DataExchange.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DataExchange.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 namespace {
@@ -179,11 +179,21 @@ void CDataCapture::OnBnClickedStartLog()
     const LogFileChoice choice =
         ChooseLogFile(ToFileSystemPath(*chosen), bDaily, ToFileSystemPath(m_strFilePrefix));
     m_strLogFile = FromFileSystemPath(choice.strLogFile);
-    Doc()->SetLogParameters(choice.strLogFile, choice.strPrefix, m_nAutoR == 0, m_nTimestamp == 0,
-                            m_nAutoM == 0, m_nAutoXW == 0, bDaily, m_bResetAtStart == 1, m_bCaptureAtEnd == 1,
-                            m_nHour, m_nMinute);
+    LogSettings settings;
+    settings.strPathName = choice.strLogFile;
+    settings.strPrefix = choice.strPrefix;
+    settings.bAutoR = m_nAutoR == 0;
+    settings.bTimestamp = m_nTimestamp == 0;
+    settings.bAutoM = m_nAutoM == 0;
+    settings.bAutoXW = m_nAutoXW == 0;
+    settings.bDailyCapture = bDaily;
+    settings.bResetA = m_bResetAtStart == 1;
+    settings.bCaptureA = m_bCaptureAtEnd == 1;
+    settings.nHour = m_nHour;
+    settings.nMinute = m_nMinute;
+    Doc()->SetLogParameters(settings);
     // A file that could not be created has been reported by the document.
-    EnableButtons(!Doc()->StartLogging(true));
+    EnableButtons(!Doc()->StartLogging(LogStart::Fresh));
 }
 
 void CDataCapture::OnBnClickedStopLog()

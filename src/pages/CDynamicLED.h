@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "shell/WindowTimers.h"
+#include "ui/WindowTimers.h"
 
 namespace halyard {
 

@@ -10,9 +10,9 @@
 #include "document/CHalyardDoc.h"
 #include "platform/PortTable.h"
 #include "resources/Resource.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 namespace {
@@ -172,7 +172,7 @@ void CPortSettings::OnBnClickedConnect()
         return;
     if (m_bConnected) {
         Doc()->CloseConnection(false);
-        m_bConnected = Doc()->m_bConnected;
+        m_bConnected = Doc()->IsConnected();
         if (!m_bConnected)
             ShowConnected(false);
     } else {
@@ -209,7 +209,7 @@ void CPortSettings::EnableButtons(bool bEnable)
 void CPortSettings::OnCommsClosed()
 {
     if (Doc() != nullptr)
-        m_bConnected = Doc()->m_bConnected;
+        m_bConnected = Doc()->IsConnected();
     if (!m_bConnected)
         ShowConnected(false);
 }

@@ -11,7 +11,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/CDocDialog.h"
+#include "ui/CDocDialog.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -12,10 +12,10 @@
 
 #include "document/CHalyardDoc.h"
 #include "resources/Resource.h"
-#include "shell/CTimeoutMsgDlg.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/CTimeoutMsgDlg.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 
@@ -162,7 +162,7 @@ void CSensorSettings::UpdateDataFromDoc()
     Doc()->GetOptionsWord(&m_wOptions, true);
     RefreshOptions();
     m_bOpStateKnown = false;
-    const bool bPQD = Doc()->m_bPQDSensor;
+    const bool bPQD = Doc()->IsPQDSensor();
     for (QAbstractButton* pButton : m_pMsgFormat->buttons())
         pButton->setEnabled(!bPQD);
     RestartTimer();

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "document/SensorSettingsValues.h"
-#include "shell/CDocDialog.h"
-#include "shell/WindowTimers.h"
+#include "ui/CDocDialog.h"
+#include "ui/WindowTimers.h"
 
 class QButtonGroup;
 class QCheckBox;

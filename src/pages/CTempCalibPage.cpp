@@ -11,12 +11,12 @@
 #include <optional>
 
 #include "document/CHalyardDoc.h"
-#include "document/CTimerSchedule.h"
+#include "document/Framing.h"
 #include "document/TempCalibration.h"
 #include "resources/Resource.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 
@@ -278,7 +278,7 @@ void CTempCalibPage::DeleteTempFile(bool bFailed, int nEnd)
         // values the sensor holds now are read again while it can be asked.
         m_bSettling = false;
         m_strStatus = FromDocText(CalibrationFailedText(nEnd));
-        if (Doc() != nullptr && Doc()->m_bConnected) {
+        if (Doc() != nullptr && Doc()->IsConnected()) {
             StartReadOut();
             RestartTimer();
         } else {

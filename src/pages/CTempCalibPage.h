@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/CDocDialog.h"
-#include "shell/WindowTimers.h"
+#include "ui/CDocDialog.h"
+#include "ui/WindowTimers.h"
 
 class QLabel;
 class QLineEdit;

@@ -6,10 +6,10 @@
 #include "document/CHalyardDoc.h"
 #include "document/IDocHost.h"
 #include "resources/Resource.h"
-#include "shell/CTimeoutMsgDlg.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/CTimeoutMsgDlg.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 
@@ -106,7 +106,7 @@ void CTerminalPageBase::SendCommandLine()
         return;
     // The page stays on screen when the line drops under it; a command that
     // cannot go out says why instead of vanishing.
-    if (!Doc()->SendCommand(ToDocText(m_strCommand), true) && !Doc()->m_bConnected)
+    if (!Doc()->SendCommand(ToDocText(m_strCommand), true) && !Doc()->IsConnected())
         CUiPrompts::MessageBox(this, QStringLiteral("Sensor Not Connected"), MB_OK | MB_ICONWARNING);
 }
 

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "shell/CDocDialog.h"
+#include "ui/CDocDialog.h"
 
 class QLineEdit;
 class QPushButton;

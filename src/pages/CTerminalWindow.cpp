@@ -8,7 +8,7 @@
 
 #include "document/CHalyardDoc.h"
 #include "resources/Resource.h"
-#include "shell/FocusChange.h"
+#include "ui/FocusChange.h"
 
 namespace halyard {
 namespace {
@@ -98,7 +98,7 @@ void CTerminalWindow::OnCancel()
 void CTerminalWindow::UpdateDataFromDoc()
 {
     if (Doc() != nullptr)
-        m_bPQDSensor = Doc()->m_bPQDSensor;
+        m_bPQDSensor = Doc()->IsPQDSensor();
     // Sensors of the LMW-40 / PQD series calibrate their temperature elsewhere.
     m_pCT->setEnabled(!m_bPQDSensor);
     m_pCT->setVisible(!m_bPQDSensor);

@@ -9,9 +9,9 @@
 #include "document/CHalyardDoc.h"
 #include "document/IDocHost.h"
 #include "resources/Resource.h"
-#include "shell/DialogUnits.h"
-#include "shell/TextConvert.h"
-#include "shell/UiPrompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 namespace halyard {
 namespace {
@@ -146,7 +146,7 @@ bool CTestProtocolPage::SendToSensor(const QString& strCommand)
         return false;
     if (Doc()->SendCommand(ToDocText(strCommand), true))
         return true;
-    if (!Doc()->m_bConnected)
+    if (!Doc()->IsConnected())
         CUiPrompts::MessageBox(this, QStringLiteral("Sensor Not Connected"), MB_OK | MB_ICONWARNING);
     return false;
 }

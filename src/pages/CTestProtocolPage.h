@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "TestModeCommands.h"
-#include "shell/CDocDialog.h"
+#include "ui/CDocDialog.h"
 
 class QComboBox;
 class QPushButton;

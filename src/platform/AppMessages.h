@@ -34,6 +34,22 @@ constexpr uint32_t WM_FIRST_DATA_MSG = WM_APP + 0x19;
 constexpr uint32_t WM_PARAM_LOAD = WM_APP + 0x1A;
 constexpr uint32_t WM_COMMS_NO_CONNECT = WM_APP + 0x1B;
 
+// What a message's wParam says, where it says more than a number.
+// WM_COMMS_EVENT: the data-in event was signalled, or a whole time-out span passed without it.
+constexpr uintptr_t COMMS_EVENT_TIMEOUT = 0;
+constexpr uintptr_t COMMS_EVENT_DATA = 1;
+// WM_COMMS_OPEN: the connection was opened or closed.
+constexpr uintptr_t COMMS_OPENED = 0;
+constexpr uintptr_t COMMS_CLOSED = 1;
+// WM_INIT_START, WM_START_SEQ, WM_ALS_DUMP, WM_PARAM_LOAD: a sequence's start and end.
+constexpr uintptr_t SEQUENCE_FINISHED = 0;
+constexpr uintptr_t SEQUENCE_STARTED = 1;
+constexpr uintptr_t SEQUENCE_FAILED = 2;
+// WM_AUTO_R_START, WM_AUTO_M_START, WM_AUTO_XW_START and WM_ACCUM_START:
+// the automatic command, or the daily change's next step, on or off.
+constexpr uintptr_t TIMER_MSG_OFF = 0;
+constexpr uintptr_t TIMER_MSG_ON = 1;
+
 // The view's timers; the document's OnTimer takes the same ids.
 constexpr uint32_t TIMER_CLOCK = 2;      // 1000 ms, always running
 constexpr uint32_t TIMER_POLL = 3;       // poll interval

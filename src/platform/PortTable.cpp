@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 #include "PortNumbering.h"
 
@@ -53,6 +54,22 @@ void CPortTable::Pin(int nPort, const std::string& strDevice)
     std::lock_guard lock(m_mutex);
     std::erase_if(m_pinned, [&](const PortEntry& e) { return e.nPort == nPort; });
     m_pinned.push_back({nPort, strDevice, info.strDescription, info.strById});
+}
+
+PortSetUpReport CPortTable::SetUp(const std::vector<std::string>& pins, std::shared_ptr<IPortMemory> pMemory)
+{
+    PortSetUpReport report;
+    if (!PinFromEnvironment())
+        report.strWarning = "HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.";
+    for (const std::string& strPin : pins) {
+        if (!PinFromText(strPin)) {
+            report.strError = "--port " + strPin + ": expected COMn=PATH";
+            return report;
+        }
+    }
+    SetMemory(std::move(pMemory));
+    Scan();
+    return report;
 }
 
 bool CPortTable::PinFromEnvironment()

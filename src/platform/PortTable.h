@@ -37,9 +37,22 @@ struct PortEntry {
 // Lists the serial devices present; ListSerialDevices unless a test gives another.
 using SerialEnumerator = std::function<std::vector<SerialDeviceInfo>()>;
 
+// What setting the table up has to tell the user: a warning to show and go
+// on with, or an error that stops the start.
+struct PortSetUpReport {
+    std::string strWarning;
+    std::string strError;
+};
+
 class CPortTable {
 public:
     static CPortTable& Instance();
+
+    // The table as a front end sets it up at start: the pins of HALYARD_PORTS
+    // (a malformed entry is a warning, the others are used), then the pins
+    // given as "COMn=PATH" (a malformed one is an error and nothing more is
+    // done), then pMemory for the adapters' numbers, then a scan.
+    PortSetUpReport SetUp(const std::vector<std::string>& pins, std::shared_ptr<IPortMemory> pMemory);
 
     // "COM5=/dev/ttyUSB0"; false (and nothing pinned) when the text is malformed.
     bool PinFromText(const std::string& strEntry);

@@ -12,8 +12,6 @@ namespace halyard {
 
 namespace {
 
-constexpr int kWatchPassMs = 50;
-
 void Post(CommsThreadData& data, uint32_t nMsg, uintptr_t wParam)
 {
     if (data.hWnd)
@@ -38,11 +36,11 @@ bool WaitForRun(CommsThreadData& data)
     if (data.hRunEvent)
         waitSet.push_back(data.hRunEvent.get());
     while (!data.bRun) {
-        const int nResult = waitSet.empty() ? kWaitFailed : WaitForAny(waitSet, kWatchPassMs);
+        const int nResult = waitSet.empty() ? kWaitFailed : WaitForAny(waitSet, COMMS_CHECK_TICK_MS);
         if (nResult == 0 && data.hKillEvent)
             return false;
         if (nResult == kWaitFailed)
-            std::this_thread::sleep_for(std::chrono::milliseconds(kWatchPassMs));
+            std::this_thread::sleep_for(std::chrono::milliseconds(COMMS_CHECK_TICK_MS));
     }
     return true;
 }
@@ -55,7 +53,7 @@ int NextWaitMs(const CommsThreadData& data)
 {
     if (data.bTimedOut || data.nTicks >= data.nTickLimit)
         return kWaitForever;
-    const int64_t nLeft = static_cast<int64_t>(data.nTickLimit - data.nTicks) * kWatchPassMs;
+    const int64_t nLeft = static_cast<int64_t>(data.nTickLimit - data.nTicks) * COMMS_CHECK_TICK_MS;
     return static_cast<int>(std::min<int64_t>(nLeft, std::numeric_limits<int>::max()));
 }
 
@@ -63,11 +61,11 @@ void CountSilence(CommsThreadData& data, int nWaitedMs)
 {
     if (data.bTimedOut || data.nTicks >= data.nTickLimit)
         return;
-    data.nTicks += nWaitedMs / kWatchPassMs;
+    data.nTicks += nWaitedMs / COMMS_CHECK_TICK_MS;
     if (data.nTicks >= data.nTickLimit) {
         data.nTicks = data.nTickLimit;
         data.bTimedOut = true;
-        Post(data, WM_COMMS_EVENT, 0);
+        Post(data, WM_COMMS_EVENT, COMMS_EVENT_TIMEOUT);
     }
 }
 
@@ -95,10 +93,10 @@ uint32_t CommsCheckThreadProc(CommsThreadData* lpParam)
         } else if (nResult == 1) {
             data.bTimedOut = false;
             data.nTicks = 0;
-            Post(data, WM_COMMS_EVENT, 1);
+            Post(data, WM_COMMS_EVENT, COMMS_EVENT_DATA);
         } else {
             // a failed wait: pause one pass rather than retry at once
-            std::this_thread::sleep_for(std::chrono::milliseconds(kWatchPassMs));
+            std::this_thread::sleep_for(std::chrono::milliseconds(COMMS_CHECK_TICK_MS));
         }
     }
 }

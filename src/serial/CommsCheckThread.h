@@ -16,6 +16,9 @@
 
 namespace halyard {
 
+// One wait of the watcher: nTickLimit counts these.
+constexpr int COMMS_CHECK_TICK_MS = 50;
+
 struct CommsThreadData {
     IMessageTarget* hWnd = nullptr;
     std::atomic<bool> bRun{false};

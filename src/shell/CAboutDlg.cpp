@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "DialogUnits.h"
+#include "ui/DialogUnits.h"
 #include "resources/AppIcon.h"
 #include "resources/Resource.h"
 #include "resources/StringTable.h"

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "DialogUnits.h"
+#include "ui/DialogUnits.h"
 #include "resources/Resource.h"
 
 namespace halyard {

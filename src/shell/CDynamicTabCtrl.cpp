@@ -5,8 +5,8 @@
 #include <QScopedValueRollback>
 #include <QTabBar>
 
-#include "CDocDialog.h"
-#include "DialogUnits.h"
+#include "ui/CDocDialog.h"
+#include "ui/DialogUnits.h"
 #include "pages/CALSTerminal.h"
 #include "pages/CDataCapture.h"
 #include "pages/CPortSettings.h"
@@ -38,16 +38,13 @@ CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
             emit selChange();
     });
 
-    m_pPages[0] = std::make_unique<CPortSettings>(m_pDisplay);
-    m_pPages[1] = std::make_unique<CTerminalWindow>(m_pDisplay);
-    m_pPages[2] = std::make_unique<CDataCapture>(m_pDisplay);
-    m_pPages[3] = std::make_unique<CSensorSettings>(m_pDisplay);
-    m_pPages[4] = std::make_unique<CTestProtocolPage>(m_pDisplay);
-    m_pPages[5] = std::make_unique<CALSTerminal>(m_pDisplay);
-    m_pPages[6] = std::make_unique<CTempCalibPage>(m_pDisplay);
+    m_pPages = {std::make_unique<CPortSettings>(m_pDisplay),   std::make_unique<CTerminalWindow>(m_pDisplay),
+                std::make_unique<CDataCapture>(m_pDisplay),    std::make_unique<CSensorSettings>(m_pDisplay),
+                std::make_unique<CTestProtocolPage>(m_pDisplay), std::make_unique<CALSTerminal>(m_pDisplay),
+                std::make_unique<CTempCalibPage>(m_pDisplay)};
 }
 
-// The pages go from 6 down to 0 (the array's members are destroyed last first),
+// The pages go from the last index down to the first (the array's members are destroyed last first),
 // before the display frame that is their Qt parent.
 CDynamicTabCtrl::~CDynamicTabCtrl() = default;
 
@@ -98,22 +95,22 @@ void CDynamicTabCtrl::ShowFirstDialog()
 void CDynamicTabCtrl::GotCommsData(int nSel, std::string& szData)
 {
     // Only the sensor settings and temperature calibration pages take lines.
-    if (nSel == 3 || nSel == 6)
+    if (nSel == PageNumber(PageIndex::SensorSettings) || nSel == PageNumber(PageIndex::TempCalibration))
         m_pPages[static_cast<size_t>(nSel)]->GotCommsData(szData);
 }
 
 void CDynamicTabCtrl::OnCommsClosed()
 {
     // The port settings page shows the connection, the data capture page polling.
-    m_pPages[0]->OnCommsClosed();
-    m_pPages[2]->OnCommsClosed();
+    Page(PageIndex::PortSettings).OnCommsClosed();
+    Page(PageIndex::DataCapture).OnCommsClosed();
 }
 
 void CDynamicTabCtrl::OnLogError(uint32_t wParam, int32_t lParam)
 {
     // Whichever tab is current: the data capture page must not go on showing
     // a log that has stopped.
-    m_pPages[2]->OnLogError(wParam, lParam);
+    Page(PageIndex::DataCapture).OnLogError(wParam, lParam);
 }
 
 void CDynamicTabCtrl::OnFirstDataMsg(int nSel, uint32_t wParam, int32_t lParam)
@@ -126,7 +123,7 @@ void CDynamicTabCtrl::DeleteTempFile(int, bool bFailed, int nEnd)
 {
     // Whichever tab is current: the calibration's temporary file must not be
     // left behind, and the settle delay it starts does no harm elsewhere.
-    m_pPages[6]->DeleteTempFile(bFailed, nEnd);
+    Page(PageIndex::TempCalibration).DeleteTempFile(bFailed, nEnd);
 }
 
 void CDynamicTabCtrl::InsertItem(int nPos, const QString& strCaption)
@@ -163,6 +160,11 @@ void CDynamicTabCtrl::SetCurSel(int nPos)
 CDocDialog* CDynamicTabCtrl::Page(int nIndex) const
 {
     return nIndex >= 0 && nIndex < m_nPageCount ? m_pPages[static_cast<size_t>(nIndex)].get() : nullptr;
+}
+
+CDocDialog& CDynamicTabCtrl::Page(PageIndex index) const
+{
+    return *m_pPages[static_cast<size_t>(PageNumber(index))];
 }
 
 int CDynamicTabCtrl::VisiblePage() const

@@ -25,6 +25,23 @@ namespace halyard {
 class CDocDialog;
 class CHalyardDoc;
 
+// The fixed page indices, whichever tabs are shown.
+enum class PageIndex : int {
+    PortSettings = 0,
+    TerminalWindow = 1,
+    DataCapture = 2,
+    SensorSettings = 3,
+    TestProtocol = 4,
+    ALSTerminal = 5,
+    TempCalibration = 6,
+};
+
+// The index as the tab control and the view count pages.
+constexpr int PageNumber(PageIndex index)
+{
+    return static_cast<int>(index);
+}
+
 class CDynamicTabCtrl : public QWidget {
     Q_OBJECT
 public:
@@ -55,6 +72,7 @@ public:
     void SetCurSel(int nPos);
 
     CDocDialog* Page(int nIndex) const;
+    CDocDialog& Page(PageIndex index) const;
     // The page shown last, or -1.
     int VisiblePage() const;
     QTabBar* TabBar() const { return m_pTabBar; }

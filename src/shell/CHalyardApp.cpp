@@ -7,7 +7,7 @@
 #include "CHalyardView.h"
 #include "CMainFrame.h"
 #include "CQtPortMemory.h"
-#include "TextConvert.h"
+#include "ui/TextConvert.h"
 #include "document/CHalyardDoc.h"
 #include "pages/CPortSettings.h"
 #include "platform/PortTable.h"
@@ -44,24 +44,17 @@ CHalyardView& CHalyardApp::View()
 
 bool CHalyardApp::SetUpPorts(const AppOptions& options)
 {
-    CPortTable& table = CPortTable::Instance();
-    if (!table.PinFromEnvironment())
-        m_strError =
-            QStringLiteral("HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
-    for (const std::string& strPin : options.pins) {
-        if (!table.PinFromText(strPin)) {
-            m_strError = QStringLiteral("--port %1: expected COMn=PATH").arg(FromFileSystemPath(strPin));
-            return false;
-        }
-    }
     // USB adapters keep their numbers in the settings, shared with the console.
-    table.SetMemory(std::make_shared<CQtPortMemory>());
-    table.Scan();
+    const PortSetUpReport report =
+        CPortTable::Instance().SetUp(options.pins, std::make_shared<CQtPortMemory>());
+    m_strError = FromFileSystemPath(report.strError.empty() ? report.strWarning : report.strError);
+    if (!report.strError.empty())
+        return false;
     if (!options.bSimulate)
         return true;
     m_pSim = sim::CAppSimulator::Start(options.strSimModel);
     if (!m_pSim) {
-        m_strError = QStringLiteral("The simulated sensor could not be started.");
+        m_strError = QString::fromLatin1(sim::SIM_START_FAILED_TEXT);
         return false;
     }
     return true;
@@ -88,7 +81,7 @@ bool CHalyardApp::InitInstance(const AppOptions& options)
     m_pFrame->View().OnInitialUpdate();
     // Started with a simulated sensor: that is the port the user came for.
     if (m_pSim) {
-        if (auto* pPorts = dynamic_cast<CPortSettings*>(View().TabCtrl().Page(0)))
+        if (auto* pPorts = dynamic_cast<CPortSettings*>(&View().TabCtrl().Page(PageIndex::PortSettings)))
             pPorts->SelectPort(m_pSim->Port());
     }
     m_pFrame->show();

@@ -7,14 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "CDocDialog.h"
+#include "ui/CDocDialog.h"
 #include "CDynamicTabCtrl.h"
 #include "CReceivedDataList.h"
-#include "DataExchange.h"
-#include "DialogUnits.h"
-#include "FocusChange.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/DataExchange.h"
+#include "ui/DialogUnits.h"
+#include "ui/FocusChange.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/DocMessages.h"
 #include "document/LogFiles.h"
@@ -30,11 +30,11 @@ namespace halyard {
 int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab)
 {
     if (nSel == nTempCalTab)
-        return 6;
+        return PageNumber(PageIndex::TempCalibration);
     if (nSel == nALSTab)
-        return 5;
+        return PageNumber(PageIndex::ALSTerminal);
     if (nSel == nTestTab)
-        return 4;
+        return PageNumber(PageIndex::TestProtocol);
     return nSel;
 }
 
@@ -132,9 +132,9 @@ void CHalyardView::OnInitialUpdate()
     m_tabCtrl->InsertItem(1, QStringLiteral("Terminal Window"));
     m_tabCtrl->InsertItem(2, QStringLiteral("Data Capture"));
     m_tabCtrl->InsertItem(3, QStringLiteral("Sensor Settings"));
-    m_nLastTab = 3;
+    m_nLastTab = PageNumber(PageIndex::SensorSettings);
     m_tabCtrl->ActivateTabDialogs(-1);
-    m_nSensorAddress = m_pDoc->m_wAddress;
+    m_nSensorAddress = m_pDoc->GetAddress();
     ShowRS485Controls();
     if (parentWidget() != nullptr)
         parentWidget()->adjustSize();
@@ -227,7 +227,8 @@ void CHalyardView::OnBnClickedSaveDataButton1()
 
 intptr_t CHalyardView::OnCommsTimeout(uintptr_t, intptr_t)
 {
-    UpdateDataList(QStringLiteral("No Response from Sensor in last 5 minutes"));
+    if (m_pDoc != nullptr)
+        UpdateDataList(FromDocText(NoResponseText(*m_pDoc)));
     return 0;
 }
 
@@ -261,7 +262,7 @@ intptr_t CHalyardView::OnCommsCommand(uintptr_t wParam, intptr_t)
 
 intptr_t CHalyardView::OnCommsOpen(uintptr_t wParam, intptr_t)
 {
-    if (wParam == 1) {
+    if (wParam == COMMS_CLOSED) {
         UpdateDataList(QStringLiteral("Connection Closed"));
         if (m_bTempCalOption)
             OnOptionsTempcaloption();
@@ -327,7 +328,7 @@ intptr_t CHalyardView::OnLogError(uintptr_t wParam, intptr_t lParam)
     m_tabCtrl->OnLogError(static_cast<uint32_t>(wParam), nReason);
     UpdateDataList(FromDocText(LogStopText(nReason)));
     if (IsLogFileFailure(nReason))
-        CUiPrompts::MessageBox(this, FromFileSystemPath(LogFailureMessage(nReason, m_pDoc->m_LogError)),
+        CUiPrompts::MessageBox(this, FromFileSystemPath(LogFailureMessage(nReason, m_pDoc->GetLogError())),
                                MB_OK | MB_ICONERROR);
     return 0;
 }

@@ -17,7 +17,7 @@
 
 #include "CDiagDialog.h"
 #include "MessageMap.h"
-#include "WindowTimers.h"
+#include "ui/WindowTimers.h"
 #include "document/CTimerSchedule.h"
 #include "document/Sequences.h"
 

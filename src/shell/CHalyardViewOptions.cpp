@@ -9,7 +9,7 @@
 #include <array>
 
 #include "CDynamicTabCtrl.h"
-#include "UiPrompts.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 
 namespace halyard {
@@ -18,7 +18,7 @@ struct CHalyardView::OptionalTab {
     bool CHalyardView::*pbFlag;
     int CHalyardView::*pnTab;
     const char* szCaption;
-    int nPage;
+    PageIndex page;
 };
 
 // ---------------------------------------------------------------------------
@@ -26,7 +26,7 @@ struct CHalyardView::OptionalTab {
 
 void CHalyardView::OnTcnSelchangeTab1()
 {
-    if (m_pDoc != nullptr && m_pDoc->m_bConnected) {
+    if (m_pDoc != nullptr && m_pDoc->IsConnected()) {
         m_tabCtrl->ActivateTabDialogs(CurrentPage());
         return;
     }
@@ -38,9 +38,10 @@ void CHalyardView::ToggleOptionalTab(size_t nIndex)
 {
     // The three optional tabs: flag, position, caption, page index.
     static const std::array<OptionalTab, 3> kTabs = {{
-        {&CHalyardView::m_bTestOption, &CHalyardView::m_nTestTab, "Test Protocol", 4},
-        {&CHalyardView::m_bALSOption, &CHalyardView::m_nALSTab, "ALS Terminal", 5},
-        {&CHalyardView::m_bTempCalOption, &CHalyardView::m_nTempCalTab, "PQD Temperature Calibration", 6},
+        {&CHalyardView::m_bTestOption, &CHalyardView::m_nTestTab, "Test Protocol", PageIndex::TestProtocol},
+        {&CHalyardView::m_bALSOption, &CHalyardView::m_nALSTab, "ALS Terminal", PageIndex::ALSTerminal},
+        {&CHalyardView::m_bTempCalOption, &CHalyardView::m_nTempCalTab, "PQD Temperature Calibration",
+         PageIndex::TempCalibration},
     }};
     const OptionalTab& tab = kTabs[nIndex];
     bool& bFlag = this->*tab.pbFlag;
@@ -98,8 +99,8 @@ void CHalyardView::OnBnClickedCheck1()
         return;
     }
     // The address goes first, so the document's confirmation carries it.
-    m_pDoc->m_wAddress = static_cast<uint16_t>(m_nSensorAddress);
-    m_pDoc->EnableRS485(m_bRS485Enabled ? 1 : 0);
+    m_pDoc->SetAddress(static_cast<uint16_t>(m_nSensorAddress));
+    m_pDoc->EnableRS485(m_bRS485Enabled);
     UpdateData(false);
 }
 
@@ -109,7 +110,7 @@ void CHalyardView::OnEnKillfocusSensorAddress()
         UpdateData(false);
         return;
     }
-    m_pDoc->m_wAddress = static_cast<uint16_t>(m_nSensorAddress);
+    m_pDoc->SetAddress(static_cast<uint16_t>(m_nSensorAddress));
     UpdateData(false);
 }
 

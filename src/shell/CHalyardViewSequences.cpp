@@ -5,8 +5,8 @@
 #include <cerrno>
 
 #include "CDynamicTabCtrl.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/Sequences.h"
 #include "platform/SysError.h"
@@ -42,7 +42,7 @@ intptr_t CHalyardView::OnParamLoad(uintptr_t wParam, intptr_t)
 
 void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wParam)
 {
-    if (wParam == 1) {
+    if (wParam == SEQUENCE_STARTED) {
         if (m_pDiagDlg == nullptr) {
             m_pDiagDlg = new CDiagDialog(this, this);  // deletes itself when it closes
             m_pDiagDlg->Create();
@@ -61,13 +61,13 @@ void CHalyardView::OnSequenceProgress(const SequenceProgress& seq, uintptr_t wPa
         m_pDiagDlg->Finished();  // clears m_pDiagDlg through DiagDlgDone
     // The end, and why it ended when it did not simply finish; a file error
     // names the file.
-    const SequenceOutcome outcome = m_pDoc != nullptr ? m_pDoc->m_SeqOutcome : SequenceOutcome{};
+    const SequenceOutcome outcome = m_pDoc != nullptr ? m_pDoc->GetSeqOutcome() : SequenceOutcome{};
     for (const std::string& strLine : SequenceEndLines(seq, wParam, outcome))
         UpdateDataList(FromFileSystemPath(strLine));
     m_schedule.OnSequenceProgress(wParam);
     if (seq.bDeleteTempFile)
-        m_tabCtrl->DeleteTempFile(CurrentPage(), wParam == 2,
-                                  m_pDoc != nullptr ? m_pDoc->m_SeqOutcome.nEnd : SEQ_DONE);
+        m_tabCtrl->DeleteTempFile(CurrentPage(), wParam == SEQUENCE_FAILED,
+                                  m_pDoc != nullptr ? m_pDoc->GetSeqOutcome().nEnd : SEQ_DONE);
 }
 
 void CHalyardView::DiagDlgDone()

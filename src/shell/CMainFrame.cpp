@@ -9,8 +9,8 @@
 #include <QToolBar>
 
 #include "CHalyardView.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/DocMessages.h"
 #include "resources/AppIcon.h"
@@ -230,7 +230,7 @@ intptr_t CMainFrame::OnCommsOpen(uintptr_t, intptr_t lParam)
     m_bPQDSensor = lParam == 1;
     if (!HaveDocument())
         return 0;
-    m_strSettings = FromDocText(m_pDoc->m_strPortStatus);
+    m_strSettings = FromDocText(m_pDoc->GetPortStatus());
     UpdatePanes();
     return 0;
 }
@@ -247,7 +247,7 @@ intptr_t CMainFrame::OnLogTimeUpdate(uintptr_t, intptr_t)
 {
     if (!HaveDocument())
         return 0;
-    m_strLogTime = FromDocText(m_pDoc->m_strLogTime);
+    m_strLogTime = FromDocText(m_pDoc->GetLogTime());
     UpdatePanes();
     return 0;
 }
@@ -256,7 +256,7 @@ intptr_t CMainFrame::OnTimeUpdate(uintptr_t, intptr_t)
 {
     if (!HaveDocument())
         return 0;
-    m_strTime = FromDocText(m_pDoc->m_strTime);
+    m_strTime = FromDocText(m_pDoc->GetTime());
     UpdatePanes();
     return 0;
 }

@@ -2,8 +2,8 @@
 
 #include "CHalyardView.h"
 #include "CMainFrame.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 #include "pages/CConnectDlg.h"
 
 namespace halyard {

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "CReceivedDataModel.h"
-#include "DialogUnits.h"
+#include "ui/DialogUnits.h"
 #include "resources/Resource.h"
 
 namespace halyard {

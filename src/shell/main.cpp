@@ -5,8 +5,8 @@
 
 #include "CHalyardApp.h"
 #include "CommandLine.h"
-#include "TextConvert.h"
-#include "UiPrompts.h"
+#include "ui/TextConvert.h"
+#include "ui/UiPrompts.h"
 
 int main(int argc, char* argv[])
 {

@@ -160,12 +160,15 @@ TEST_F(CliLog, RecordsAreByteIdenticalToTheWindowsForTheSameLinesAndSettings)
     m_clock.Set(MakeLocalTime(2026, 12, 9, 14, 5, 30));  // closing the port paused the clock on
     CSimDocRig rig({});
     ASSERT_TRUE(rig.Connect());
-    rig.m_doc.SetLogParameters(strGui, strGui.substr(0, strGui.size() - 4), false, true, false, false, false,
-                               false, false, 0, 0);
-    ASSERT_TRUE(rig.m_doc.StartLogging(true));
+    LogSettings settings;
+    settings.strPathName = strGui;
+    settings.strPrefix = strGui.substr(0, strGui.size() - 4);
+    settings.bTimestamp = true;
+    rig.m_doc.SetLogParameters(settings);
+    ASSERT_TRUE(rig.m_doc.StartLogging(LogStart::Fresh));
     for (const std::string& strLine : Lines())
         rig.m_port.Sim().SendLine(strLine);
-    ASSERT_TRUE(rig.m_pump.PumpUntil([&] { return rig.m_doc.m_nRecords >= Lines().size(); }));
+    ASSERT_TRUE(rig.m_pump.PumpUntil([&] { return rig.m_doc.GetRecords() >= Lines().size(); }));
     rig.m_doc.StopLogging();
 
     // Each record is the line without its controls (tab, DEL) and 0xFF, the

@@ -9,6 +9,7 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "document/CTimerSchedule.h"
+#include "document/Framing.h"
 #include "platform/Clock.h"
 
 namespace halyard::test {
@@ -113,7 +114,7 @@ TEST(CliDump, TheDumpFileIsTheWindowsForTheSameSensor)
         ASSERT_TRUE(rig.Connect());
         rig.m_doc.DumpAll(strGui);
         ASSERT_TRUE(rig.RunSequence());
-        EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_DONE);
+        EXPECT_EQ(rig.m_doc.GetSeqOutcome().nEnd, SEQ_DONE);
     }
     SetClock(nullptr);
     const std::string strDump = ReadWholeFile(strCli);

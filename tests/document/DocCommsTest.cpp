@@ -4,6 +4,7 @@
 
 #include "DocFixture.h"
 #include "TempFolder.h"
+#include "DocTestAccess.h"
 #include "document/DocMessages.h"
 
 namespace halyard::test {
@@ -23,7 +24,7 @@ TEST_F(DocComms, NothingIsQueuedWhileDisconnectedOrEmpty)
 TEST_F(DocComms, AddressedCommandOnTheWireAndItsEcho)
 {
     Connect();
-    Doc().m_wAddress = 7;
+    Doc().SetAddress(7);
     Doc().EnableRS485(1);
     ASSERT_TRUE(Doc().SendCommand("R?", true));
     const std::string strExpected = FrameCommand("R?", true, 7, false);
@@ -117,21 +118,21 @@ TEST_F(DocComms, ShortCollectDoesNotAdvance)
     std::string strEcho = "unchanged";
     Doc().GetCommsCommand(strEcho, 2);
     EXPECT_EQ(strEcho, "unchanged");
-    EXPECT_EQ(Doc().m_nCmdRead, 0);
-    EXPECT_TRUE(Doc().m_bSending);
+    EXPECT_EQ(Doc().GetCmdRead(), 0);
+    EXPECT_TRUE(Doc().IsSending());
 }
 
 TEST_F(DocComms, AddressedReplySwitchesModeAndIsStripped)
 {
     Connect();
-    ASSERT_EQ(Doc().m_bRS485, 0);
+    ASSERT_FALSE(Doc().IsRS485());
     const std::string strReply = FrameCommand("PW 1234", true, 3, true);
     const auto lines = Receive({strReply});
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], strReply.substr(0, strReply.size() - 2));  // listed with prefix and LRC
-    EXPECT_EQ(Doc().m_bRS485, 1);
-    EXPECT_EQ(Doc().m_wAddress, 3);
-    EXPECT_TRUE(Doc().m_bDataMessage);  // classified after stripping
+    EXPECT_TRUE(Doc().IsRS485());
+    EXPECT_EQ(Doc().GetAddress(), 3);
+    EXPECT_TRUE(Doc().GotDataMessage());  // classified after stripping
     const auto rs485 = ViewMessagesOf(WM_RS485_ENABLE);
     ASSERT_EQ(rs485.size(), 1u);
     EXPECT_EQ(rs485[0], (PostedMessage{WM_RS485_ENABLE, 1, 3}));
@@ -146,14 +147,14 @@ TEST_F(DocComms, BadChecksumAndBadFormatAreListed)
     auto lines = Receive({strReply});
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "Bad Checksum\n");
-    EXPECT_EQ(Doc().m_wAddress, 3);  // still stripped and taken
+    EXPECT_EQ(Doc().GetAddress(), 3);  // still stripped and taken
 
     Doc().EnableRS485(1);
     lines = Receive({"PW 12\r\n"});
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "PW 12");
     EXPECT_EQ(lines[1], "Bad Data Format\n");
-    EXPECT_TRUE(Doc().m_bDataMessage);  // classified unstripped
+    EXPECT_TRUE(Doc().GotDataMessage());  // classified unstripped
 
     lines = Receive({":03R?\r\n"});  // LF before index 8
     ASSERT_EQ(lines.size(), 2u);
@@ -171,11 +172,11 @@ TEST_F(DocComms, TwoLinesInOnePacketAndControlBytes)
     ASSERT_EQ(Doc().RunningSequence(), Sequence::NVRAMLoad);
     auto lines = Receive({"BAD CMD\r\nPW 1\x01\xff\r\n"});
     EXPECT_EQ(lines, (std::vector<std::string>{"BAD CMD", "PW 1"}));
-    EXPECT_TRUE(Doc().m_bDataMessage);
-    EXPECT_FALSE(Doc().m_bBadCmd);  // only the packet's last line is watched
+    EXPECT_TRUE(Doc().GotDataMessage());
+    EXPECT_FALSE(Doc().IsBadCmd());  // only the packet's last line is watched
 
     lines = Receive({"PW 1\r\nBAD CMD\r\n"});
-    EXPECT_TRUE(Doc().m_bBadCmd);
+    EXPECT_TRUE(Doc().IsBadCmd());
     Doc().CancelSequence();
 
     lines = Receive({"no end"});
@@ -187,15 +188,15 @@ TEST_F(DocComms, FirstDataMessageIsAnnouncedOnceWithThePqdFlag)
     Connect();
     Receive({"TPQD015 1\r\n", "Orvan Sensor Startup\r\n"});
     EXPECT_EQ(m_host.ViewCount(WM_FIRST_DATA_MSG), 0u);
-    EXPECT_TRUE(Doc().m_bSensorStartup);
-    EXPECT_FALSE(Doc().m_bPQDSensor);  // the test form leaves the flag alone
+    EXPECT_TRUE(Doc().IsSensorStartup());
+    EXPECT_FALSE(Doc().IsPQDSensor());  // the test form leaves the flag alone
 
     Receive({"PQD025 1 2\r\n"});
     Receive({"PW 1\r\n", "PQD025 3\r\n"});
     const auto first = ViewMessagesOf(WM_FIRST_DATA_MSG);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0], (PostedMessage{WM_FIRST_DATA_MSG, 1, 0}));
-    EXPECT_TRUE(Doc().m_bPQDSensor);
+    EXPECT_TRUE(Doc().IsPQDSensor());
 }
 
 TEST_F(DocComms, DataNoticeCarriesTheLastLengthAndElevenPacketsAtMost)
@@ -260,15 +261,15 @@ TEST_F(DocComms, AddressReplyOnlyWhenNoRegisterIsAwaited)
     CollectEcho();
     Doc().SendCommand("ADR?", true);
     Receive({"00000000,00100001\r\n"});
-    EXPECT_TRUE(Doc().m_bOpStateValid);
-    EXPECT_EQ(Doc().m_wOpState, 0x0021);
-    EXPECT_TRUE(Doc().m_bAwaitADR);
+    EXPECT_TRUE(Doc().IsOpStateValid());
+    EXPECT_EQ(Doc().GetOpState(), 0x0021);
+    EXPECT_TRUE(Doc().IsAwaitADR());
     EXPECT_EQ(m_host.ViewCount(WM_RS485_ENABLE), 0u);
 
     CollectEcho();
     Receive({"42\r\n"});
-    EXPECT_FALSE(Doc().m_bAwaitADR);
-    EXPECT_EQ(Doc().m_wAddress, 42);
+    EXPECT_FALSE(Doc().IsAwaitADR());
+    EXPECT_EQ(Doc().GetAddress(), 42);
     const auto rs485 = ViewMessagesOf(WM_RS485_ENABLE);
     ASSERT_EQ(rs485.size(), 1u);
     EXPECT_EQ(rs485[0], (PostedMessage{WM_RS485_ENABLE, 0, 42}));
@@ -280,44 +281,44 @@ TEST_F(DocComms, RegisterReplyLengthRules)
     Doc().SendCommand("OP?", true);
     CollectEcho();
     Receive({"00000000,00100001123456789\r\n"});  // 26: ignored
-    EXPECT_TRUE(Doc().m_bAwaitOP);
+    EXPECT_TRUE(Doc().IsAwaitOP());
     Receive({" 00000000,00100001xyz\r\n"});  // blank off, cut to 17
-    EXPECT_FALSE(Doc().m_bAwaitOP);
-    EXPECT_TRUE(Doc().m_bOptionsValid);
-    EXPECT_EQ(Doc().m_wOptions, 0x0021);
+    EXPECT_FALSE(Doc().IsAwaitOP());
+    EXPECT_TRUE(Doc().IsOptionsValid());
+    EXPECT_EQ(Doc().GetOptions(), 0x0021);
 
     // Both awaited: the options word answers first.
     Doc().SendCommand("OS?OP?", true);
     CollectEcho();
     Receive({"00000000,00000011\r\n"});
-    EXPECT_EQ(Doc().m_wOptions, 0x0003);
-    EXPECT_TRUE(Doc().m_bAwaitOS);
+    EXPECT_EQ(Doc().GetOptions(), 0x0003);
+    EXPECT_TRUE(Doc().IsAwaitOS());
     Receive({"PW 1 data\r\n"});  // a data message is never a register reply
-    EXPECT_TRUE(Doc().m_bAwaitOS);
+    EXPECT_TRUE(Doc().IsAwaitOS());
     Receive({"1234\r\n"});  // too short: still outstanding
-    EXPECT_TRUE(Doc().m_bAwaitOS);
+    EXPECT_TRUE(Doc().IsAwaitOS());
     Receive({"12345\r\n"});
-    EXPECT_FALSE(Doc().m_bAwaitOS);
-    EXPECT_EQ(Doc().m_wOpState, 12345);  // decimal while connected
+    EXPECT_FALSE(Doc().IsAwaitOS());
+    EXPECT_EQ(Doc().GetOpState(), 12345);  // decimal while connected
 }
 
 TEST_F(DocComms, DecimalOperatingStateOnlyWhileDecimalIsOn)
 {
     Connect();
-    Doc().m_wOpState = 0x00FF;
-    Doc().m_bOSDecimal = false;
+    DocTestAccess::SetOpState(Doc(), 0x00FF);
+    DocTestAccess::SetOSDecimal(Doc(), false);
     Doc().SendCommand("V9?", true);
     CollectEcho();
     Receive({"12345\r\n"});
-    EXPECT_TRUE(Doc().m_bOpStateValid);
-    EXPECT_EQ(Doc().m_wOpState, 0x00FF);
+    EXPECT_TRUE(Doc().IsOpStateValid());
+    EXPECT_EQ(Doc().GetOpState(), 0x00FF);
 
-    Doc().m_bOSDecimal = true;
+    DocTestAccess::SetOSDecimal(Doc(), true);
     Doc().SendCommand("V9?", true);
     CollectEcho();
     Receive({"BAD CMD\r\n"});  // cut to five characters, ends the request
-    EXPECT_FALSE(Doc().m_bAwaitOS);
-    EXPECT_EQ(Doc().m_wOpState, 0);
+    EXPECT_FALSE(Doc().IsAwaitOS());
+    EXPECT_EQ(Doc().GetOpState(), 0);
 }
 
 TEST_F(DocComms, GettersForcedAndUnforced)
@@ -359,12 +360,11 @@ TEST_F(DocComms, GettersForcedAndUnforced)
 TEST_F(DocComms, LrcOfTheSlotBeingFilled)
 {
     Connect();
-    Doc().m_wAddress = 1;
+    Doc().SetAddress(1);
     Doc().EnableRS485(1);
     // Slot 0 holds the framed command after sending; fill slot 1 by hand.
     const std::string strFrame = ":01OS?";
-    std::copy(strFrame.begin(), strFrame.end(), Doc().m_CmdQueue[1].byData.begin());
-    Doc().m_nCmdWrite = 1;
+    DocTestAccess::FillCommandSlot(Doc(), 1, strFrame);
     uint8_t byLrc = 0;
     Doc().CalculateLRCChecksum(static_cast<uint32_t>(strFrame.size()), byLrc);
     EXPECT_EQ(byLrc, 0xBE);

@@ -4,6 +4,7 @@
 
 #include "DocFixture.h"
 #include "WaitUntil.h"
+#include "document/DocMessages.h"
 
 namespace halyard::test {
 namespace {
@@ -16,13 +17,13 @@ TEST_F(DocConnection, ConnectOpensThePortAndTellsViewsThenFrame)
     Doc().SetUpPortAndBaudRate(12, 1200);
     ASSERT_TRUE(Doc().ConnectToSensor());
     EXPECT_EQ(m_pPort->m_strOpenedName, "\\\\.\\COM12");
-    EXPECT_TRUE(Doc().m_bConnected);
-    EXPECT_EQ(Doc().m_strPortStatus, " COM12 1200,n,8,1");
+    EXPECT_TRUE(Doc().IsConnected());
+    EXPECT_EQ(Doc().GetPortStatus(), " COM12 1200,n,8,1");
     EXPECT_EQ(m_host.m_titles.back(), "COM12");
-    EXPECT_EQ(Doc().m_strModelName, "PQD-025");
-    EXPECT_EQ(Doc().m_nModelNumber, 25);
-    EXPECT_TRUE(Doc().m_bPQDSensor);
-    EXPECT_TRUE(Doc().m_bOSDecimal);
+    EXPECT_EQ(Doc().GetModelName(), "PQD-025");
+    EXPECT_EQ(Doc().GetModelNumber(), 25);
+    EXPECT_TRUE(Doc().IsPQDSensor());
+    EXPECT_TRUE(Doc().IsOSDecimal());
 
     const auto log = m_host.Log();
     std::vector<LoggedMessage> opens;
@@ -41,15 +42,15 @@ TEST_F(DocConnection, PortBelowTenUsesTheShortName)
     Doc().SetUpPortAndBaudRate(9, 9600);
     ASSERT_TRUE(Doc().ConnectToSensor());
     EXPECT_EQ(m_pPort->m_strOpenedName, "COM9:");
-    EXPECT_EQ(Doc().m_strPortStatus, " COM9 9600,n,8,1");
-    EXPECT_FALSE(Doc().m_bPQDSensor);
+    EXPECT_EQ(Doc().GetPortStatus(), " COM9 9600,n,8,1");
+    EXPECT_FALSE(Doc().IsPQDSensor());
 }
 
 TEST_F(DocConnection, NoSensorMeansNoConnectAndAnEmptyTitle)
 {
     m_strModelReply.clear();
     EXPECT_FALSE(Doc().ConnectToSensor());
-    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_FALSE(Doc().IsConnected());
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_NO_CONNECT), 1u);
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_OPEN), 0u);
     EXPECT_EQ(m_pPort->m_nInitCalls, 0);
@@ -69,18 +70,21 @@ TEST_F(DocConnection, PortThatWillNotOpenAfterIdentificationIsReported)
 TEST_F(DocConnection, ConnectResetsRingAndRegisters)
 {
     Connect();
+    Doc().SendCommand("V9?", true);
+    CollectEcho();
+    Receive({"00000000,00000101\r\n"});
+    ASSERT_TRUE(Doc().IsOpStateValid());
+    ASSERT_EQ(Doc().GetOpState(), 5);
     Doc().SendCommand("OS?", true);
     Doc().SendCommand("OP?", true);
-    Doc().m_wOpState = 5;
-    Doc().m_bOpStateValid = true;
     Doc().CloseConnection(false);
     Connect();
     EXPECT_EQ(Doc().PendingCommands(), 0);
-    EXPECT_FALSE(Doc().m_bSending);
-    EXPECT_FALSE(Doc().m_bAwaitOS);
-    EXPECT_FALSE(Doc().m_bAwaitOP);
-    EXPECT_EQ(Doc().m_wOpState, 0);
-    EXPECT_FALSE(Doc().m_bOpStateValid);
+    EXPECT_FALSE(Doc().IsSending());
+    EXPECT_FALSE(Doc().IsAwaitOS());
+    EXPECT_FALSE(Doc().IsAwaitOP());
+    EXPECT_EQ(Doc().GetOpState(), 0);
+    EXPECT_FALSE(Doc().IsOpStateValid());
     EXPECT_TRUE(Doc().SendCommand("R?", true));
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"R?"}));
 }
@@ -92,10 +96,10 @@ TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses)
     const auto slept = m_clock.Slept();
     Doc().CloseConnection(false);
     EXPECT_EQ(m_clock.Slept() - slept, std::chrono::milliseconds(1000));
-    EXPECT_FALSE(Doc().m_bConnected);
-    EXPECT_FALSE(Doc().m_bAwaitOS);
-    EXPECT_FALSE(Doc().m_bOSDecimal);
-    EXPECT_EQ(Doc().m_strPortStatus, "");
+    EXPECT_FALSE(Doc().IsConnected());
+    EXPECT_FALSE(Doc().IsAwaitOS());
+    EXPECT_FALSE(Doc().IsOSDecimal());
+    EXPECT_EQ(Doc().GetPortStatus(), "");
     EXPECT_EQ(m_host.m_titles.back(), "");
     EXPECT_EQ(m_pPort->m_nCloseCalls, 1);
 
@@ -117,17 +121,25 @@ TEST_F(DocConnection, CloseResetsStateTellsEveryoneAndPauses)
 TEST_F(DocConnection, CloseWhileLoggingStopsTheLogAndClosesTheFile)
 {
     Connect();
-    const std::string strPath = ::testing::TempDir() + "halyard_doc_close.log";
-    ASSERT_TRUE(Doc().m_File.Open(strPath, CTextFile::modeCreate | CTextFile::modeWrite));
-    Doc().m_bLogging = true;
-    Doc().m_nRecords = 3;
+    StartTestLog();
+    Receive({"PW 1\r\n", "PW 2\r\n", "PW 3\r\n"});
+    ASSERT_EQ(Doc().GetRecords(), 3u);
+    m_host.ClearMessages();
     Doc().CloseConnection(false);
-    EXPECT_FALSE(Doc().m_bLogging);
-    EXPECT_FALSE(Doc().m_File.IsOpen());
-    EXPECT_EQ(Doc().m_nRecords, 0u);
+    EXPECT_FALSE(Doc().IsLogging());
+    EXPECT_FALSE(Doc().IsFileOpen());
+    EXPECT_EQ(Doc().GetRecords(), 0u);
     EXPECT_EQ(m_host.FrameCount(WM_RECORD_UPDATE), 1u);
     EXPECT_EQ(m_host.ViewMessages().Count(WM_AUTO_R_START, 0), 1u);
-    std::remove(strPath.c_str());
+}
+
+TEST_F(DocConnection, NoResponseTextNamesTheTimeOut)
+{
+    EXPECT_EQ(NoResponseText(Doc()), "No Response from Sensor in last 5 minutes");
+    Doc().SetCommsTimeoutTicks(1800);
+    EXPECT_EQ(NoResponseText(Doc()), "No Response from Sensor in last 90 seconds");
+    Doc().SetCommsTimeoutTicks(4);
+    EXPECT_EQ(NoResponseText(Doc()), "No Response from Sensor in last 1 seconds");
 }
 
 TEST_F(DocConnection, OneTimeoutPerSilence)
@@ -153,7 +165,7 @@ TEST_F(DocConnection, WatcherThreadEndingEndsTheConnection)
 {
     Connect();
     Doc().CommsThreadFinished();
-    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_FALSE(Doc().IsConnected());
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
     Doc().CommsThreadFinished();  // already closed: nothing more
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
@@ -166,11 +178,11 @@ TEST_F(DocConnection, LinesReadWithTheHangUpReachTheViewsBeforeTheConnectionClos
     // watcher's end before it took the line.
     m_pPort->Supply("V25,1234\r\n");
     Doc().CommsThreadFinished();
-    EXPECT_TRUE(Doc().m_bConnected) << "the close waits for the views' turn";
+    EXPECT_TRUE(Doc().IsConnected()) << "the close waits for the views' turn";
     EXPECT_EQ(m_host.FrameMessages().Count(WM_THREAD_END, 0), 1u) << "and goes behind it";
     EXPECT_EQ(CollectLines(), std::vector<std::string>{"V25,1234"});
     Doc().CommsThreadFinished();
-    EXPECT_FALSE(Doc().m_bConnected) << "closed on the second turn";
+    EXPECT_FALSE(Doc().IsConnected()) << "closed on the second turn";
 }
 
 TEST_F(DocConnection, HangUpEventEndsTheWatcherThread)
@@ -181,7 +193,7 @@ TEST_F(DocConnection, HangUpEventEndsTheWatcherThread)
     m_pPort->HangUp();
     ASSERT_TRUE(WaitUntil([&] { return m_host.FrameCount(WM_THREAD_END) == 1; }));
     Doc().CommsThreadFinished();
-    EXPECT_FALSE(Doc().m_bConnected);
+    EXPECT_FALSE(Doc().IsConnected());
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
 }
 
@@ -221,7 +233,7 @@ TEST_F(DocConnection, DestroyingWhileConnectedClosesQuietlyAndWaits)
 
 TEST_F(DocConnection, EnableRS485TellsTheViews)
 {
-    Doc().m_wAddress = 12;
+    Doc().SetAddress(12);
     Doc().EnableRS485(1);
     Doc().EnableRS485(0);
     const auto rs485 = ViewMessagesOf(WM_RS485_ENABLE);
@@ -242,12 +254,12 @@ TEST_F(DocConnection, IdentificationUsesRS485SettingsOfTheDocument)
         };
         return pFake;
     };
-    Doc().m_wAddress = 7;
+    Doc().SetAddress(7);
     Doc().EnableRS485(1);
     ASSERT_TRUE(Doc().ConnectToSensor());
     ASSERT_GE(sent.size(), 2u);
     EXPECT_EQ(sent[0], ":07OKFF");
-    EXPECT_EQ(Doc().m_nModelNumber, 630);
+    EXPECT_EQ(Doc().GetModelNumber(), 630);
 }
 
 }  // namespace

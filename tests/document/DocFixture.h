@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -43,9 +44,21 @@ protected:
     {
         m_pDoc.reset();
         SetClock(nullptr);
+        std::remove((::testing::TempDir() + "halyard_doc_fixture.LOG").c_str());
     }
 
     CHalyardDoc& Doc() { return *m_pDoc; }
+
+    // Logs to a file of the test's own with settings, and forgets what
+    // starting it posted and sent.
+    void StartTestLog(LogSettings settings = {})
+    {
+        settings.strPathName = ::testing::TempDir() + "halyard_doc_fixture.LOG";
+        Doc().SetLogParameters(settings);
+        ASSERT_TRUE(Doc().StartLogging(LogStart::Fresh));
+        m_host.ClearMessages();
+        m_pPort->ClearSent();
+    }
 
     // Connects through the identification and forgets what that posted and sent.
     void Connect()

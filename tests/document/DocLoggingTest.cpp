@@ -47,10 +47,18 @@ protected:
 
     bool StartLog(const std::string& strPath, const Options& o, const std::string& strPrefix = "LogFile")
     {
-        Doc().SetLogParameters(strPath, m_folder.Path(strPrefix), o.bAutoR, o.bTimestamp, false, false,
-                               o.bDaily, o.bResetA, o.bCaptureA, static_cast<int16_t>(o.nHour),
-                               static_cast<int16_t>(o.nMinute));
-        const bool bStarted = Doc().StartLogging(true, o.bAppend);
+        LogSettings settings;
+        settings.strPathName = strPath;
+        settings.strPrefix = m_folder.Path(strPrefix);
+        settings.bAutoR = o.bAutoR;
+        settings.bTimestamp = o.bTimestamp;
+        settings.bDailyCapture = o.bDaily;
+        settings.bResetA = o.bResetA;
+        settings.bCaptureA = o.bCaptureA;
+        settings.nHour = static_cast<int16_t>(o.nHour);
+        settings.nMinute = static_cast<int16_t>(o.nMinute);
+        Doc().SetLogParameters(settings);
+        const bool bStarted = Doc().StartLogging(o.bAppend ? LogStart::Append : LogStart::Fresh);
         Deliver();
         return bStarted;
     }
@@ -62,12 +70,12 @@ TEST_F(DocLogging, UserStartWritesTheResetMarkerFirstAndCountsStampedRecords)
 {
     const std::string strPath = m_folder.Path("data.LOG");
     ASSERT_TRUE(StartLog(strPath, {.bResetA = true, .bCaptureA = true, .bTimestamp = true}));
-    EXPECT_EQ(Doc().m_strLogTime, " 00:00:00");
+    EXPECT_EQ(Doc().GetLogTime(), " 00:00:00");
     Line("PW1");
     Line("PW\x01"
          "2");
     Line("PW3");
-    EXPECT_EQ(Doc().m_nRecords, 3u + 2u);  // the two answers to "AC" are records too
+    EXPECT_EQ(Doc().GetRecords(), 3u + 2u);  // the two answers to "AC" are records too
     EXPECT_EQ(m_host.FrameMessages().Count(WM_RECORD_UPDATE, 5), 1u);
     // The sensor hears "AC" twice as the user starts.
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"AC", "AC"}));
@@ -78,7 +86,7 @@ TEST_F(DocLogging, UserStartWritesTheResetMarkerFirstAndCountsStampedRecords)
                                       "PW2,08/12/2026,01:30:05\r\n"
                                       "PW3,08/12/2026,01:30:05\r\n");
     Wait(61000);
-    EXPECT_EQ(Doc().m_strLogTime, " 00:01:01");
+    EXPECT_EQ(Doc().GetLogTime(), " 00:01:01");
 
     // Stop closes the file, then asks for the accumulation; its answer is not logged.
     const std::string strLogged = ReadWholeFile(strPath);
@@ -86,8 +94,8 @@ TEST_F(DocLogging, UserStartWritesTheResetMarkerFirstAndCountsStampedRecords)
     Deliver();
     EXPECT_EQ(m_pPort->SentLines().back(), "A?");
     EXPECT_EQ(ReadWholeFile(strPath), strLogged);
-    EXPECT_EQ(Doc().m_nRecords, 0u);
-    EXPECT_EQ(Doc().m_strLogTime, "");
+    EXPECT_EQ(Doc().GetRecords(), 0u);
+    EXPECT_EQ(Doc().GetLogTime(), "");
     EXPECT_TRUE(LogErrors().empty()) << "the user's own Stop reports nothing";
 }
 
@@ -99,8 +107,8 @@ TEST_F(DocLogging, AFileThatCannotBeCreatedIsReportedAndLoggingStaysOff)
         m_host.ClearMessages();
         m_pPump->Restart();
         EXPECT_FALSE(StartLog(strPath, {.bResetA = true}));
-        EXPECT_FALSE(Doc().m_bLogging);
-        EXPECT_EQ(Doc().m_LogError.m_strFileName, strPath);
+        EXPECT_FALSE(Doc().IsLogging());
+        EXPECT_EQ(Doc().GetLogError().m_strFileName, strPath);
         const auto errors = LogErrors();
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_EQ(errors[0].lParam, LOG_CREATE_FAILED);
@@ -113,14 +121,14 @@ TEST_F(DocLogging, AWriteErrorStopsLoggingOnceAndTellsWhy)
 {
     ASSERT_TRUE(StartLog("/dev/full", {}));
     Line("PW1");
-    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_FALSE(Doc().IsLogging());
     Line("PW2");
     Line("PW3");
     const auto errors = LogErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], (PostedMessage{WM_LOG_ERROR, CFileException::diskFull, LOG_WRITE_FAILED}));
-    EXPECT_EQ(Doc().m_LogError.m_strFileName, "/dev/full");
-    EXPECT_EQ(Doc().m_nRecords, 0u);
+    EXPECT_EQ(Doc().GetLogError().m_strFileName, "/dev/full");
+    EXPECT_EQ(Doc().GetRecords(), 0u);
     // The status bar and the view's automatic commands are told, as for Stop.
     EXPECT_EQ(m_host.FrameMessages().Messages().back(), (PostedMessage{WM_LOGTIME_UPDATE, 0, 0}));
     EXPECT_EQ(m_schedule.m_bAutoR, false);
@@ -147,11 +155,11 @@ TEST_F(DocLogging, ADiskFullInTheMiddleOfARecordLeavesOnlyWholeRecordsAndIsToldO
         Line("PW 3");
         Line("PW 4");
     }
-    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_FALSE(Doc().IsLogging());
     EXPECT_EQ(ReadWholeFile(strPath), strWhole) << "the torn record is cut off";
     EXPECT_EQ(LogErrors(),
               (std::vector<PostedMessage>{{WM_LOG_ERROR, CFileException::diskFull, LOG_WRITE_FAILED}}));
-    EXPECT_EQ(Doc().m_nRecords, 0u);
+    EXPECT_EQ(Doc().GetRecords(), 0u);
 }
 
 TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnectionResetsNothing)
@@ -168,12 +176,12 @@ TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnecti
     Doc().CloseConnection(false);
     Deliver();
     Connect();
-    ASSERT_TRUE(Doc().ResumeLogging());
+    ASSERT_TRUE(Doc().StartLogging(LogStart::Resume));
     Deliver();
     Line("PW 2");
     EXPECT_EQ(ReadWholeFile(strPath), strFirst + "PW 2\r\n");
     EXPECT_TRUE(m_pPort->SentLines().empty()) << "the accumulation is not reset again";
-    EXPECT_EQ(Doc().m_nRecords, 1u);
+    EXPECT_EQ(Doc().GetRecords(), 1u);
 
     // A log that cannot be opened again after the next reconnection says it
     // stopped, not that it never started.
@@ -182,7 +190,7 @@ TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnecti
     std::filesystem::remove(strPath);
     std::filesystem::create_directory(strPath);
     Connect();
-    EXPECT_FALSE(Doc().ResumeLogging());
+    EXPECT_FALSE(Doc().StartLogging(LogStart::Resume));
     Deliver();
     ASSERT_FALSE(LogErrors().empty());
     EXPECT_EQ(LogErrors().back().lParam, LOG_REOPEN_FAILED);
@@ -211,7 +219,7 @@ TEST_F(DocLogging, ClosingTheConnectionStopsLoggingAndSaysSo)
     Line("PW1");
     Doc().CloseConnection(false);
     Deliver();
-    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_FALSE(Doc().IsLogging());
     EXPECT_EQ(LogErrors(), (std::vector<PostedMessage>{{WM_LOG_ERROR, 0, LOG_CONNECTION_CLOSED}}));
     EXPECT_EQ(ReadWholeFile(m_folder.Path("a.LOG")), "PW1\r\n");
 }
@@ -247,22 +255,22 @@ TEST_P(DailyChange, MarkersCommandsAndTheNewFileComeInOrderFiveSecondsApart)
     const int nSteps = 1 + (bCaptureA ? 1 : 0) + (bResetA ? 1 : 0);
     const std::string strNew = m_folder.Path("LogFile 08Dec2026 01.31.LOG");
     Wait(nSteps * 5000 - 1);
-    EXPECT_TRUE(Doc().m_bLogging);
+    EXPECT_TRUE(Doc().IsLogging());
     EXPECT_FALSE(fs::exists(strNew)) << "the new file opens " << nSteps * 5 << " s after the trigger";
     EXPECT_EQ(m_pPort->SentLines(), expectedSent);
     EXPECT_EQ(ReadWholeFile(strFirst), strExpected);
 
     Wait(1);
     ASSERT_TRUE(fs::exists(strNew));
-    EXPECT_EQ(Doc().m_strLogPathName, strNew);
-    EXPECT_TRUE(Doc().m_bLogging);
+    EXPECT_EQ(Doc().GetLogPathName(), strNew);
+    EXPECT_TRUE(Doc().IsLogging());
     if (bResetA)
         expectedSent.push_back("AC");  // the new file starts with a reset, without a marker
     EXPECT_EQ(m_pPort->SentLines(), expectedSent);
     EXPECT_EQ(ReadWholeFile(strFirst), strExpected) << "the old file is finished";
     Line("PW 3");
     EXPECT_EQ(ReadWholeFile(strNew), std::string(bResetA ? "0000.00\r\n" : "") + "PW 3\r\n");
-    EXPECT_EQ(Doc().m_nRecords, bResetA ? 2u : 1u);
+    EXPECT_EQ(Doc().GetRecords(), bResetA ? 2u : 1u);
     EXPECT_TRUE(LogErrors().empty());
 }
 
@@ -277,14 +285,14 @@ TEST_F(DocLogging, TheDailyWindowIsFourMinutesFromTheChangeTime)
     WaitUntil(0, 4, 1, 9);
     Line("PW late");
     Wait(20000);
-    EXPECT_EQ(Doc().m_strLogPathName, m_folder.Path("first.LOG"));
+    EXPECT_EQ(Doc().GetLogPathName(), m_folder.Path("first.LOG"));
     EXPECT_EQ(m_host.ViewMessages().Count(WM_ACCUM_START, 1), 0u);
 
     WaitUntil(0, 3, 59, 10);
     Line("PW in time");
     Line("PW again");  // one change per window
     Wait(5000);
-    EXPECT_EQ(Doc().m_strLogPathName, m_folder.Path("LogFile 10Dec2026 00.04.LOG"));
+    EXPECT_EQ(Doc().GetLogPathName(), m_folder.Path("LogFile 10Dec2026 00.04.LOG"));
     EXPECT_EQ(m_host.ViewMessages().Count(WM_ACCUM_START, 1), 1u);
     EXPECT_EQ(ReadWholeFile(m_folder.Path("first.LOG")), "PW late\r\nPW in time\r\nPW again\r\n");
 }
@@ -297,7 +305,7 @@ TEST_F(DocLogging, ADailyChangeToATakenNameAppends)
     ASSERT_TRUE(StartLog(strName, {.bDaily = true, .nHour = 6}));
     Line("PW 1");
     Wait(5000);
-    EXPECT_EQ(Doc().m_strLogPathName, strName);
+    EXPECT_EQ(Doc().GetLogPathName(), strName);
     Line("PW 2");
     EXPECT_EQ(ReadWholeFile(strName), "PW 1\r\nPW 2\r\n");
 }
@@ -308,13 +316,13 @@ TEST_F(DocLogging, ADailyFileThatCannotBeCreatedEndsLoggingAndIsReported)
                          "no-such-folder/LogFile"));
     Line("PW 1");
     Wait(5000);
-    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_FALSE(Doc().IsLogging());
     const auto errors = LogErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].lParam, LOG_DAILY_CREATE_FAILED);
-    EXPECT_EQ(Doc().m_LogError.m_strFileName, m_folder.Path("no-such-folder/LogFile 08Dec2026 01.30.LOG"));
+    EXPECT_EQ(Doc().GetLogError().m_strFileName, m_folder.Path("no-such-folder/LogFile 08Dec2026 01.30.LOG"));
     EXPECT_EQ(m_host.FrameMessages().Messages().back(), (PostedMessage{WM_LOGTIME_UPDATE, 0, 0}));
-    EXPECT_EQ(Doc().m_nRecords, 0u);
+    EXPECT_EQ(Doc().GetRecords(), 0u);
     Line("PW 2");
     EXPECT_EQ(ReadWholeFile(m_folder.Path("first.LOG")), "PW 1\r\n");
 }
@@ -331,8 +339,8 @@ TEST_F(DocLogging, StoppingDuringADailyChangeCancelsIt)
     // Started again at once with other settings: the old change must not run.
     ASSERT_TRUE(StartLog(m_folder.Path("second.LOG"), {}));
     Wait(30000);
-    EXPECT_TRUE(Doc().m_bLogging);
-    EXPECT_EQ(Doc().m_strLogPathName, m_folder.Path("second.LOG"));
+    EXPECT_TRUE(Doc().IsLogging());
+    EXPECT_EQ(Doc().GetLogPathName(), m_folder.Path("second.LOG"));
     EXPECT_EQ(ReadWholeFile(m_folder.Path("second.LOG")), "");
     // Stop asked for the accumulation after closing the file: the answer is in neither.
     EXPECT_EQ(ReadWholeFile(m_folder.Path("first.LOG")), "PW 1\r\nA?\r\n");

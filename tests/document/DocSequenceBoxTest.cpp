@@ -40,7 +40,7 @@ protected:
         size_t nEnds = 0;
         for (const PostedMessage& m : m_host.ViewMessages().Messages())
             nEnds += m.nMsg == nEndMsg && m.wParam != 1 ? 1 : 0;
-        return {Doc().SequenceRunning(), Doc().m_nSeqStep, m_pPort->SentLines().size(), nEnds};
+        return {Doc().SequenceRunning(), Doc().GetSeqStep(), m_pPort->SentLines().size(), nEnds};
     }
 
     // What the program does while a box waits for the user: ticks of the

@@ -112,7 +112,7 @@ TEST_F(DocSequences, NvramLoadReadsEnablesSendsTheLinesAndRestores)
     EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V13,7", "OS0000000000000011",
                                                 kRestore}));
     EXPECT_EQ(Ends(WM_INIT_START), (std::vector<uintptr_t>{1, 0}));
-    EXPECT_FALSE(Doc().m_File.IsOpen());
+    EXPECT_FALSE(Doc().IsFileOpen());
     EXPECT_EQ(m_sensor.wOpState, 0x0001) << "the file's own OS line is undone";
 
     // A file of comments only: read, enable, restore, finished.
@@ -137,8 +137,8 @@ TEST_F(DocSequences, NvramLineRefusedOnceIsResentAndTwiceIsGivenUp)
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?", kEnable, "V12,5", "V12,5", "V13,7", kRestore}));
     EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
-    EXPECT_EQ(Doc().m_SeqOutcome.nLinesRefused, 1);
-    EXPECT_EQ(SequenceOutcomeLines(Doc().m_SeqOutcome),
+    EXPECT_EQ(Doc().GetSeqOutcome().nLinesRefused, 1);
+    EXPECT_EQ(SequenceOutcomeLines(Doc().GetSeqOutcome()),
               (std::vector<std::string>{"1 line refused twice by the sensor (BAD CMD)"}));
 }
 
@@ -149,8 +149,8 @@ TEST_F(DocSequences, NvramLoadWritesNoStateItDidNotRead)
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?"}));
     EXPECT_EQ(Ends(WM_INIT_START), (std::vector<uintptr_t>{1, 2}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_OPSTATE_UNREAD);
-    const auto lines = SequenceOutcomeLines(Doc().m_SeqOutcome);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_OPSTATE_UNREAD);
+    const auto lines = SequenceOutcomeLines(Doc().GetSeqOutcome());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("\"BAD C\""), std::string::npos) << lines[0];
 
@@ -161,7 +161,7 @@ TEST_F(DocSequences, NvramLoadWritesNoStateItDidNotRead)
     Doc().LoadNVRAM(WriteFile("b.NVM", "V12,5\r\n"));
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Sent(), (std::vector<std::string>{"V9?", "V9?"}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_OPSTATE_UNREAD);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_OPSTATE_UNREAD);
 }
 
 TEST_F(DocSequences, NvramLinesBeyondTheLimitOrTooLongAreCountedNotDropped)
@@ -178,8 +178,8 @@ TEST_F(DocSequences, NvramLinesBeyondTheLimitOrTooLongAreCountedNotDropped)
     EXPECT_EQ(sent[sent.size() - 2], "V1," + std::to_string(NVRAM_LOAD_LINES - 1));
     EXPECT_EQ(sent.back(), kRestore);
     EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
-    EXPECT_EQ(Doc().m_SeqOutcome.nLinesTooLong, 1);
-    EXPECT_EQ(Doc().m_SeqOutcome.nLinesNotSent, 4);
+    EXPECT_EQ(Doc().GetSeqOutcome().nLinesTooLong, 1);
+    EXPECT_EQ(Doc().GetSeqOutcome().nLinesNotSent, 4);
 }
 
 TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
@@ -203,8 +203,8 @@ TEST_F(DocSequences, CancelAndCloseEndALoadThatWaitsForItsSensor)
     Deliver();
     EXPECT_NE(Doc().RunningSequence(), Sequence::NVRAMLoad);
     EXPECT_EQ(Ends(WM_INIT_START).back(), 2u);
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
-    EXPECT_FALSE(Doc().m_File.IsOpen());
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_CONNECTION_CLOSED);
+    EXPECT_FALSE(Doc().IsFileOpen());
     EXPECT_FALSE(m_timers.IsRunning(TIMER_SEQUENCE));
     Connect();
     m_pPump->Restart();
@@ -267,7 +267,7 @@ TEST_F(DocSequencesTickBeforeRead, ADataMessageEndsATimedWaitWhateverTheClockDid
         Wait(500);
     ASSERT_EQ(Sent().back(), "BB?");
     Wait(3000);
-    ASSERT_TRUE(Doc().m_bAwaitDataMsg) << "in the first timed wait";
+    ASSERT_TRUE(Doc().IsAwaitingDataMsg()) << "in the first timed wait";
     // The one-second clock ticks between the data message's arrival and its reading.
     m_pPort->SupplyLine("PW 00,0060,22222,12000");
     Doc().CommsDataReceived(true);
@@ -298,10 +298,12 @@ TEST_F(DocSequences, OneSequenceAtATime)
 
 TEST_F(DocSequences, StartingASequenceStopsLogging)
 {
-    Doc().SetLogParameters(m_folder.Path("a.LOG"), "", false, false, false, false, false, false, false, 0, 0);
-    ASSERT_TRUE(Doc().StartLogging(true));
+    LogSettings settings;
+    settings.strPathName = m_folder.Path("a.LOG");
+    Doc().SetLogParameters(settings);
+    ASSERT_TRUE(Doc().StartLogging(LogStart::Fresh));
     Doc().DumpAll(m_folder.Path("dump.TXT"));
-    EXPECT_FALSE(Doc().m_bLogging);
+    EXPECT_FALSE(Doc().IsLogging());
     EXPECT_EQ(ViewMessagesOf(WM_LOG_ERROR).back().lParam, 4);
     EXPECT_EQ(Doc().RunningSequence(), Sequence::DumpAll);
 }
@@ -331,7 +333,7 @@ TEST_F(DocSequences, ParamUploadSendsALinePerReply)
     Doc().LoadParamFile(WriteFile("none.txt", ":only a comment\r\n#\r\nOSNVW5\r\n"));
     EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 0})) << "start and end at once";
     EXPECT_TRUE(Sent().empty());
-    EXPECT_FALSE(Doc().m_File.IsOpen());
+    EXPECT_FALSE(Doc().IsFileOpen());
 
     Doc().LoadParamFile(WriteFile("cal.txt", "OSNVW5\r\nV63,18\r\nOSNVW0\r\n#\r\n"));
     Deliver();
@@ -363,7 +365,7 @@ TEST_F(DocSequences, ParamUploadToASilentSensorGoesOnEveryThreeSecondsAndEndsAsU
     // the upload did not finish.
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
     EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 2}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_NO_REPLY);
     EXPECT_TRUE(m_host.m_messageBoxes.empty());
 }
 
@@ -376,8 +378,8 @@ TEST_F(DocSequences, ParamLinesThatSendNothingArePassedOverAndAreNoSilence)
     EXPECT_EQ(Sent(), std::vector<std::string>{"V1,1"}) << "the next line goes in their place";
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{1, 2}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_DONE) << "the sensor answered every line sent";
-    EXPECT_EQ(Doc().m_SeqOutcome.nLinesTooLong, 1);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_DONE) << "the sensor answered every line sent";
+    EXPECT_EQ(Doc().GetSeqOutcome().nLinesTooLong, 1);
 }
 
 // Where, in the order posted, the views heard of the first command sent and
@@ -420,11 +422,11 @@ protected:
     {
         EXPECT_NE(Doc().RunningSequence(), Sequence::ParamLoad);
         EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));
-        EXPECT_EQ(Doc().m_SeqOutcome.nEnd, nEnd);
+        EXPECT_EQ(Doc().GetSeqOutcome().nEnd, nEnd);
         const CommandAndEnd order = Order(2);
         ASSERT_NE(order.nEnd, SIZE_MAX) << "ended as failed";
         EXPECT_LT(order.nCommand, order.nEnd) << "the views hear of the OSNVW0 first";
-        EXPECT_FALSE(Doc().m_File.IsOpen());
+        EXPECT_FALSE(Doc().IsFileOpen());
     }
 };
 
@@ -470,10 +472,10 @@ TEST_F(DocParamUploadEnds, AHungUpLinkIsNotWrittenTo)
 {
     StartStuckUpload();
     m_pPort->HangUp();
-    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().m_bConnected; }));
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().IsConnected(); }));
     EXPECT_EQ(Sent(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
     EXPECT_EQ(Ends(WM_PARAM_LOAD), (std::vector<uintptr_t>{2}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_CONNECTION_LOST);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_CONNECTION_LOST);
 }
 
 // ---------------------------------------------------------------------------
@@ -521,7 +523,7 @@ TEST_F(DocSequences, DumpWithoutAReadableStateWritesNoOs)
     Doc().DumpAll(m_folder.Path("d.TXT"));
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Sent(), ExpectedDumpCommands(false));
-    EXPECT_TRUE(Doc().m_SeqOutcome.bOpStateKept);
+    EXPECT_TRUE(Doc().GetSeqOutcome().bOpStateKept);
     EXPECT_EQ(Ends(WM_START_SEQ).back(), 0u);
     const auto lines = ReadLines(m_folder.Path("d.TXT"));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "BAD CMD"), lines.end()) << "the reply is recorded";
@@ -547,7 +549,7 @@ TEST_F(DocSequences, DumpPutsBackTheStateItReadWhateverItsOwnV9QueryIsAnswered)
     expected[expected.size() - 2] = "OS0000000000000011";
     EXPECT_EQ(Sent(), expected);
     EXPECT_EQ(m_sensor.wOpState, 0x0003) << "the state read is restored";
-    EXPECT_FALSE(Doc().m_SeqOutcome.bOpStateKept);
+    EXPECT_FALSE(Doc().GetSeqOutcome().bOpStateKept);
 }
 
 TEST_F(DocSequences, DumpSerialNumberStartupLinesAndDataMessages)
@@ -609,7 +611,7 @@ TEST_F(DocSequences, DumpUnansweredEndsOnceWithItsEndLines)
                                         "Diagnostic Save Finished"}));
     // What the list and the console show instead of the finished line.
     EXPECT_EQ(
-        SequenceEndLines(*SequenceProgressFor(WM_START_SEQ), 0, Doc().m_SeqOutcome),
+        SequenceEndLines(*SequenceProgressFor(WM_START_SEQ), 0, Doc().GetSeqOutcome()),
         (std::vector<std::string>{"Diagnostic Save Incomplete: no reply from the sensor at step 0 (D?)"}));
 
     // Silent at a later step: that step and its query are named.
@@ -617,7 +619,7 @@ TEST_F(DocSequences, DumpUnansweredEndsOnceWithItsEndLines)
     m_sensor.unanswered.insert("V12?");
     Doc().DumpAll(strPath);
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_NO_REPLY);
     EXPECT_EQ(LastLines(strPath, 4),
               (std::vector<std::string>{"V11,110", ":Incomplete: no reply from the sensor at step 26 (V12?)",
                                         "#", "Diagnostic Save Finished"}));
@@ -628,7 +630,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     const std::string strPath = m_folder.Path("d.TXT");
     Doc().DumpAll(strPath);
     Wait(5000);  // past the polled-output "OS"
-    ASSERT_GT(Doc().m_nSeqStep, 4);
+    ASSERT_GT(Doc().GetSeqStep(), 4);
     Doc().CancelSequence();
     Deliver();
     EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
@@ -654,7 +656,7 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
     Doc().DumpAll(strPath);
     Wait(5000);
     m_pPort->HangUp();
-    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().m_bConnected; }));
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !Doc().IsConnected(); }));
     EXPECT_NE(Doc().RunningSequence(), Sequence::DumpAll);
     EXPECT_EQ(LastLines(strPath, 3), (std::vector<std::string>{":Incomplete: the connection was lost", "#",
                                                                "Diagnostic Save Finished"}));
@@ -689,7 +691,7 @@ TEST_F(DocSequences, AlsDumpResendsASilentQueryButNotForEver)
     EXPECT_GT(nResent, 40) << "sent again on every tick";
     EXPECT_LE(nResent, 82);
     EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
-    EXPECT_EQ(Doc().m_SeqOutcome.nEnd, SEQ_NO_REPLY);
+    EXPECT_EQ(Doc().GetSeqOutcome().nEnd, SEQ_NO_REPLY);
     EXPECT_EQ(m_host.m_messageBoxes.size(), 1u);
     EXPECT_EQ(LastLines(m_folder.Path("als.TXT"), 3),
               (std::vector<std::string>{":Incomplete: no reply from the sensor at step 5 (ALS-C?)", "#",

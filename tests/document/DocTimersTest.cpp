@@ -9,26 +9,26 @@ using DocTimers = DocFixture;
 TEST_F(DocTimers, ClockTickUpdatesTheTimeEvenWhileDisconnected)
 {
     Doc().OnTimer(TIMER_CLOCK);
-    EXPECT_EQ(Doc().m_strTime, " 01:30:05");
+    EXPECT_EQ(Doc().GetTime(), " 01:30:05");
     m_clock.Advance(std::chrono::seconds(3661));
     Doc().OnTimer(TIMER_CLOCK);
-    EXPECT_EQ(Doc().m_strTime, " 02:31:06");
+    EXPECT_EQ(Doc().GetTime(), " 02:31:06");
     EXPECT_EQ(m_host.FrameMessages().Count(WM_TIME_UPDATE, 0), 2u);
     EXPECT_EQ(m_host.FrameCount(WM_LOGTIME_UPDATE), 0u);
 }
 
 TEST_F(DocTimers, ClockTickCountsLoggingTime)
 {
-    Doc().m_bLogging = true;
+    StartTestLog();
     for (int i = 0; i < 61; ++i)
         Doc().OnTimer(TIMER_CLOCK);
-    EXPECT_EQ(Doc().m_strLogTime, " 00:01:01");
+    EXPECT_EQ(Doc().GetLogTime(), " 00:01:01");
     EXPECT_EQ(m_host.FrameCount(WM_LOGTIME_UPDATE), 61u);
     for (int i = 0; i < 3599; ++i)
         Doc().OnTimer(TIMER_CLOCK);
-    EXPECT_EQ(Doc().m_strLogTime, " 01:01:00");
+    EXPECT_EQ(Doc().GetLogTime(), " 01:01:00");
     Doc().StopLogging();
-    EXPECT_EQ(Doc().m_strLogTime, "");
+    EXPECT_EQ(Doc().GetLogTime(), "");
 }
 
 TEST_F(DocTimers, AutoCommandTimersSendTheirCommands)
@@ -82,8 +82,9 @@ TEST_F(DocTimers, PollingWithoutTextOrPeriodDoesNothing)
 TEST_F(DocTimers, StopLoggingSendsCaptureAfterTheFileIsClosed)
 {
     Connect();
-    Doc().m_bLogging = true;
-    Doc().m_bCaptureA = true;
+    LogSettings settings;
+    settings.bCaptureA = true;
+    StartTestLog(settings);
     Doc().StopLogging();
     EXPECT_EQ(m_pPort->SentLines(), (std::vector<std::string>{"A?"}));
     EXPECT_EQ(m_host.FrameMessages().Count(WM_RECORD_UPDATE, 0), 1u);

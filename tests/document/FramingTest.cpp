@@ -110,6 +110,19 @@ TEST(Framing, ClassificationFollowsTableOrderAndTestForms)
     EXPECT_FALSE(ClassifyDataMessage("").bDataMessage);
 }
 
+TEST(Framing, AutomaticCommandsCountTheirOwnCodesFromTheSameTable)
+{
+    // The automatic commands count "ALS-DATA", which the classification does
+    // not know, and not "QRM310", which it does; they count test forms too.
+    EXPECT_TRUE(DataMessageReceived("ALS-DATA 12"));
+    EXPECT_FALSE(ClassifyDataMessage("ALS-DATA 12").bDataMessage);
+    EXPECT_FALSE(DataMessageReceived("QRM310 data"));
+    EXPECT_TRUE(ClassifyDataMessage("QRM310 data").bDataMessage);
+    EXPECT_TRUE(DataMessageReceived("TPQD015 1 2"));
+    EXPECT_FALSE(ClassifyDataMessage("TPQD015 1 2").bDataMessage);
+    EXPECT_FALSE(DataMessageReceived("00000000,00100001"));
+}
+
 TEST(Framing, StrippingAnAddressedLine)
 {
     auto line = StripAddressedLine(":03PW 1234AB", 13);

@@ -8,6 +8,7 @@
 
 #include "ManualTimers.h"
 #include "document/CTimerSchedule.h"
+#include "document/Framing.h"
 #include "platform/AppMessages.h"
 
 namespace halyard {

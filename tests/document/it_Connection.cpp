@@ -72,8 +72,8 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect)
     CHalyardDoc& doc = *m_pDoc;
     ASSERT_TRUE(ConnectAndForget());
     EXPECT_TRUE(m_host.m_bConnectIdentified);
-    EXPECT_EQ(doc.m_strModelName, "ZRT-630");
-    EXPECT_EQ(doc.m_strPortStatus, " COM" + std::to_string(m_pPort->Port()) + " 9600,n,8,1");
+    EXPECT_EQ(doc.GetModelName(), "ZRT-630");
+    EXPECT_EQ(doc.GetPortStatus(), " COM" + std::to_string(m_pPort->Port()) + " 9600,n,8,1");
     EXPECT_EQ(m_host.m_titles.back(), "COM" + std::to_string(m_pPort->Port()));
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 0), 1u);
     EXPECT_EQ(m_host.FrameMessages().Count(WM_COMMS_OPEN, 0), 1u);
@@ -95,8 +95,8 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect)
     std::erase(commands, "JM?");
     EXPECT_EQ(commands, (std::vector<std::string>{"OP?", "ADR?", "R?"}));
     EXPECT_EQ(m_pPump->m_echoes, (std::vector<std::string>{"OP?", "ADR?", "R?"}));
-    ASSERT_TRUE(m_pPump->PumpUntil([&] { return doc.m_bOptionsValid && !doc.m_bAwaitADR; }));
-    EXPECT_EQ(doc.m_wOptions, 0x0021);
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return doc.IsOptionsValid() && !doc.IsAwaitADR(); }));
+    EXPECT_EQ(doc.GetOptions(), 0x0021);
 
     // The register getter over the wire.
     uint16_t wState = 0;
@@ -108,8 +108,8 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect)
     m_host.ClearMessages();
     m_pPump->Restart();
     doc.CloseConnection(false);
-    EXPECT_FALSE(doc.m_bConnected);
-    EXPECT_EQ(doc.m_strPortStatus, "");
+    EXPECT_FALSE(doc.IsConnected());
+    EXPECT_EQ(doc.GetPortStatus(), "");
     EXPECT_EQ(m_host.m_titles.back(), "");
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
     EXPECT_EQ(m_host.FrameMessages().Count(WM_COMMS_OPEN, 1), 1u);
@@ -119,13 +119,13 @@ TEST_F(Connection, ConnectTalkCloseAndReconnect)
     ASSERT_TRUE(doc.SendCommand("R?", true));
     ASSERT_TRUE(m_pPort->Sim().WaitForCommands(1, std::chrono::seconds(5)));
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_host.ViewCount(WM_COMMS_DATA) > 0; }));
-    EXPECT_TRUE(doc.m_bConnected);
+    EXPECT_TRUE(doc.IsConnected());
 }
 
 TEST_F(Connection, OneTimeoutPerSilence)
 {
     CHalyardDoc& doc = *m_pDoc;
-    doc.m_nCommsTimeoutTicks = 4;  // 200 ms of silence
+    doc.SetCommsTimeoutTicks(4);  // 200 ms of silence
     ASSERT_TRUE(ConnectAndForget());
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_host.ViewCount(WM_COMMS_TIMEOUT) == 1; }));
     // Four more silent spans pass (a watcher of the test's own counts them);
@@ -138,7 +138,7 @@ TEST_F(Connection, OneTimeoutPerSilence)
     ASSERT_TRUE(doc.SendCommand("R?", true));
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_host.ViewCount(WM_COMMS_DATA) > 0; }));
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return m_host.ViewCount(WM_COMMS_TIMEOUT) == 2; }));
-    EXPECT_TRUE(doc.m_bConnected);
+    EXPECT_TRUE(doc.IsConnected());
 }
 
 TEST_F(Connection, SensorHangingUpEndsTheConnection)
@@ -148,7 +148,7 @@ TEST_F(Connection, SensorHangingUpEndsTheConnection)
     m_host.ClearMessages();
     m_pPump->Restart();
     m_pPort->Sim().HangUp();
-    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !doc.m_bConnected; }));
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return !doc.IsConnected(); }));
     EXPECT_EQ(m_host.FrameCount(WM_THREAD_END), 1u);
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
     EXPECT_EQ(m_host.m_titles.back(), "");
@@ -160,18 +160,18 @@ TEST_F(Connection, SilentSensorDoesNotConnect)
     EXPECT_FALSE(ConnectAndForget());
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_NO_CONNECT), 1u);
     EXPECT_EQ(m_host.ViewCount(WM_COMMS_OPEN), 0u);
-    EXPECT_FALSE(m_pDoc->m_bConnected);
+    EXPECT_FALSE(m_pDoc->IsConnected());
 }
 
 TEST_F(Connection, AddressedSensorSwitchesTheDocumentToItsAddress)
 {
     CHalyardDoc& doc = *m_pDoc;
     ASSERT_TRUE(ConnectAndForget());
-    doc.m_wAddress = 0;
+    doc.SetAddress(0);
     // A sensor that answers framed lines: the document takes its address.
     m_pPort->Sim().SendLine(FrameCommand("PW 1234", true, 3, false));
-    ASSERT_TRUE(m_pPump->PumpUntil([&] { return doc.m_bRS485 == 1; }));
-    EXPECT_EQ(doc.m_wAddress, 3);
+    ASSERT_TRUE(m_pPump->PumpUntil([&] { return doc.IsRS485(); }));
+    EXPECT_EQ(doc.GetAddress(), 3);
     EXPECT_FALSE(HasLine("Bad Checksum"));
 }
 

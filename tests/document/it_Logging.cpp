@@ -62,7 +62,7 @@ TEST_F(Logging, EveryLineReceivedWhileLoggingIsARecordInOrder)
     ASSERT_TRUE(rig.m_pump.PumpUntil([&] {
         // The last numbered line, and a few data messages of the sensor's own.
         const auto lines = rig.Lines();
-        return rig.m_doc.m_nRecords >= kLines + 3 &&
+        return rig.m_doc.GetRecords() >= kLines + 3 &&
                std::find(lines.begin(), lines.end(), SeqLine(kLines)) != lines.end();
     }));
     rig.m_doc.StopLogging();

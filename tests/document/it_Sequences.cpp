@@ -79,10 +79,10 @@ TEST_F(Sequences, ASensorHangingUpMidLoadEndsTheLoad)
     rig.m_port.Sim().SetHangUpAfter(4);  // V9?, V9?, the write-enable, V12,1
     rig.m_doc.LoadNVRAM(strPath);
     ASSERT_TRUE(rig.RunSequence(200, 1000));
-    EXPECT_FALSE(rig.m_doc.m_bConnected);
+    EXPECT_FALSE(rig.m_doc.IsConnected());
     EXPECT_EQ(rig.m_host.ViewMessages().Count(WM_INIT_START, 2), 1u);
-    EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_CONNECTION_LOST);
-    EXPECT_FALSE(rig.m_doc.m_File.IsOpen());
+    EXPECT_EQ(rig.m_doc.GetSeqOutcome().nEnd, SEQ_CONNECTION_LOST);
+    EXPECT_FALSE(rig.m_doc.IsFileOpen());
 }
 
 TEST_F(Sequences, AConnectionClosedMidUploadFirstSwitchesNvramWritingOff)
@@ -95,14 +95,14 @@ TEST_F(Sequences, AConnectionClosedMidUploadFirstSwitchesNvramWritingOff)
     rig.m_port.Sim().ClearReceivedCommands();
     rig.m_doc.LoadParamFile(strPath);
     // The reply taken and read by the views: the next tick sends the next line.
-    ASSERT_TRUE(rig.m_pump.PumpUntil([&] { return rig.m_doc.m_bReplyReceived; }));
+    ASSERT_TRUE(rig.m_pump.PumpUntil([&] { return rig.m_doc.IsReplyReceived(); }));
     rig.m_pump.Pump();
     rig.m_doc.OnTimer(TIMER_SEQUENCE);
     ASSERT_TRUE(rig.m_port.Sim().WaitForCommands(2, std::chrono::seconds(10)));
     ASSERT_TRUE(rig.m_port.Sim().NvramWriteEnabled());
     rig.m_pump.Pump();
     rig.m_doc.CloseConnection(false);
-    EXPECT_EQ(rig.m_doc.m_SeqOutcome.nEnd, SEQ_CONNECTION_CLOSED);
+    EXPECT_EQ(rig.m_doc.GetSeqOutcome().nEnd, SEQ_CONNECTION_CLOSED);
     // The port was closed after the line went out, not before.
     EXPECT_TRUE(rig.m_port.Sim().WaitForCommands(3, std::chrono::seconds(10)));
     EXPECT_EQ(rig.m_port.Sim().ReceivedCommands(), (std::vector<std::string>{"OSNVW5", "V63,18", "OSNVW0"}));

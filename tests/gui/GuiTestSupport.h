@@ -26,7 +26,7 @@
 #include "shell/CHalyardView.h"
 #include "shell/CMainFrame.h"
 #include "shell/CReceivedDataList.h"
-#include "shell/UiPrompts.h"
+#include "ui/UiPrompts.h"
 #include "sim/SimSensor.h"
 
 namespace halyard::test {
@@ -57,7 +57,7 @@ inline std::unique_ptr<CHalyardApp> StartWithQuietSensor()
 // Closes the connection when open, then ends the program.
 inline void StopApp(std::unique_ptr<CHalyardApp>& pApp)
 {
-    if (pApp && pApp->Doc().m_bConnected)
+    if (pApp && pApp->Doc().IsConnected())
         pApp->Doc().CloseConnection(false);
     pApp.reset();
 }

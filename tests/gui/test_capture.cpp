@@ -163,14 +163,14 @@ private slots:
         QVERIFY(CUiPrompts::LastInitialName().contains(QRegularExpression(
             "^LogFile \\d\\d(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)\\d{4} \\d\\d\\.\\d\\d$")));
         QCOMPARE(CUiPrompts::LastFileFilter(), QString("Log Files (*.LOG *.log)"));
-        QVERIFY(Doc().m_bLogging);
+        QVERIFY(Doc().IsLogging());
         QVERIFY(LoggingState());
         SaveShot(&m_pApp->Frame(), "data_capture_logging.png");
         const QString strFile = strChosen + ".LOG";
-        QCOMPARE(Doc().m_strLogPathName, QFile::encodeName(strFile).toStdString());
-        QVERIFY(Doc().m_bAutoR && Doc().m_bTimestamp && Doc().m_bDailyCapture && Doc().m_bResetA &&
-                Doc().m_bCaptureA);
-        QCOMPARE(Doc().m_strLogPrefix, QFile::encodeName(Folder() + "/LogFile").toStdString());
+        QCOMPARE(Doc().GetLogPathName(), QFile::encodeName(strFile).toStdString());
+        QVERIFY(Doc().IsAutoR() && Doc().IsTimestamp() && Doc().IsDailyCapture() && Doc().IsResetA() &&
+                Doc().IsCaptureA());
+        QCOMPARE(Doc().GetLogPrefix(), QFile::encodeName(Folder() + "/LogFile").toStdString());
 
         // The file starts with the reset marker; a data message gets an "R?" after it.
         Sensor().SendLine(" 00,PW,1234,0.12");
@@ -180,10 +180,10 @@ private slots:
         const std::string strLog = OnDisk(strFile);
         QVERIFY(strLog.rfind("AC\r\n", 0) == 0);
         QVERIFY(strLog.find(" 00,PW,1234,0.12,") != std::string::npos);
-        QTRY_COMPARE(m_pApp->Frame().Pane(2)->text(), QString("No. Records: %1").arg(Doc().m_nRecords));
+        QTRY_COMPARE(m_pApp->Frame().Pane(2)->text(), QString("No. Records: %1").arg(Doc().GetRecords()));
 
         Page<QPushButton>("stopLogButton")->click();
-        QVERIFY(!Doc().m_bLogging);
+        QVERIFY(!Doc().IsLogging());
         QVERIFY(IdleState());
         QTRY_COMPARE(m_pApp->Frame().Pane(2)->text(), QString("No. Records: 0"));
         QTRY_VERIFY(Sensor().ReceivedCommands().back() == "A?");
@@ -197,11 +197,11 @@ private slots:
         const QString strFile = Folder() + "/mast.LOG";
         CUiPrompts::SetNextFileName(strFile);
         StartButton()->click();
-        QVERIFY(Doc().m_bLogging);
+        QVERIFY(Doc().IsLogging());
         // As started by the run script: data messages of its own every 10 s.
         Sensor().SetOpState(CSensorModel::kAutoSendBit);
         // The answers to the two "AC", then the data message.
-        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nRecords, 3u, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(Doc().GetRecords(), 3u, 30000);
         const std::string strLog = OnDisk(strFile);
         QVERIFY(strLog.rfind("AC\r\n", 0) == 0);
         const size_t nLast = strLog.rfind("\r\n", strLog.size() - 3) + 2;
@@ -220,7 +220,7 @@ private slots:
         StartButton()->click();
         QCOMPARE(CUiPrompts::MessagesShown().value(0), QString("Please enter an integer between 0 and 23."));
         QVERIFY2(CUiPrompts::LastFileFilter().isEmpty(), "no file dialog after a refused value");
-        QVERIFY(!Doc().m_bLogging);
+        QVERIFY(!Doc().IsLogging());
         QVERIFY(IdleState());
 
         Type(pHour, "23");
@@ -258,7 +258,7 @@ private slots:
         CUiPrompts::SetNextFileName(QString::fromStdString(strLink));
         Page<QCheckBox>("resetAtStartCheck")->setChecked(false);
         StartButton()->click();
-        QVERIFY(Doc().m_bLogging);
+        QVERIFY(Doc().IsLogging());
         ShowTab(1);
         Sensor().SendLine(" 00,PW,1234,0.12");
         Sensor().SendLine(" 00,PW,1235,0.12");
@@ -266,7 +266,7 @@ private slots:
         QTRY_VERIFY(ListContains(View(), " 00,PW,1235,0.12"));
         QCOMPARE(CUiPrompts::MessagesShown().size(), 1);
         QVERIFY(CUiPrompts::MessagesShown().front().contains("No space left on device"));
-        QVERIFY(!Doc().m_bLogging);
+        QVERIFY(!Doc().IsLogging());
         ShowTab(2);
         QVERIFY(IdleState());
     }

@@ -68,7 +68,7 @@ class ConnectTest : public QObject {
 
     void CloseConnection()
     {
-        if (!m_pApp->Doc().m_bConnected)
+        if (!m_pApp->Doc().IsConnected())
             return;
         ConnectButton()->click();
         QTRY_VERIFY(ListContains(View(), "Connection Closed"));
@@ -134,7 +134,7 @@ private slots:
         ConnectTo(nPort);
         watcher.stop();
         QVERIFY(statuses.contains("Connect to Sensor|Found ZRT-630"));
-        QVERIFY(m_pApp->Doc().m_bConnected);
+        QVERIFY(m_pApp->Doc().IsConnected());
         QTRY_COMPARE(LampCentre(Lamp()), QColor(0, 250, 0));
         QCOMPARE(ConnectButton()->text(), QString("Close"));
         QVERIFY(!Find<QRadioButton>(&View(), "baud1200Radio")->isEnabled());
@@ -209,11 +209,11 @@ private slots:
         // A busy UI thread: the frame takes helping after helping off the port
         // before the view reads any. The queue keeps the first 40 lines.
         const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (doc.m_nLinesDropped < 360 && std::chrono::steady_clock::now() < deadline) {
+        while (doc.GetLinesDropped() < 360 && std::chrono::steady_clock::now() < deadline) {
             doc.CommsDataReceived(true);
             std::this_thread::sleep_for(1ms);
         }
-        QCOMPARE(doc.m_nLinesDropped, 360);
+        QCOMPARE(doc.GetLinesDropped(), 360);
         const QString strNotice("(360 lines not shown: they came in faster than they could be shown)");
         QTRY_VERIFY(ListContains(View(), strNotice));
         QCOMPARE(IndexOfLine(strNotice), IndexOfLine("L039") + 1);
@@ -232,8 +232,8 @@ private slots:
         auto* pAddress = Find<QLineEdit>(&View(), "sensorAddress");
         pAddress->setText("7");
         Find<QCheckBox>(&View(), "rs485Check")->click();
-        QCOMPARE(m_pApp->Doc().m_bRS485, 1);
-        QCOMPARE(m_pApp->Doc().m_wAddress, uint16_t(7));
+        QCOMPARE(m_pApp->Doc().IsRS485(), true);
+        QCOMPARE(m_pApp->Doc().GetAddress(), uint16_t(7));
         // The document's confirmation must not put the old address back.
         QCoreApplication::sendPostedEvents();
         QCOMPARE(pAddress->text(), QString("7"));
@@ -266,8 +266,8 @@ private slots:
         pAddress->setText("123");
         Find<QCheckBox>(&View(), "rs485Check")->click();
         QCOMPARE(CUiPrompts::MessagesShown(), QStringList{"Please enter an integer between 0 and 99."});
-        QCOMPARE(m_pApp->Doc().m_wAddress, uint16_t(0));
-        QCOMPARE(m_pApp->Doc().m_bRS485, 0);
+        QCOMPARE(m_pApp->Doc().GetAddress(), uint16_t(0));
+        QCOMPARE(m_pApp->Doc().IsRS485(), false);
         QCOMPARE(pAddress->text(), QString("0"));
     }
 
@@ -283,7 +283,7 @@ private slots:
         ConnectButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(
             ListContains(View(), "Failed to connect to sensor, check Port and baud rate"), kConnectWaitMs);
-        QVERIFY(!m_pApp->Doc().m_bConnected);
+        QVERIFY(!m_pApp->Doc().IsConnected());
         QCOMPARE(ConnectButton()->text(), QString("Connect"));
         QCOMPARE(LampCentre(Lamp()), QColor(250, 0, 0));
         CPortTable::Instance().Unregister(nPort);
@@ -332,7 +332,7 @@ private slots:
     {
         Start("PQD-025");
         ConnectTo(m_pApp->SimulatedPort());
-        QVERIFY(m_pApp->Doc().m_bPQDSensor);
+        QVERIFY(m_pApp->Doc().IsPQDSensor());
         ShowTerminal();
         QVERIFY(!Find<QPushButton>(&View(), "ctButton")->isVisible());
         // Send before the command line was ever focused: the prompt text is

@@ -123,7 +123,7 @@ private slots:
         AnswerConfirmation("yesButton");
         UpdateButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(UpdateButton()->isEnabled(), 15000);
-        QCOMPARE(Doc().m_bRS485, 1);
+        QCOMPARE(Doc().IsRS485(), true);
         Sensor().ClearReceivedCommands();
         QVERIFY(Doc().SendCommand("R?", true));
         QTRY_COMPARE(Sensor().ReceivedCommands(), (std::vector<std::string>{"R?"}));
@@ -134,7 +134,7 @@ private slots:
     {
         Sensor().SetOpState(0x0060);  // compressed, window heaters 01
         QVERIFY(ConnectThroughPortSettings(View(), kConnectWaitMs));
-        Doc().m_bPQDSensor = true;  // as a PQD-series data message would have set it
+        QVERIFY(Doc().IsDataMessage("PQD025 data"));  // a PQD-series data message sets the flag
         ShowSettings();
         QTRY_COMPARE(OpStateText(), QString("00000000,01100000"));
         QVERIFY(Radio(IDC_COMPRESSED)->isChecked());

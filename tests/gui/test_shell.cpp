@@ -18,16 +18,17 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "DocTestAccess.h"
 #include "GuiTestSupport.h"
 #include "document/CHalyardDoc.h"
 #include "pages/CTerminalWindow.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CDiagDialog.h"
-#include "shell/CDocDialog.h"
+#include "ui/CDocDialog.h"
 #include "shell/CDynamicTabCtrl.h"
-#include "shell/CTimeoutMsgDlg.h"
+#include "ui/CTimeoutMsgDlg.h"
 #include "shell/CommandLine.h"
-#include "shell/WindowTimers.h"
+#include "ui/WindowTimers.h"
 
 using namespace halyard;
 using namespace halyard::test;
@@ -57,7 +58,7 @@ class ShellTest : public QObject {
     }
     // Tab changes are refused while disconnected; these tests pretend a
     // connection only for the view's check and take it back before cleanup.
-    void PretendConnected(bool bOn) { m_pApp->Doc().m_bConnected = bOn; }
+    void PretendConnected(bool bOn) { DocTestAccess::SetConnected(m_pApp->Doc(), bOn); }
 
 private slots:
     void init() { m_pApp = StartApp(); }
@@ -96,7 +97,7 @@ private slots:
         Find<QAction>(&Frame(), "rs485OptionAction")->trigger();
         QVERIFY(pAddress->isVisible() && pAddress->isEnabled());
         QVERIFY(Find<QCheckBox>(&View(), "rs485Check")->isVisible());
-        QVERIFY(!m_pApp->Doc().m_bRS485);
+        QVERIFY(!m_pApp->Doc().IsRS485());
 
         // Menu commands carry their prompts for the status bar.
         QCOMPARE(Find<QAction>(&Frame(), "exitAction")->statusTip(),
@@ -114,10 +115,10 @@ private slots:
     {
         m_pApp->Doc().Host().MainWindow().PostMessage(WM_RECORD_UPDATE, 42, 0);
         QTRY_COMPARE(Frame().Pane(2)->text(), QString("No. Records: 42"));
-        m_pApp->Doc().m_strPortStatus = " COM3 9600,n,8,1";
+        DocTestAccess::SetPortStatus(m_pApp->Doc(), " COM3 9600,n,8,1");
         m_pApp->Doc().Host().MainWindow().PostMessage(WM_COMMS_OPEN, 0, 0);
         QTRY_COMPARE(Frame().Pane(0)->text(), QString("Settings:  COM3 9600,n,8,1"));
-        m_pApp->Doc().m_strPortStatus.clear();
+        DocTestAccess::SetPortStatus(m_pApp->Doc(), "");
         m_pApp->Doc().Host().MainWindow().PostMessage(WM_COMMS_OPEN, 1, 0);
         QTRY_COMPARE(Frame().Pane(0)->text(), QString("Settings: "));
     }
@@ -131,7 +132,7 @@ private slots:
         CPaintCounter paints({pBar, Frame().Pane(0), Frame().Pane(1), Frame().Pane(2)});
         CHalyardDoc& doc = m_pApp->Doc();
         IMessageTarget& frame = doc.Host().MainWindow();
-        doc.m_strLogTime = " 00:00:07";
+        DocTestAccess::SetLogTime(doc, " 00:00:07");
         frame.PostMessage(WM_LOGTIME_UPDATE, 0, 0);
         QTRY_COMPARE(Frame().Pane(1)->text(), QString("LogTime:  00:00:07"));
         QTRY_VERIFY(paints.Count(Frame().Pane(1)) > 0);
@@ -141,7 +142,7 @@ private slots:
         // as the sign that everything before it was handled and drawn.
         frame.PostMessage(WM_LOGTIME_UPDATE, 0, 0);
         frame.PostMessage(WM_COMMS_OPEN, 0, 0);
-        doc.m_strTime = " 12:34:56";
+        DocTestAccess::SetTime(doc, " 12:34:56");
         frame.PostMessage(WM_TIME_UPDATE, 0, 0);
         frame.PostMessage(WM_RECORD_UPDATE, 7, 0);
         QTRY_VERIFY(paints.Count(Frame().Pane(2)) > 0);

@@ -201,7 +201,7 @@ private slots:
     {
         Open();
         m_pApp->Doc().CloseConnection(false);
-        QTRY_VERIFY(!m_pApp->Doc().m_bConnected);
+        QTRY_VERIFY(!m_pApp->Doc().IsConnected());
         const qsizetype nShown = CUiPrompts::MessagesShown().size();
         Page<QPushButton>("startTestButton")->click();
         QCOMPARE(CUiPrompts::MessagesShown().mid(nShown), QStringList{"Sensor Not Connected"});

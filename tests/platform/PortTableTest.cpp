@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
+#include "MemoryPortMemory.h"
 #include "platform/PortTable.h"
 
 using namespace halyard;
@@ -94,4 +96,29 @@ TEST_F(PortTableTest, ScanNumbersLegacyPortsFirstAndOthersInTheGaps)
     EXPECT_EQ(table.Resolve("COM6:"), "/dev/pts/9") << "a rescan keeps the simulated port";
     table.Unregister(nSim);
     EXPECT_FALSE(table.Find(nSim).has_value());
+}
+
+TEST_F(PortTableTest, SetUpAtStartPinsRemembersAndScansOrStopsAtABadPin)
+{
+    // What both front ends do at start: a bad HALYARD_PORTS entry is a
+    // warning, the good ones and the pins given are used, then the scan.
+    ::setenv("HALYARD_PORTS", "COM7=/dev/ttyUSB1,bad", 1);
+    AddTty("ttyS0");
+    auto pMemory = std::make_shared<halyard::test::CMemoryPortMemory>();
+    CPortTable& table = CPortTable::Instance();
+    PortSetUpReport report = table.SetUp({"COM9=/dev/ttyACM4"}, pMemory);
+    EXPECT_EQ(report.strWarning, "HALYARD_PORTS holds an entry that is not COMn=PATH; the others are used.");
+    EXPECT_EQ(report.strError, "");
+    EXPECT_EQ(table.Resolve("COM7:"), "/dev/ttyUSB1");
+    EXPECT_EQ(table.Resolve("COM9:"), "/dev/ttyACM4");
+    EXPECT_EQ(table.Resolve("COM1:"), "/dev/ttyS0") << "scanned";
+
+    // A malformed pin stops the set-up before the scan.
+    table.Clear();
+    table.SetEnumerator([this] { return m_devices; });
+    ::unsetenv("HALYARD_PORTS");
+    report = table.SetUp({"COM9"}, nullptr);
+    EXPECT_EQ(report.strWarning, "");
+    EXPECT_EQ(report.strError, "--port COM9: expected COMn=PATH");
+    EXPECT_TRUE(table.Ports().empty());
 }

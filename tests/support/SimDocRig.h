@@ -48,8 +48,11 @@ public:
     bool StartLog(const std::string& strPath)
     {
         m_pump.Pump();
-        m_doc.SetLogParameters(strPath, strPath, false, false, false, false, false, false, false, 0, 0);
-        return m_doc.StartLogging(true);
+        LogSettings settings;
+        settings.strPathName = strPath;
+        settings.strPrefix = strPath;
+        m_doc.SetLogParameters(settings);
+        return m_doc.StartLogging(LogStart::Fresh);
     }
 
     // Runs the sequence started last to its end, one timer-8 step after each
@@ -58,7 +61,7 @@ public:
     bool RunSequence(int nMaxTicks = 2000, int nWaitMs = 3000)
     {
         for (int n = 0; n < nMaxTicks && m_doc.SequenceRunning(); ++n) {
-            m_pump.PumpUntil([&] { return m_doc.m_bReplyReceived; }, std::chrono::milliseconds(nWaitMs));
+            m_pump.PumpUntil([&] { return m_doc.IsReplyReceived(); }, std::chrono::milliseconds(nWaitMs));
             // The view has the reply before the next tick, as in the program.
             m_pump.Pump();
             m_doc.OnTimer(TIMER_SEQUENCE);

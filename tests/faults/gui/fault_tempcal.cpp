@@ -63,7 +63,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ListContains(View(), "Param Load Failed"), 30000);
         QVERIFY(ListContains(View(), "Stopped: connection lost"));
         QVERIFY(ListContains(View(), "Connection Closed"));
-        QVERIFY(!m_pApp->Doc().m_bConnected);
+        QVERIFY(!m_pApp->Doc().IsConnected());
         QVERIFY(m_pApp->Frame().isVisible());
         QVERIFY2(!QFile::exists(strFile), "the temporary file is gone");
         QCOMPARE(Sensor().ReceivedCommands(), (std::vector<std::string>{"OSNVW5", "V63,18"}));
