@@ -7,6 +7,7 @@
 
 #include "console/CSignalWatch.h"
 #include "console/Commands.h"
+#include "document/DataFields.h"
 #include "platform/UdevMonitor.h"
 #include "sim/SimSensor.h"
 
@@ -107,6 +108,21 @@ int main(int argc, char** argv)
         pSub->add_option("FILE", strFile, "the text file to write")->required();
     for (CLI::App* pSub : {pLoad, pALSLoad})
         pSub->add_option("FILE", strFile, "the settings file to load")->required()->check(CLI::ExistingFile);
+    auto* pExport = app.add_subcommand("export", "write the data messages of a log FILE as CSV: their time and the "
+                                                 "fields asked for");
+    ExportOptions exportOptions;
+    pExport->add_option("FILE", exportOptions.strLog, "a log file written by halyard or halyard-cli log")->required();
+    pExport
+        ->add_option_function<std::string>(
+            "--fields",
+            [&exportOptions](const std::string& strList) { exportOptions.fields = *ParseFieldList(strList); },
+            "the fields, e.g. 3,4: a data message's tokens (cut at blanks and commas) counted from 1")
+        ->required()
+        ->check([](const std::string& strList) {
+            return ParseFieldList(strList) ? std::string() : "expected field numbers from 1, e.g. 3,4";
+        });
+    pExport->add_option("-o,--output", exportOptions.strOutput, "the CSV file to write (default: the standard output)");
+
     for (CLI::App* pSub : {pPorts, pIdentify, pSend, pLog, pDump, pALSDump, pLoad, pALSLoad})
         pSub->fallthrough();
 
@@ -120,6 +136,8 @@ int main(int argc, char** argv)
     if (options.nAddress != 0 && !options.bRS485)
         options.bRS485 = true;
 
+    if (pExport->parsed())
+        return RunExport(exportOptions, context);
     if (pPorts->parsed())
         return RunPorts(options, context);
     if (pIdentify->parsed())

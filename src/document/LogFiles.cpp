@@ -78,11 +78,14 @@ ReadRecord ParseLogRecord(std::string_view line)
     const int nHour = TwoDigits(stamp, 12);
     const int nMinute = TwoDigits(stamp, 15);
     const int nSecond = TwoDigits(stamp, 18);
-    if (nDay < 1 || nDay > 31 || nMonth < 1 || nMonth > 12 || nCentury < 0 || nYearInCentury < 0 || nHour < 0 ||
-        nHour > 23 || nMinute < 0 || nMinute > 59 || nSecond < 0 || nSecond > 60)
+    // Years the clock's nanoseconds can hold (a system clock set wildly wrong
+    // stamps records with a year that cannot be a time here).
+    const int nYear = nCentury * 100 + nYearInCentury;
+    if (nDay < 1 || nDay > 31 || nMonth < 1 || nMonth > 12 || nCentury < 0 || nYearInCentury < 0 || nYear < 1970 ||
+        nYear > 2200 || nHour < 0 || nHour > 23 || nMinute < 0 || nMinute > 59 || nSecond < 0 || nSecond > 60)
         return record;
     record.text = line.substr(0, line.size() - kStamp);
-    record.time = StampTime(nCentury * 100 + nYearInCentury, nMonth, nDay, nHour, nMinute, nSecond);
+    record.time = StampTime(nYear, nMonth, nDay, nHour, nMinute, nSecond);
     return record;
 }
 

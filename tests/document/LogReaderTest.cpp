@@ -38,7 +38,8 @@ TEST(LogReader, AStampIsTakenOffTheRecordAndReadAsLocalTime)
     // The next hour and the next day are worked out afresh.
     EXPECT_EQ(*ParseLogRecord("X,10/12/2026,00:00:01").time, MakeLocalTime(2026, 12, 10, 0, 0, 1));
     for (const char* szNot : {"PW 01 15000", "X,32/12/2026,10:00:00", "X,09/13/2026,10:00:00", "X,09/12/2026,24:00:00",
-                              "X 09/12/2026,10:00:00", "X,09/12/2026,10:0a:00", ",09/12/2026,10:00"}) {
+                              "X 09/12/2026,10:00:00", "X,09/12/2026,10:0a:00", ",09/12/2026,10:00",
+                              "X,09/08/2826,10:00:00"}) {
         const ReadRecord record = ParseLogRecord(szNot);
         EXPECT_FALSE(record.time.has_value()) << szNot;
         EXPECT_EQ(record.text, szNot);
