@@ -1,6 +1,7 @@
 #include "document/LogReader.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -28,7 +29,52 @@ uint64_t FileSize(std::FILE* pFile)
     return nSize > 0 ? static_cast<uint64_t>(nSize) : 0;
 }
 
+// The x of each data message of a log, in order (see LogReader.h).
+class CRecordPlacer {
+public:
+    double X(size_t nNumber, const ReadRecord& record)
+    {
+        if (!m_bNumbered)
+            m_bNumbered = !record.time.has_value();
+        if (*m_bNumbered)
+            m_dLastX = static_cast<double>(nNumber);
+        else if (record.time)
+            m_dLastX = SecondsSinceEpoch(*record.time);
+        return m_dLastX;
+    }
+    bool Numbered() const { return m_bNumbered.value_or(false); }
+
+private:
+    std::optional<bool> m_bNumbered;
+    double m_dLastX = 0;
+};
+
 }  // namespace
+
+double SecondsSinceEpoch(TimePoint time)
+{
+    return std::chrono::duration<double>(time.time_since_epoch()).count();
+}
+
+TimePoint TimeOfSeconds(double dSeconds)
+{
+    return TimePoint(std::chrono::duration_cast<TimePoint::duration>(std::chrono::duration<double>(dSeconds)));
+}
+
+LogSeriesLoad LoadLogSeries(const std::string& strPath, CSeriesStore& store,
+                            const std::function<bool(uint64_t, uint64_t)>& onProgress)
+{
+    CRecordPlacer placer;
+    LogSeriesLoad load;
+    load.summary = ReadLogDataMessages(
+        strPath,
+        [&](size_t nNumber, const ReadRecord& record) {
+            store.Add(placer.X(nNumber, record), std::string(record.text));
+        },
+        onProgress);
+    load.bNumbered = placer.Numbered();
+    return load;
+}
 
 LogReadSummary ReadLogDataMessages(const std::string& strPath,
                                    const std::function<void(size_t, const ReadRecord&)>& onDataMessage,
@@ -94,12 +140,25 @@ std::string CsvRow(std::optional<TimePoint> time, std::string_view message, cons
     return strRow + "\n";
 }
 
-LogReadSummary ExportLogCsv(const std::string& strPath, const std::vector<int>& fields, std::ostream& out)
+LogReadSummary ExportLogCsv(const std::string& strPath, const std::vector<int>& fields, std::ostream& out,
+                            std::optional<std::pair<double, double>> range)
 {
     out << CsvHeader(fields);
-    return ReadLogDataMessages(strPath, [&](size_t, const ReadRecord& record) {
-        out << CsvRow(record.time, record.text, fields);
+    CRecordPlacer placer;
+    return ReadLogDataMessages(strPath, [&](size_t nNumber, const ReadRecord& record) {
+        const double dX = placer.X(nNumber, record);
+        if (!range || (dX >= range->first && dX <= range->second))
+            out << CsvRow(record.time, record.text, fields);
     });
+}
+
+void WriteMessagesCsv(std::ostream& out, const std::vector<HeldMessage>& messages, const std::vector<int>& fields,
+                      bool bTimes)
+{
+    out << CsvHeader(fields);
+    for (const HeldMessage& message : messages)
+        out << CsvRow(bTimes ? std::optional<TimePoint>(TimeOfSeconds(message.dX)) : std::nullopt, message.strText,
+                      fields);
 }
 
 std::string LogReadProblem(const std::string& strPath, const LogReadSummary& summary)

@@ -126,3 +126,60 @@ TEST(LogReader, ProgressCanCancelALongLoad)
     EXPECT_LT(nSeen, 200000u);
     EXPECT_NE(LogReadProblem(strLog, summary).find("was cancelled"), std::string::npos);
 }
+
+TEST(LogReader, ALogIsPlacedByItsStampsOrNumberedWhenItsFirstMessageHasNone)
+{
+    CTempFolder folder;
+    const std::string strStamped = folder.Path("stamped.LOG");
+    WriteFile(strStamped, "PW 01 10,09/12/2026,10:00:00\r\n"
+                          "PW 01 11\r\n"
+                          "PW 01 12,09/12/2026,10:00:30\r\n");
+    CSeriesStore store;
+    LogSeriesLoad load = LoadLogSeries(strStamped, store);
+    EXPECT_FALSE(load.bNumbered);
+    const double dTen = SecondsSinceEpoch(MakeLocalTime(2026, 12, 9, 10, 0, 0));
+    // The stampless message stands where the one before it stood.
+    const auto [messages, bWhole] = store.Messages(dTen, dTen + 30);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_TRUE(bWhole);
+    EXPECT_EQ(messages[0].dX, dTen);
+    EXPECT_EQ(messages[1].dX, dTen);
+    EXPECT_EQ(messages[2].dX, dTen + 30);
+    EXPECT_EQ(TimeOfSeconds(dTen + 30), MakeLocalTime(2026, 12, 9, 10, 0, 30));
+
+    const std::string strPlain = folder.Path("plain.LOG");
+    WriteFile(strPlain, "PW 01 10\r\nPW 01 11,09/12/2026,10:00:00\r\nPW 01 12\r\n");
+    CSeriesStore numbered;
+    load = LoadLogSeries(strPlain, numbered);
+    EXPECT_TRUE(load.bNumbered);
+    EXPECT_EQ(load.summary.nWithoutTime, 2u);
+    EXPECT_EQ(numbered.Span(), std::make_pair(0.0, 2.0));
+    EXPECT_EQ(numbered.Decimate(3, 0, 2, 10), (std::vector<std::pair<double, double>>{{0, 10}, {1, 11}, {2, 12}}));
+}
+
+TEST(LogReader, CsvOfARangeIsTheSameFromTheFileAndFromTheStoreItWasLoadedInto)
+{
+    CTempFolder folder;
+    const std::string strLog = folder.Path("range.LOG");
+    WriteFile(strLog, "PW 01 10 +1.5,09/12/2026,10:00:00\r\n"
+                      "PW 01 11 +2.5,09/12/2026,10:00:15\r\n"
+                      "OK\r\n"
+                      "PW 01 12 ///,09/12/2026,10:00:30\r\n"
+                      "PW 01 13 +4.5,09/12/2026,10:00:45\r\n");
+    const double dFrom = SecondsSinceEpoch(MakeLocalTime(2026, 12, 9, 10, 0, 15));
+    const double dTo = dFrom + 15;
+    std::ostringstream fromFile;
+    ExportLogCsv(strLog, {4, 3}, fromFile, std::make_pair(dFrom, dTo));
+    EXPECT_EQ(fromFile.str(), "time,field 4,field 3\n"
+                              "2026-12-09 10:00:15,+2.5,11\n"
+                              "2026-12-09 10:00:30,,12\n");
+
+    CSeriesStore store;
+    LoadLogSeries(strLog, store);
+    std::ostringstream fromStore;
+    WriteMessagesCsv(fromStore, store.Messages(dFrom, dTo).first, {4, 3}, true);
+    EXPECT_EQ(fromStore.str(), fromFile.str());
+    std::ostringstream numbered;
+    WriteMessagesCsv(numbered, store.Messages(dFrom, dFrom).first, {3}, false);
+    EXPECT_EQ(numbered.str(), "time,field 3\n,11\n");
+}
