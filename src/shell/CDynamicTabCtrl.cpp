@@ -9,6 +9,7 @@
 #include "DialogUnits.h"
 #include "pages/CALSTerminal.h"
 #include "pages/CDataCapture.h"
+#include "pages/CDataPlotPage.h"
 #include "pages/CPortSettings.h"
 #include "pages/CSensorSettings.h"
 #include "pages/CTempCalibPage.h"
@@ -23,7 +24,7 @@ CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
     , m_pTabBar(new QTabBar(this))
     , m_pDisplay(new QFrame(this))
     , m_nDlgIDs{IDD_PORT_SETTINGS, IDD_TERMINAL,     IDD_DATA_CAPTURE, IDD_SENSOR_SETTINGS,
-                IDD_TEST_PROTOCOL, IDD_ALS_TERMINAL, IDD_TEMP_CALIB}
+                IDD_TEST_PROTOCOL, IDD_ALS_TERMINAL, IDD_TEMP_CALIB,   IDD_DATA_PLOT}
 {
     SetControlId(this, IDC_TAB1, "tabCtrl");
     m_pTabBar->setObjectName(QStringLiteral("tabBar"));
@@ -45,9 +46,10 @@ CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
     m_pPages[4] = std::make_unique<CTestProtocolPage>(m_pDisplay);
     m_pPages[5] = std::make_unique<CALSTerminal>(m_pDisplay);
     m_pPages[6] = std::make_unique<CTempCalibPage>(m_pDisplay);
+    m_pPages[PAGE_DATA_PLOT] = std::make_unique<CDataPlotPage>(m_pDisplay);
 }
 
-// The pages go from 6 down to 0 (the array's members are destroyed last first),
+// The pages go from the last down to 0 (the array's members are destroyed last first),
 // before the display frame that is their Qt parent.
 CDynamicTabCtrl::~CDynamicTabCtrl() = default;
 
@@ -127,6 +129,11 @@ void CDynamicTabCtrl::DeleteTempFile(int, bool bFailed, int nEnd)
     // Whichever tab is current: the calibration's temporary file must not be
     // left behind, and the settle delay it starts does no harm elsewhere.
     m_pPages[6]->DeleteTempFile(bFailed, nEnd);
+}
+
+void CDynamicTabCtrl::PlotDataMessage(TimePoint time, const std::string& strMessage)
+{
+    static_cast<CDataPlotPage&>(*m_pPages[PAGE_DATA_PLOT]).AddDataMessage(time, strMessage);
 }
 
 void CDynamicTabCtrl::InsertItem(int nPos, const QString& strCaption)

@@ -26,7 +26,8 @@ struct CHalyardView::OptionalTab {
 
 void CHalyardView::OnTcnSelchangeTab1()
 {
-    if (m_pDoc != nullptr && m_pDoc->m_bConnected) {
+    // The data plot also shows logs, with or without a sensor.
+    if ((m_pDoc != nullptr && m_pDoc->m_bConnected) || CurrentPage() == CDynamicTabCtrl::PAGE_DATA_PLOT) {
         m_tabCtrl->ActivateTabDialogs(CurrentPage());
         return;
     }
@@ -36,11 +37,12 @@ void CHalyardView::OnTcnSelchangeTab1()
 
 void CHalyardView::ToggleOptionalTab(size_t nIndex)
 {
-    // The three optional tabs: flag, position, caption, page index.
-    static const std::array<OptionalTab, 3> kTabs = {{
+    // The optional tabs: flag, position, caption, page index.
+    static const std::array<OptionalTab, 4> kTabs = {{
         {&CHalyardView::m_bTestOption, &CHalyardView::m_nTestTab, "Test Protocol", 4},
         {&CHalyardView::m_bALSOption, &CHalyardView::m_nALSTab, "ALS Terminal", 5},
         {&CHalyardView::m_bTempCalOption, &CHalyardView::m_nTempCalTab, "PQD Temperature Calibration", 6},
+        {&CHalyardView::m_bPlotOption, &CHalyardView::m_nPlotTab, "Data Plot", CDynamicTabCtrl::PAGE_DATA_PLOT},
     }};
     const OptionalTab& tab = kTabs[nIndex];
     bool& bFlag = this->*tab.pbFlag;
@@ -82,6 +84,11 @@ void CHalyardView::OnOptionsALSoption()
 void CHalyardView::OnOptionsTempcaloption()
 {
     ToggleOptionalTab(2);
+}
+
+void CHalyardView::OnViewDataplot()
+{
+    ToggleOptionalTab(3);
 }
 
 void CHalyardView::OnOptionsRs485option()
