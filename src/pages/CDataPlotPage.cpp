@@ -26,14 +26,14 @@
 namespace halyard {
 namespace {
 
-// Each field keeps its colour whichever others are drawn with it.
-QColor FieldColour(int nField)
+// The colour of the nth graph drawn: ten that tell apart well, then again.
+QColor GraphColour(size_t nGraph)
 {
     static const std::array<QColor, 10> kColours = {
         QColor(31, 119, 180), QColor(214, 39, 40),  QColor(44, 160, 44),   QColor(255, 127, 14),
         QColor(148, 103, 189), QColor(140, 86, 75), QColor(227, 119, 194), QColor(127, 127, 127),
         QColor(188, 189, 34),  QColor(23, 190, 207)};
-    return kColours[static_cast<size_t>(nField) % kColours.size()];
+    return kColours[nGraph % kColours.size()];
 }
 
 // The spans of the range list, in seconds; 0 shows everything.
@@ -208,11 +208,12 @@ void CDataPlotPage::DrawGraphs(double dFrom, double dTo)
 {
     m_pPlot->clearGraphs();
     const int nColumns = std::max(1, m_pPlot->axisRect()->width());
-    for (const int nField : m_pFields->CheckedFields()) {
+    const std::vector<int> fields = m_pFields->CheckedFields();
+    for (size_t nGraph = 0; nGraph < fields.size(); ++nGraph) {
+        const int nField = fields[nGraph];
         QCPGraph* pGraph = m_pPlot->addGraph();
         pGraph->setName(m_pFields->Label(nField));
-        pGraph->setProperty("field", nField);
-        pGraph->setPen(QPen(FieldColour(nField), 1.5));
+        pGraph->setPen(QPen(GraphColour(nGraph), 1.5));
         QVector<QCPGraphData> data;
         for (const auto& [dX, dY] : ShownStore().Decimate(nField, dFrom, dTo, nColumns))
             data.append(QCPGraphData(dX, dY));
