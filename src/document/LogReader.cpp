@@ -141,7 +141,8 @@ std::string CsvRow(std::optional<TimePoint> time, std::string_view message, cons
 }
 
 LogReadSummary ExportLogCsv(const std::string& strPath, const std::vector<int>& fields, std::ostream& out,
-                            std::optional<std::pair<double, double>> range)
+                            std::optional<std::pair<double, double>> range,
+                            const std::function<bool(uint64_t, uint64_t)>& onProgress)
 {
     out << CsvHeader(fields);
     CRecordPlacer placer;
@@ -149,7 +150,7 @@ LogReadSummary ExportLogCsv(const std::string& strPath, const std::vector<int>& 
         const double dX = placer.X(nNumber, record);
         if (!range || (dX >= range->first && dX <= range->second))
             out << CsvRow(record.time, record.text, fields);
-    });
+    }, onProgress);
 }
 
 void WriteMessagesCsv(std::ostream& out, const std::vector<HeldMessage>& messages, const std::vector<int>& fields,

@@ -59,7 +59,8 @@ std::string CsvRow(std::optional<TimePoint> time, std::string_view message, cons
 // The log as CSV (header and one row a data message) to out; with a range,
 // only the data messages whose x lies in it (both ends included).
 LogReadSummary ExportLogCsv(const std::string& strPath, const std::vector<int>& fields, std::ostream& out,
-                            std::optional<std::pair<double, double>> range = std::nullopt);
+                            std::optional<std::pair<double, double>> range = std::nullopt,
+                            const std::function<bool(uint64_t, uint64_t)>& onProgress = {});
 
 // Messages held by a store as CSV; without bTimes their x are numbers and
 // the time column stays empty.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <qcustomplot.h>
@@ -13,7 +14,6 @@
 #include <fstream>
 
 #include "CPlotFieldList.h"
-#include "CPlotLogLoader.h"
 #include "document/CHalyardDoc.h"
 #include "document/IDocHost.h"
 #include "document/LogReader.h"
@@ -290,32 +290,52 @@ void CDataPlotPage::ShowValueAt(const QPoint& pos)
 // ---------------------------------------------------------------------------
 // Logs, pictures and CSV
 
+void CDataPlotPage::StartTask(const QString& strText, std::function<void(const CLogFileTask::Progress&)> work,
+                              std::function<void()> done)
+{
+    m_pTask = std::make_unique<CLogFileTask>(this, strText, std::move(work));
+    m_pOpenLog->setEnabled(false);
+    m_pExportCsv->setEnabled(false);
+    connect(
+        m_pTask.get(), &CLogFileTask::finished, this,
+        [this, done = std::move(done)] {
+            const std::unique_ptr<CLogFileTask> pTask = std::move(m_pTask);
+            m_pOpenLog->setEnabled(true);
+            m_pExportCsv->setEnabled(true);
+            done();
+        },
+        Qt::QueuedConnection);
+}
+
 void CDataPlotPage::OnBnClickedOpenLog()
 {
-    if (m_pLoader)
+    if (m_pTask)
         return;
     const auto path = CUiPrompts::GetOpenFileName(this, QStringLiteral("Log Files (*.LOG);;All Files (*)"),
                                                   QStringLiteral("LOG"));
     if (!path)
         return;
-    m_pLoader = std::make_unique<CPlotLogLoader>(this, ToFileSystemPath(*path));
-    connect(m_pLoader.get(), &CPlotLogLoader::finished, this, &CDataPlotPage::OnLogLoaded, Qt::QueuedConnection);
-    m_pOpenLog->setEnabled(false);
+    const std::string strPath = ToFileSystemPath(*path);
+    auto pStore = std::make_shared<CSeriesStore>();
+    auto pLoad = std::make_shared<LogSeriesLoad>();
+    StartTask(
+        QStringLiteral("Loading %1...").arg(QFileInfo(*path).fileName()),
+        [strPath, pStore, pLoad](const CLogFileTask::Progress& progress) {
+            *pLoad = LoadLogSeries(strPath, *pStore, progress);
+        },
+        [this, strPath, pStore, pLoad] { OnLogLoaded(strPath, *pStore, *pLoad); });
 }
 
-void CDataPlotPage::OnLogLoaded()
+void CDataPlotPage::OnLogLoaded(const std::string& strPath, CSeriesStore& store, const LogSeriesLoad& load)
 {
-    const std::unique_ptr<CPlotLogLoader> pLoader = std::move(m_pLoader);
-    m_pOpenLog->setEnabled(true);
-    const LogReadSummary& summary = pLoader->Load().summary;
-    const bool bShown = summary.nError == 0 && summary.nDataMessages > 0;
+    const bool bShown = load.summary.nError == 0 && load.summary.nDataMessages > 0;
     if (bShown) {
-        m_pLogStore = pLoader->TakeStore();
-        m_strLogPath = pLoader->Path();
-        m_bLogNumbered = pLoader->Load().bNumbered;
+        m_pLogStore = std::make_unique<CSeriesStore>(std::move(store));
+        m_strLogPath = strPath;
+        m_bLogNumbered = load.bNumbered;
         ShowStore();
     }
-    const std::string strProblem = LogReadProblem(pLoader->Path(), summary);
+    const std::string strProblem = LogReadProblem(strPath, load.summary);
     if (!strProblem.empty())
         CUiPrompts::MessageBox(this, FromFileSystemPath(strProblem),
                                MB_OK | (bShown ? MB_ICONWARNING : MB_ICONERROR));
@@ -346,35 +366,69 @@ void CDataPlotPage::OnBnClickedSavePlot()
 
 void CDataPlotPage::OnBnClickedExportCsv()
 {
+    if (m_pTask)
+        return;
     const auto path = CUiPrompts::GetSaveFileName(this, QStringLiteral("CSV Files (*.csv)"), QStringLiteral("csv"));
     if (!path)
         return;
+    const std::string strPath = ToFileSystemPath(*path);
+    auto pOut = std::make_shared<std::ofstream>(strPath, std::ios::binary | std::ios::trunc);
+    if (!*pOut) {
+        ReportWriteError(strPath, errno);
+        return;
+    }
     const QCPRange shown = m_pPlot->xAxis->range();
-    WriteCsv(ToFileSystemPath(*path), {shown.lower, shown.upper});
+    if (m_pLogStore)
+        ExportLogRange(std::move(pOut), strPath, {shown.lower, shown.upper});
+    else
+        ExportHeldRange(*pOut, strPath, {shown.lower, shown.upper});
 }
 
-bool CDataPlotPage::WriteCsv(const std::string& strPath, std::pair<double, double> range)
+void CDataPlotPage::ExportLogRange(std::shared_ptr<std::ofstream> pOut, const std::string& strPath,
+                                   std::pair<double, double> range)
 {
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    std::string strNote;
-    if (out && m_pLogStore) {
-        ExportLogCsv(m_strLogPath, m_pFields->CheckedFields(), out, range);
-    } else if (out) {
-        const auto [messages, bWhole] = m_liveStore.Messages(range.first, range.second);
-        WriteMessagesCsv(out, messages, m_pFields->CheckedFields(), true);
-        if (!bWhole)
-            strNote = "The plot no longer holds the oldest data messages of the range shown: the CSV holds " +
-                      std::to_string(messages.size()) + " data messages, the oldest still held first.";
-    }
+    // The summary of the reading, and the errno of a failed write.
+    auto pResult = std::make_shared<std::pair<LogReadSummary, int>>();
+    StartTask(
+        QStringLiteral("Exporting %1...").arg(QFileInfo(FromFileSystemPath(strPath)).fileName()),
+        [pOut, pResult, strLog = m_strLogPath, fields = m_pFields->CheckedFields(),
+         range](const CLogFileTask::Progress& progress) {
+            pResult->first = ExportLogCsv(strLog, fields, *pOut, range, progress);
+            pOut->flush();
+            pResult->second = *pOut ? 0 : errno;
+        },
+        [this, strPath, pResult, strLog = m_strLogPath] {
+            if (pResult->second != 0)
+                ReportWriteError(strPath, pResult->second);
+            else if (pResult->first.bCancelled)
+                CUiPrompts::MessageBox(
+                    this, FromFileSystemPath("Exporting was cancelled: " + strPath + " holds only the first rows."),
+                    MB_OK | MB_ICONWARNING);
+            else if (pResult->first.nError != 0)
+                CUiPrompts::MessageBox(this, FromFileSystemPath(LogReadProblem(strLog, pResult->first)),
+                                       MB_OK | MB_ICONERROR);
+        });
+}
+
+void CDataPlotPage::ExportHeldRange(std::ofstream& out, const std::string& strPath, std::pair<double, double> range)
+{
+    const auto [messages, bWhole] = m_liveStore.Messages(range.first, range.second);
+    WriteMessagesCsv(out, messages, m_pFields->CheckedFields(), true);
     out.flush();
-    if (!out) {
-        CUiPrompts::MessageBox(this, FromFileSystemPath(strPath + " could not be written: " + SystemErrorText(errno)),
-                               MB_OK | MB_ICONERROR);
-        return false;
-    }
-    if (!strNote.empty())
-        CUiPrompts::MessageBox(this, FromDocText(strNote), MB_OK | MB_ICONINFORMATION);
-    return true;
+    if (!out)
+        ReportWriteError(strPath, errno);
+    else if (!bWhole)
+        CUiPrompts::MessageBox(this,
+                               QStringLiteral("The plot no longer holds the oldest data messages of the range "
+                                              "shown: the CSV holds the %1 it still holds.")
+                                   .arg(messages.size()),
+                               MB_OK | MB_ICONINFORMATION);
+}
+
+void CDataPlotPage::ReportWriteError(const std::string& strPath, int nError)
+{
+    CUiPrompts::MessageBox(this, FromFileSystemPath(strPath + " could not be written: " + SystemErrorText(nError)),
+                           MB_OK | MB_ICONERROR);
 }
 
 }  // namespace halyard

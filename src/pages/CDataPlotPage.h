@@ -5,19 +5,25 @@
 // them in its own CSeriesStore, and a timer redraws the picture a few times
 // a second, only when something changed, the page is shown and not paused,
 // each checked field from the store's min/max columns at the plot's width.
-// "Open Log..." shows a log instead (read in a worker thread by
-// CPlotLogLoader) until "Live Data" goes back to the sensor's messages, which
-// keep coming in meanwhile. UI thread only.
+// "Open Log..." shows a log instead until "Live Data" goes back to the
+// sensor's messages, which keep coming in meanwhile; reading a log, to show
+// it or to export a range of it, is a CLogFileTask in a worker thread.
+// UI thread only.
 
 #include <QSharedPointer>
+
+#include <fstream>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "CLogFileTask.h"
 #include "document/CSeriesStore.h"
+#include "document/LogReader.h"
 #include "platform/Clock.h"
 #include "shell/CDocDialog.h"
 
@@ -33,7 +39,6 @@ class QPushButton;
 namespace halyard {
 
 class CPlotFieldList;
-class CPlotLogLoader;
 
 class CDataPlotPage : public CDocDialog {
     Q_OBJECT
@@ -55,8 +60,9 @@ public:
 
     QCustomPlot* Plot() const { return m_pPlot; }
     const CSeriesStore& ShownStore() const { return m_pLogStore ? *m_pLogStore : m_liveStore; }
-    bool IsLoading() const { return m_pLoader != nullptr; }
-    CPlotLogLoader* Loader() const { return m_pLoader.get(); }
+    // A log is being read.
+    bool IsBusy() const { return m_pTask != nullptr; }
+    CLogFileTask* Task() const { return m_pTask.get(); }
     // How many times the picture was drawn.
     int Redraws() const { return m_nRedraws; }
 
@@ -77,8 +83,14 @@ private:
     // The x range to draw: the chosen span up to the last message.
     std::pair<double, double> RangeToShow() const;
     void ShowValueAt(const QPoint& pos);
-    void OnLogLoaded();
-    bool WriteCsv(const std::string& strPath, std::pair<double, double> range);
+    // Runs work in a CLogFileTask; then, back on the UI thread, done.
+    void StartTask(const QString& strText, std::function<void(const CLogFileTask::Progress&)> work,
+                   std::function<void()> done);
+    void OnLogLoaded(const std::string& strPath, CSeriesStore& store, const LogSeriesLoad& load);
+    void ExportLogRange(std::shared_ptr<std::ofstream> pOut, const std::string& strPath,
+                        std::pair<double, double> range);
+    void ExportHeldRange(std::ofstream& out, const std::string& strPath, std::pair<double, double> range);
+    void ReportWriteError(const std::string& strPath, int nError);
     void ShowStore();
 
     CSeriesStore m_liveStore;
@@ -90,7 +102,7 @@ private:
     QTimer m_redrawTimer;
     QSharedPointer<QCPAxisTickerDateTime> m_pTimeTicker;
     QSharedPointer<QCPAxisTicker> m_pNumberTicker;
-    std::unique_ptr<CPlotLogLoader> m_pLoader;
+    std::unique_ptr<CLogFileTask> m_pTask;
 
     CPlotFieldList* m_pFields;
     QCustomPlot* m_pPlot;

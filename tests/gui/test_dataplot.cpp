@@ -12,12 +12,15 @@
 #include <QSettings>
 #include <qcustomplot.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "GuiTestSupport.h"
 #include "TempFolder.h"
 #include "document/LogReader.h"
 #include "pages/CDataPlotPage.h"
+#include "pages/CLogFileTask.h"
 #include "pages/CPlotFieldList.h"
 #include "platform/Clock.h"
 
@@ -102,13 +105,16 @@ class DataPlotTest : public QObject {
     {
         CUiPrompts::SetNextFileName(QString::fromStdString(strPath));
         Control<QPushButton>("plotOpenLogButton")->click();
-        QTRY_VERIFY(!Page()->IsLoading());
+        QTRY_VERIFY(!Page()->IsBusy());
     }
 
     std::string ExportCsv(const char* szName)
     {
         CUiPrompts::SetNextFileName(QString::fromStdString(File(szName)));
         Control<QPushButton>("plotExportButton")->click();
+        // A log's range is read again in a worker thread.
+        if (!QTest::qWaitFor([this] { return !Page()->IsBusy(); }, kLineWaitMs))
+            return "(the export did not end)";
         return ReadWholeFile(File(szName));
     }
 
@@ -223,6 +229,37 @@ private slots:
         Control<QPushButton>("plotLiveButton")->click();
         QTRY_COMPARE(Drawn(Plot()->graph(0)).size(), size_t{4});
         QCOMPARE(Drawn(Plot()->graph(0)).back(), std::make_pair(At(60), 9700.0));
+    }
+
+    void aLogFileTaskStopsOnCancelAndWhenItGoes()
+    {
+        QWidget parent;
+        std::atomic<uint64_t> nRead{0};
+        std::atomic<int> nEnded{0};
+        // Reads "for ever", until told to stop.
+        const auto work = [&](const CLogFileTask::Progress& progress) {
+            while (progress(++nRead, 1000000))
+                std::this_thread::yield();
+            ++nEnded;
+        };
+        bool bFinished = false;
+        {
+            CLogFileTask task(&parent, "Reading...", work);
+            connect(&task, &CLogFileTask::finished, this, [&bFinished] { bFinished = true; });
+            QTRY_VERIFY(task.ProgressDialog()->value() > 0);
+            auto* pCancel = task.ProgressDialog()->findChild<QPushButton*>();
+            QCOMPARE(pCancel->text(), QString("Cancel"));
+            pCancel->click();
+            QTRY_VERIFY(bFinished);
+            QCOMPARE(nEnded.load(), 1);
+            QVERIFY(!task.ProgressDialog()->isVisible());
+        }
+        {
+            CLogFileTask task(&parent, "Reading...", work);
+            const uint64_t nBefore = nRead;
+            QTRY_VERIFY(nRead > nBefore);
+        }
+        QCOMPARE(nEnded.load(), 2);
     }
 
     void logsThatCannotBeShownAreToldAndNothingIsDrawnWrongly()
