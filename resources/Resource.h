@@ -29,6 +29,7 @@ enum ResourceId : int {
     ID_OPTIONS_ALSOPTION = 32772,
     ID_OPTIONS_RS485OPTION = 32773,
     ID_OPTIONS_TEMPCALOPTION = 32776,
+    ID_VIEW_DATAPLOT = 32780,
     ID_APP_ABOUT = 57664,
 
     // Dialog templates.
@@ -44,6 +45,7 @@ enum ResourceId : int {
     IDD_TEST_PROTOCOL = 322,
     IDD_TEMP_CALIB = 324,
     IDD_CONNECT = 325,
+    IDD_DATA_PLOT = 330,
 
     // Main form.
     IDC_TAB1 = 1000,
@@ -176,6 +178,19 @@ enum ResourceId : int {
     IDC_REF_TEMP = 1155,
     IDC_OFFSET_EDIT = 1156,
     IDC_CALIBRATE = 1157,
+
+    // Data plot page.
+    IDC_PLOT_FIELDS = 1300,
+    IDC_PLOT = 1301,
+    IDC_PLOT_RANGE_LABEL = 1302,
+    IDC_PLOT_RANGE = 1303,
+    IDC_PLOT_AUTOSCALE = 1304,
+    IDC_PLOT_PAUSE = 1305,
+    IDC_PLOT_VALUE = 1306,
+    IDC_PLOT_OPEN_LOG = 1307,
+    IDC_PLOT_LIVE = 1308,
+    IDC_PLOT_SAVE = 1309,
+    IDC_PLOT_EXPORT = 1310,
 
     // Confirmation with time-out.
     IDC_YES_BUTTON = 1057,

@@ -25,6 +25,7 @@ const std::unordered_map<int, const char*>& Table()
         {ID_OPTIONS_ALSOPTION, "Display ALS Tab"},
         {ID_OPTIONS_RS485OPTION, "Display RS485 settings"},
         {ID_OPTIONS_TEMPCALOPTION, "Display PQD Temperature Calibration Tab"},
+        {ID_VIEW_DATAPLOT, "Display Data Plot Tab"},
         {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
 
         // Main form.
@@ -33,6 +34,16 @@ const std::unordered_map<int, const char*>& Table()
         {IDC_LIST_DATA, "Data Display, Double click to clear display"},
         {IDC_SAVE_DATA, "Save the Received Data to a text file"},
         {IDC_CLEAR_DATA, "Clear the Received Data Window"},
+
+        // Data plot page.
+        {IDC_PLOT_FIELDS, "Fields of the last data message: check one to plot it, double click to name it"},
+        {IDC_PLOT_RANGE, "Time span shown, up to the last data message"},
+        {IDC_PLOT_AUTOSCALE, "Fit the value axis to the values shown"},
+        {IDC_PLOT_PAUSE, "Hold the picture still while data keeps coming in"},
+        {IDC_PLOT_OPEN_LOG, "Show the data messages of a log file"},
+        {IDC_PLOT_LIVE, "Show the data messages received from the sensor again"},
+        {IDC_PLOT_SAVE, "Save the plot as a PNG picture"},
+        {IDC_PLOT_EXPORT, "Save the time and the checked fields of the range shown as CSV"},
 
         // Port settings page.
         {IDC_PORTCOMBO, "Select Com Port from available ports"},

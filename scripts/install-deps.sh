@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config ccache
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libqcustomplot-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libudev-dev umockdev libumockdev-dev
   dpkg-dev file

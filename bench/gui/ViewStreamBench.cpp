@@ -18,6 +18,9 @@
 // logging started from the Data Capture page (time stamps on, one file), and
 // without again; the log must hold every line of its phase.
 //
+// With "--plot", the 57600-baud phase runs three times: on the Terminal Window
+// page, on the Data Plot page with three fields checked, and on the Terminal
+// Window page again; "--shot FILE" then pictures the window on the plot page.
 // Run it under Xvfb (xvfb-run -a build/bench/halyard_view_bench) or with
 // QT_QPA_PLATFORM=offscreen; with the accessibility bridge on, as beside a
 // screen reader, under bench/screen-reader-session.sh. "--lines N" changes
@@ -40,6 +43,7 @@
 #include <QRadioButton>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <qcustomplot.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,6 +57,8 @@
 #include "ProcStatus.h"
 #include "TestPty.h"
 #include "document/CHalyardDoc.h"
+#include "pages/CDataPlotPage.h"
+#include "pages/CPlotFieldList.h"
 #include "shell/CDynamicTabCtrl.h"
 #include "shell/CHalyardApp.h"
 #include "shell/CHalyardView.h"
@@ -358,8 +364,45 @@ bool RunLoggingPhases(CHalyardApp& app, CStreamBench& bench, int nLines)
     return nRecords == static_cast<size_t>(nLines);
 }
 
+// Shows the page at tab position nTab as a click on its tab does.
+void ShowTab(CHalyardView& view, int nTab)
+{
+    view.TabCtrl().SetCurSel(nTab);
+    view.OnTcnSelchangeTab1();
+}
+
+// The 57600-baud phase on the Terminal Window page, on the Data Plot page with
+// three fields checked (a counter, a constant and a value that jumps), and on
+// the Terminal Window page again.
+bool RunPlotPhases(CHalyardApp& app, CStreamBench& bench, int nLines, const QString& strShot)
+{
+    CHalyardView& view = app.View();
+    ShowTab(view, 1);
+    Report("terminal", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+    view.OnViewDataplot();
+    ShowTab(view, view.m_nPlotTab);
+    auto* pPage = view.findChild<CDataPlotPage*>(QStringLiteral("dataPlotPage"));
+    auto* pFields = view.findChild<CPlotFieldList*>(QStringLiteral("plotFieldList"));
+    for (const char* szField : {"3", "6", "16"}) {
+        const QList<QTableWidgetItem*> found = pFields->findItems(QString::fromLatin1(szField), Qt::MatchExactly);
+        if (found.isEmpty())
+            return false;
+        found.front()->setCheckState(Qt::Checked);
+    }
+    const int nRedraws = pPage->Redraws();
+    const auto used = bench.StreamLines(nLines, kLinePeriodNs);
+    Report("plot", nLines, used);
+    std::printf("%-12s %d redraws in %.2f s, %d graphs\n", "plot", pPage->Redraws() - nRedraws, used.second,
+                pPage->Plot()->graphCount());
+    if (!strShot.isEmpty())
+        app.Frame().grab().save(strShot);
+    ShowTab(view, 1);
+    Report("terminal", nLines, bench.StreamLines(nLines, kLinePeriodNs));
+    return pPage->Redraws() > nRedraws;
+}
+
 int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequests, int fdDone, int nLines,
-               const QString& strShot, bool bLog, int nSilentSeconds)
+               const QString& strShot, bool bLog, bool bPlot, int nSilentSeconds)
 {
     QApplication qapp(argc, argv);
     CUiPrompts::SetTestMode(true);  // nothing modal may stop the run
@@ -389,10 +432,10 @@ int RunProgram(int argc, char** argv, const std::string& strSlave, int fdRequest
     bench.StreamLines(CReceivedDataList::MAX_LINES + 100, kLinePeriodNs / 10);  // fill the list
     std::printf("list full (%lld lines)\n", static_cast<long long>(bench.List().count()));
 
-    if (bLog) {
-        const bool bLogged = RunLoggingPhases(app, bench, nLines);
+    if (bLog || bPlot) {
+        const bool bDone = bLog ? RunLoggingPhases(app, bench, nLines) : RunPlotPhases(app, bench, nLines, strShot);
         doc.CloseConnection(false);
-        return bLogged ? EXIT_SUCCESS : EXIT_FAILURE;
+        return bDone ? EXIT_SUCCESS : EXIT_FAILURE;
     }
     Report("57600 baud", nLines, bench.StreamLines(nLines, kLinePeriodNs));
     if (!strShot.isEmpty())
@@ -421,8 +464,11 @@ int main(int argc, char** argv)
     int nSilentSeconds = 0;
     QString strShot;
     bool bLog = false;
-    for (int n = 1; n < argc; ++n)
+    bool bPlot = false;
+    for (int n = 1; n < argc; ++n) {
         bLog = bLog || std::string(argv[n]) == "--log";
+        bPlot = bPlot || std::string(argv[n]) == "--plot";
+    }
     for (int n = 1; n + 1 < argc; ++n) {
         if (std::string(argv[n]) == "--lines")
             nLines = std::max(1, std::atoi(argv[n + 1]));
@@ -451,7 +497,7 @@ int main(int argc, char** argv)
     const std::string strSlave = pty.SlavePath();
     pty.CloseMaster();  // the writer holds it
     const int nResult = RunProgram(argc, argv, strSlave, requestPipe[1], donePipe[0], nLines, strShot, bLog,
-                                    nSilentSeconds);
+                                    bPlot, nSilentSeconds);
     ::close(requestPipe[1]);
     ::waitpid(pid, nullptr, 0);
     return nResult;

@@ -42,6 +42,13 @@ struct LogOptions {
     int nEvery = 10;
 };
 
+// What halyard-cli export is asked.
+struct ExportOptions {
+    std::string strLog;
+    std::vector<int> fields;  // field numbers, counted as a data message's tokens from 1
+    std::string strOutput;    // empty: the standard output
+};
+
 // "HH:MM" with HH 0-23 and MM 0-59.
 bool ParseDailyTime(const std::string& strText, int& nHour, int& nMinute);
 

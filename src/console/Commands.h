@@ -43,6 +43,8 @@ int RunIdentify(const CommonOptions& options, CliContext& context);
 int RunSend(const CommonOptions& options, const std::vector<std::string>& commands, int nWaitSeconds,
             CliContext& context);
 int RunLog(const CommonOptions& options, const LogOptions& log, CliContext& context);
+// The data messages of a log file as CSV; no sensor is needed.
+int RunExport(const ExportOptions& exportOptions, CliContext& context);
 
 enum class SequenceKind { Dump, ALSDump, Load, ALSLoad };
 // The exit status for how a sequence ended (its outcome and the wParam of its

@@ -7,6 +7,7 @@
 
 #include "console/CSignalWatch.h"
 #include "console/Commands.h"
+#include "document/DataFields.h"
 #include "platform/UdevMonitor.h"
 #include "sim/SimSensor.h"
 
@@ -49,6 +50,7 @@ struct SubcommandArgs {
     int nWait = 5;
     LogOptions log;
     std::string strFile;  // dump, als-dump, load, als-load
+    ExportOptions exportOptions;
 };
 
 struct Subcommands {
@@ -60,6 +62,7 @@ struct Subcommands {
     CLI::App* pALSDump;
     CLI::App* pLoad;
     CLI::App* pALSLoad;
+    CLI::App* pExport;
 };
 
 CLI::App* AddLogCommand(CLI::App& app, LogOptions& log)
@@ -87,6 +90,24 @@ CLI::App* AddLogCommand(CLI::App& app, LogOptions& log)
     return pLog;
 }
 
+CLI::App* AddExportCommand(CLI::App& app, ExportOptions& exportOptions)
+{
+    auto* pExport = app.add_subcommand("export", "write the data messages of a log FILE as CSV: their time and the "
+                                                 "fields asked for");
+    pExport->add_option("FILE", exportOptions.strLog, "a log file written by halyard or halyard-cli log")->required();
+    pExport
+        ->add_option_function<std::string>(
+            "--fields",
+            [&exportOptions](const std::string& strList) { exportOptions.fields = *ParseFieldList(strList); },
+            "the fields, e.g. 3,4: a data message's tokens (cut at blanks and commas) counted from 1")
+        ->required()
+        ->check([](const std::string& strList) {
+            return ParseFieldList(strList) ? std::string() : "expected field numbers from 1, e.g. 3,4";
+        });
+    pExport->add_option("-o,--output", exportOptions.strOutput, "the CSV file to write (default: the standard output)");
+    return pExport;
+}
+
 Subcommands AddSubcommands(CLI::App& app, SubcommandArgs& args)
 {
     Subcommands sub{};
@@ -108,6 +129,7 @@ Subcommands AddSubcommands(CLI::App& app, SubcommandArgs& args)
         pSub->add_option("FILE", args.strFile, "the text file to write")->required();
     for (CLI::App* pSub : {sub.pLoad, sub.pALSLoad})
         pSub->add_option("FILE", args.strFile, "the settings file to load")->required()->check(CLI::ExistingFile);
+    sub.pExport = AddExportCommand(app, args.exportOptions);
     for (CLI::App* pSub : {sub.pPorts, sub.pIdentify, sub.pSend, sub.pLog, sub.pDump, sub.pALSDump, sub.pLoad,
                            sub.pALSLoad})
         pSub->fallthrough();
@@ -117,6 +139,8 @@ Subcommands AddSubcommands(CLI::App& app, SubcommandArgs& args)
 int RunSubcommand(const Subcommands& sub, const CommonOptions& options, const SubcommandArgs& args,
                   CliContext& context)
 {
+    if (sub.pExport->parsed())
+        return RunExport(args.exportOptions, context);
     if (sub.pPorts->parsed())
         return RunPorts(options, context);
     if (sub.pIdentify->parsed())

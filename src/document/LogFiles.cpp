@@ -32,6 +32,63 @@ std::string LogRecord(const uint8_t* pbyData, uint32_t dwLength, bool bTimestamp
     return strRecord;
 }
 
+namespace {
+
+// The two digits at text[n], or -1.
+int TwoDigits(std::string_view text, size_t n)
+{
+    const auto digit = [&](size_t i) { return text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -100; };
+    const int nValue = digit(n) * 10 + digit(n + 1);
+    return nValue < 0 ? -1 : nValue;
+}
+
+// The local time of a stamp's calendar fields. A log holds thousands of
+// records an hour, so the hour's start is worked out once and kept.
+TimePoint StampTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
+{
+    thread_local int nLastHourKey = -1;
+    thread_local TimePoint lastHour;
+    const int nHourKey = ((nYear * 13 + nMonth) * 32 + nDay) * 24 + nHour;
+    if (nHourKey != nLastHourKey) {
+        lastHour = MakeLocalTime(nYear, nMonth, nDay, nHour, 0, 0);
+        nLastHourKey = nHourKey;
+    }
+    return lastHour + std::chrono::seconds(nMinute * 60 + nSecond);
+}
+
+}  // namespace
+
+ReadRecord ParseLogRecord(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    // ",dd/mm/yyyy,HH:MM:SS" at the end.
+    constexpr size_t kStamp = 20;
+    ReadRecord record{line, std::nullopt};
+    if (line.size() < kStamp)
+        return record;
+    const std::string_view stamp = line.substr(line.size() - kStamp);
+    if (stamp[0] != ',' || stamp[3] != '/' || stamp[6] != '/' || stamp[11] != ',' || stamp[14] != ':' ||
+        stamp[17] != ':')
+        return record;
+    const int nDay = TwoDigits(stamp, 1);
+    const int nMonth = TwoDigits(stamp, 4);
+    const int nCentury = TwoDigits(stamp, 7);
+    const int nYearInCentury = TwoDigits(stamp, 9);
+    const int nHour = TwoDigits(stamp, 12);
+    const int nMinute = TwoDigits(stamp, 15);
+    const int nSecond = TwoDigits(stamp, 18);
+    // Years the clock's nanoseconds can hold (a system clock set wildly wrong
+    // stamps records with a year that cannot be a time here).
+    const int nYear = nCentury * 100 + nYearInCentury;
+    if (nDay < 1 || nDay > 31 || nMonth < 1 || nMonth > 12 || nCentury < 0 || nYearInCentury < 0 || nYear < 1970 ||
+        nYear > 2200 || nHour < 0 || nHour > 23 || nMinute < 0 || nMinute > 59 || nSecond < 0 || nSecond > 60)
+        return record;
+    record.text = line.substr(0, line.size() - kStamp);
+    record.time = StampTime(nYear, nMonth, nDay, nHour, nMinute, nSecond);
+    return record;
+}
+
 std::string LogTimeText(int nHours, int nMinutes, int nSeconds)
 {
     char sz[40];

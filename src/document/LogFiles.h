@@ -6,7 +6,9 @@
 // what the user typed or chose before they call in.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/Clock.h"
 #include "platform/TextFile.h"
@@ -17,6 +19,14 @@ namespace halyard {
 // byte that is not printable (0x20 to 0x7E and 0xA0 to 0xFE are), up to its
 // first LF; with bTimestamp the local time as ",%d/%m/%Y,%H:%M:%S"; then "\n".
 std::string LogRecord(const uint8_t* pbyData, uint32_t dwLength, bool bTimestamp, TimePoint now);
+
+// A record read back from a log: its text without the line end and without
+// the stamp, and the stamp's local time when it has a well-formed one.
+struct ReadRecord {
+    std::string_view text;
+    std::optional<TimePoint> time;
+};
+ReadRecord ParseLogRecord(std::string_view line);
 
 // The elapsed logging time as the status bar shows it: " %02d:%02d:%02d".
 std::string LogTimeText(int nHours, int nMinutes, int nSeconds);

@@ -9,6 +9,7 @@
 #include "ui/DialogUnits.h"
 #include "pages/CALSTerminal.h"
 #include "pages/CDataCapture.h"
+#include "pages/CDataPlotPage.h"
 #include "pages/CPortSettings.h"
 #include "pages/CSensorSettings.h"
 #include "pages/CTempCalibPage.h"
@@ -23,7 +24,7 @@ CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
     , m_pTabBar(new QTabBar(this))
     , m_pDisplay(new QFrame(this))
     , m_nDlgIDs{IDD_PORT_SETTINGS, IDD_TERMINAL,     IDD_DATA_CAPTURE, IDD_SENSOR_SETTINGS,
-                IDD_TEST_PROTOCOL, IDD_ALS_TERMINAL, IDD_TEMP_CALIB}
+                IDD_TEST_PROTOCOL, IDD_ALS_TERMINAL, IDD_TEMP_CALIB,   IDD_DATA_PLOT}
 {
     SetControlId(this, IDC_TAB1, "tabCtrl");
     m_pTabBar->setObjectName(QStringLiteral("tabBar"));
@@ -41,7 +42,7 @@ CDynamicTabCtrl::CDynamicTabCtrl(QWidget* pParent)
     m_pPages = {std::make_unique<CPortSettings>(m_pDisplay),   std::make_unique<CTerminalWindow>(m_pDisplay),
                 std::make_unique<CDataCapture>(m_pDisplay),    std::make_unique<CSensorSettings>(m_pDisplay),
                 std::make_unique<CTestProtocolPage>(m_pDisplay), std::make_unique<CALSTerminal>(m_pDisplay),
-                std::make_unique<CTempCalibPage>(m_pDisplay)};
+                std::make_unique<CTempCalibPage>(m_pDisplay),  std::make_unique<CDataPlotPage>(m_pDisplay)};
 }
 
 // The pages go from the last index down to the first (the array's members are destroyed last first),
@@ -124,6 +125,11 @@ void CDynamicTabCtrl::DeleteTempFile(int, bool bFailed, int nEnd)
     // Whichever tab is current: the calibration's temporary file must not be
     // left behind, and the settle delay it starts does no harm elsewhere.
     Page(PageIndex::TempCalibration).DeleteTempFile(bFailed, nEnd);
+}
+
+void CDynamicTabCtrl::PlotDataMessage(TimePoint time, const std::string& strMessage)
+{
+    static_cast<CDataPlotPage&>(Page(PageIndex::DataPlot)).AddDataMessage(time, strMessage);
 }
 
 void CDynamicTabCtrl::InsertItem(int nPos, const QString& strCaption)

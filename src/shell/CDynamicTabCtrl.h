@@ -1,8 +1,8 @@
 #pragma once
-// CDynamicTabCtrl: the tab control of the main view. It owns the seven page
-// objects (fixed page indices 0 to 6: Port Settings, Terminal Window, Data
+// CDynamicTabCtrl: the tab control of the main view. It owns the eight page
+// objects (fixed page indices 0 to 7: Port Settings, Terminal Window, Data
 // Capture, Sensor Settings, Test Protocol, ALS Terminal, PQD Temperature
-// Calibration), lays the shown page over its display area and routes the
+// Calibration, Data Plot), lays the shown page over its display area and routes the
 // view's events to the pages by page index. Which tabs exist and where is the
 // view's business: it inserts and deletes the tab items. selChange is emitted
 // only when the user changes the tab, never for the view's own changes.
@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "platform/Clock.h"
 
 class QFrame;
 class QTabBar;
@@ -34,6 +36,7 @@ enum class PageIndex : int {
     TestProtocol = 4,
     ALSTerminal = 5,
     TempCalibration = 6,
+    DataPlot = 7,
 };
 
 // The index as the tab control and the view count pages.
@@ -45,7 +48,7 @@ constexpr int PageNumber(PageIndex index)
 class CDynamicTabCtrl : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int PAGE_COUNT = 7;
+    static constexpr int PAGE_COUNT = PageNumber(PageIndex::DataPlot) + 1;
 
     explicit CDynamicTabCtrl(QWidget* pParent = nullptr);
     ~CDynamicTabCtrl() override;
@@ -62,6 +65,8 @@ public:
     void OnLogError(uint32_t wParam, int32_t lParam);
     void OnFirstDataMsg(int nSel, uint32_t wParam, int32_t lParam);
     void DeleteTempFile(int nSel, bool bFailed, int nEnd);
+    // A data message received at time, for the data plot whether shown or not.
+    void PlotDataMessage(TimePoint time, const std::string& strMessage);
 
     // Tab items.
     void InsertItem(int nPos, const QString& strCaption);

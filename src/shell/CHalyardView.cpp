@@ -17,6 +17,7 @@
 #include "ui/UiPrompts.h"
 #include "document/CHalyardDoc.h"
 #include "document/DocMessages.h"
+#include "document/Framing.h"
 #include "document/LogFiles.h"
 #include "platform/TextFile.h"
 #include "resources/Resource.h"
@@ -27,8 +28,10 @@ namespace halyard {
 // ---------------------------------------------------------------------------
 // Pure helpers
 
-int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab)
+int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab, int nPlotTab)
 {
+    if (nSel == nPlotTab)
+        return PageNumber(PageIndex::DataPlot);
     if (nSel == nTempCalTab)
         return PageNumber(PageIndex::TempCalibration);
     if (nSel == nALSTab)
@@ -183,7 +186,7 @@ void CHalyardView::ShowRS485Controls()
 
 int CHalyardView::CurrentPage() const
 {
-    return PageIndexOfTab(m_tabCtrl->GetCurSel(), m_nTempCalTab, m_nALSTab, m_nTestTab);
+    return PageIndexOfTab(m_tabCtrl->GetCurSel(), m_nTempCalTab, m_nALSTab, m_nTestTab, m_nPlotTab);
 }
 
 // ---------------------------------------------------------------------------
@@ -243,6 +246,8 @@ intptr_t CHalyardView::OnCommsData(uintptr_t wParam, intptr_t)
     for (const std::string& strLine : TakeReceivedLines(*m_pDoc, wParam)) {
         std::string szData = ToDocText(UpdateDataList(FromDocText(strLine)));
         CheckTimerStarted(m_schedule.DataLineReceived(szData));
+        if (ClassifyDataMessage(szData).bDataMessage)
+            m_tabCtrl->PlotDataMessage(Clock().Now(), szData);
         m_tabCtrl->GotCommsData(CurrentPage(), szData);
     }
     // Lines lost after these are told in the list, where they would have been.

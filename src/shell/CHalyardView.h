@@ -33,8 +33,9 @@ class CHalyardDoc;
 class CReceivedDataList;
 
 // The page index of tab position nSel, given where the optional tabs are
-// (-1 when absent): temperature calibration 6, ALS 5, test 4, else nSel.
-int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab);
+// (-1 when absent): data plot 7, temperature calibration 6, ALS 5, test 4,
+// else nSel.
+int PageIndexOfTab(int nSel, int nTempCalTab, int nALSTab, int nTestTab, int nPlotTab = -1);
 
 class CHalyardView : public QWidget, public IDiagDlgOwner {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     void OnOptionsALSoption();
     void OnOptionsRs485option();
     void OnOptionsTempcaloption();
+    // View menu: the data plot's tab.
+    void OnViewDataplot();
 
     // Controls.
     void OnTcnSelchangeTab1();
@@ -77,12 +80,14 @@ public:
     int m_nALSTab = -1;
     int m_nTestTab = -1;
     int m_nTempCalTab = -1;
+    int m_nPlotTab = -1;
     int m_nSensorAddress = 0;
     bool m_bRS485Enabled = false;
     bool m_bTestOption = false;
     bool m_bALSOption = false;
     bool m_bRS485Option = false;
     bool m_bTempCalOption = false;
+    bool m_bPlotOption = false;
 
 protected:
     bool event(QEvent* pEvent) override;

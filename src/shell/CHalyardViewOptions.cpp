@@ -26,7 +26,8 @@ struct CHalyardView::OptionalTab {
 
 void CHalyardView::OnTcnSelchangeTab1()
 {
-    if (m_pDoc != nullptr && m_pDoc->IsConnected()) {
+    // The data plot also shows logs, with or without a sensor.
+    if ((m_pDoc != nullptr && m_pDoc->IsConnected()) || CurrentPage() == PageNumber(PageIndex::DataPlot)) {
         m_tabCtrl->ActivateTabDialogs(CurrentPage());
         return;
     }
@@ -36,12 +37,13 @@ void CHalyardView::OnTcnSelchangeTab1()
 
 void CHalyardView::ToggleOptionalTab(size_t nIndex)
 {
-    // The three optional tabs: flag, position, caption, page index.
-    static const std::array<OptionalTab, 3> kTabs = {{
+    // The optional tabs: flag, position, caption, page index.
+    static const std::array<OptionalTab, 4> kTabs = {{
         {&CHalyardView::m_bTestOption, &CHalyardView::m_nTestTab, "Test Protocol", PageIndex::TestProtocol},
         {&CHalyardView::m_bALSOption, &CHalyardView::m_nALSTab, "ALS Terminal", PageIndex::ALSTerminal},
         {&CHalyardView::m_bTempCalOption, &CHalyardView::m_nTempCalTab, "PQD Temperature Calibration",
          PageIndex::TempCalibration},
+        {&CHalyardView::m_bPlotOption, &CHalyardView::m_nPlotTab, "Data Plot", PageIndex::DataPlot},
     }};
     const OptionalTab& tab = kTabs[nIndex];
     bool& bFlag = this->*tab.pbFlag;
@@ -83,6 +85,11 @@ void CHalyardView::OnOptionsALSoption()
 void CHalyardView::OnOptionsTempcaloption()
 {
     ToggleOptionalTab(2);
+}
+
+void CHalyardView::OnViewDataplot()
+{
+    ToggleOptionalTab(3);
 }
 
 void CHalyardView::OnOptionsRs485option()

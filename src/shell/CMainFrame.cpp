@@ -94,6 +94,12 @@ void CMainFrame::CreateMenus()
     pStatus->setCheckable(true);
     pStatus->setChecked(true);
     connect(pStatus, &QAction::toggled, this, [this](bool bOn) { statusBar()->setVisible(bOn); });
+    m_pPlotAction = pView->addAction(QStringLiteral("&Data Plot"));
+    m_pPlotAction->setObjectName(QStringLiteral("dataPlotAction"));
+    m_pPlotAction->setStatusTip(Prompt(ID_VIEW_DATAPLOT));
+    m_pPlotAction->setCheckable(true);
+    connect(m_pPlotAction, &QAction::triggered, this, [this] { m_pView->OnViewDataplot(); });
+    connect(pView, &QMenu::aboutToShow, this, [this] { m_pPlotAction->setChecked(m_pView->m_bPlotOption); });
 
     m_pOptionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
     m_pOptionsMenu->setObjectName(QStringLiteral("optionsMenu"));

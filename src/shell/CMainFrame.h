@@ -82,6 +82,7 @@ private:
     QAction* m_pALSAction = nullptr;
     QAction* m_pRS485Action = nullptr;
     QAction* m_pTempCalAction = nullptr;
+    QAction* m_pPlotAction = nullptr;
 };
 
 }  // namespace halyard

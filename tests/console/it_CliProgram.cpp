@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "SimFixture.h"
@@ -76,7 +77,7 @@ protected:
 
 TEST_F(CliProgram, TheCommandLineIsCheckedAndEverySubcommandHasItsHelp)
 {
-    for (const char* szSub : {"ports", "identify", "send", "log", "dump", "als-dump", "load", "als-load"}) {
+    for (const char* szSub : {"ports", "identify", "send", "log", "dump", "als-dump", "load", "als-load", "export"}) {
         CProgram help({szSub, "--help"}, Output());
         ASSERT_EQ(help.Wait(), 0) << szSub;
         EXPECT_NE(ReadWholeFile(Output()).find("Usage:"), std::string::npos) << szSub;
@@ -222,6 +223,79 @@ TEST_F(CliLogRestart, AStartedAgainLogAppendsToTheFileItIsGivenAndOverwriteEmpti
 
     LogRun("THIRD", {"--overwrite"});
     EXPECT_EQ(Records(), Tagged({"THIRD"}));
+}
+
+}  // namespace
+}  // namespace halyard::test
+
+namespace halyard::test {
+namespace {
+
+// "dd/mm/yyyy,HH:MM:SS" at the end of a record as "yyyy-mm-dd HH:MM:SS".
+std::string StampAsCsvTime(const std::string& strRecord)
+{
+    const std::string strStamp = strRecord.substr(strRecord.size() - 19);
+    return strStamp.substr(6, 4) + "-" + strStamp.substr(3, 2) + "-" + strStamp.substr(0, 2) + " " +
+           strStamp.substr(11);
+}
+
+TEST_F(CliProgram, ExportGivesTheFieldsALoggedRunReceivedAtTheirStamps)
+{
+    CSimPort port;
+    ASSERT_TRUE(port.Started());
+    const std::string strLog = m_folder.Path("station.LOG");
+    {
+        CProgram run({"--port", port.Sim().DevicePath(), "--baud", "57600", "log", strLog, "--no-auto-r"}, Output());
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (!std::filesystem::exists(strLog) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(std::filesystem::exists(strLog)) << ReadWholeFile(Output() + ".err");
+        for (int n = 1; n <= 20; ++n)
+            port.Sim().SendLine("PW 01 " + std::to_string(15000 - n) + " ///// -0" + std::to_string(n % 10) + ".5");
+        port.Sim().SendLine("NOT DATA 99");
+        while (ReadWholeFile(strLog).find("NOT DATA") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        run.Signal(SIGTERM);
+        ASSERT_EQ(run.Wait(), 0) << ReadWholeFile(Output() + ".err");
+    }
+    const std::vector<std::string> records = SplitCrLf(ReadWholeFile(strLog));
+    CProgram exported({"export", strLog, "--fields", "5,3"}, Output());
+    ASSERT_EQ(exported.Wait(), 0) << ReadWholeFile(Output() + ".err");
+    const std::vector<std::string> rows = SplitLf(ReadWholeFile(Output()));
+    ASSERT_EQ(rows.size(), 21u) << ReadWholeFile(Output());
+    EXPECT_EQ(rows[0], "time,field 5,field 3");
+    size_t nRow = 1;
+    for (const std::string& strRecord : records) {
+        if (strRecord.rfind("PW 01 ", 0) != 0)
+            continue;
+        ASSERT_LT(nRow, rows.size());
+        const int n = static_cast<int>(nRow);
+        EXPECT_EQ(rows[nRow++], StampAsCsvTime(strRecord) + ",-0" + std::to_string(n % 10) + ".5," +
+                                    std::to_string(15000 - n));
+    }
+    EXPECT_EQ(nRow, rows.size());
+
+    // Into a file, as a script asks.
+    CProgram toFile({"export", strLog, "--fields", "3", "-o", m_folder.Path("out.csv")}, Output());
+    ASSERT_EQ(toFile.Wait(), 0);
+    EXPECT_EQ(SplitLf(ReadWholeFile(m_folder.Path("out.csv"))).size(), 21u);
+}
+
+TEST_F(CliProgram, ExportSaysWhatIsWrongWithItsFileOrFields)
+{
+    const auto run = [&](const std::vector<std::string>& args) {
+        CProgram program(args, Output());
+        return program.Wait();
+    };
+    EXPECT_EQ(run({"export", m_folder.Path("missing.LOG"), "--fields", "3"}), 5);
+    EXPECT_NE(ReadWholeFile(Output() + ".err").find("missing.LOG could not be read: "), std::string::npos);
+    std::ofstream(m_folder.Path("notes.txt")) << "shopping list\r\n";
+    EXPECT_EQ(run({"export", m_folder.Path("notes.txt"), "--fields", "3"}), 5);
+    EXPECT_NE(ReadWholeFile(Output() + ".err").find("holds no data messages"), std::string::npos);
+    for (const char* szFields : {"0", "3,3", "a", ""})
+        EXPECT_EQ(run({"export", m_folder.Path("notes.txt"), "--fields", szFields}), 2) << szFields;
+    EXPECT_EQ(run({"export", m_folder.Path("notes.txt")}), 2);
 }
 
 }  // namespace

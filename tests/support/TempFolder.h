@@ -46,17 +46,27 @@ inline std::string ReadWholeFile(const std::string& strPath)
     return ss.str();
 }
 
-// The lines of a text written with CR LF line ends; a last piece without its
+// The lines of a text whose line ends are strEnd; a last piece without its
 // line end is a line too.
-inline std::vector<std::string> SplitCrLf(const std::string& strText)
+inline std::vector<std::string> SplitOn(const std::string& strText, const std::string& strEnd)
 {
     std::vector<std::string> lines;
     size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
+    for (size_t nEnd; (nEnd = strText.find(strEnd, nStart)) != std::string::npos; nStart = nEnd + strEnd.size())
         lines.push_back(strText.substr(nStart, nEnd - nStart));
     if (nStart < strText.size())
         lines.push_back(strText.substr(nStart));
     return lines;
+}
+
+inline std::vector<std::string> SplitCrLf(const std::string& strText)
+{
+    return SplitOn(strText, "\r\n");
+}
+
+inline std::vector<std::string> SplitLf(const std::string& strText)
+{
+    return SplitOn(strText, "\n");
 }
 
 inline std::vector<std::string> ReadLines(const std::string& strPath)
