@@ -3,6 +3,7 @@
 // (CHalyardApp), widgets found by object name, screenshots, and a wait for a
 // line in the received-data list. Dialogs are answered through CUiPrompts.
 
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QHash>
@@ -28,6 +29,7 @@
 #include "shell/CReceivedDataList.h"
 #include "ui/UiPrompts.h"
 #include "sim/SimSensor.h"
+#include "TempFolder.h"
 
 namespace halyard::test {
 
@@ -170,6 +172,20 @@ inline void SaveShotWithDialog(QWidget* pMain, QWidget* pDialog, const char* szN
     painter.drawRect(QRect(topLeft, dialog.size()).adjusted(0, 0, -1, -1));
     painter.end();
     picture.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(szName));
+}
+
+// The main of a test whose program writes settings: they go into a folder of
+// the test's own, set before Qt decides where the settings are.
+template <typename Test>
+int RunWithOwnSettings(int argc, char* argv[])
+{
+    CTempFolder config;
+    if (!config.IsValid())
+        qFatal("no folder for the settings");
+    ::setenv("XDG_CONFIG_HOME", config.Path("config").c_str(), 1);
+    QApplication app(argc, argv);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 }  // namespace halyard::test

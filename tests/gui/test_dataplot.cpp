@@ -352,14 +352,7 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    // Before Qt decides where the settings are: a folder of the test's own.
-    CTempFolder config;
-    if (!config.IsValid())
-        qFatal("no folder for the settings");
-    ::setenv("XDG_CONFIG_HOME", config.Path("config").c_str(), 1);
-    QApplication app(argc, argv);
-    DataPlotTest test;
-    return QTest::qExec(&test, argc, argv);
+    return RunWithOwnSettings<DataPlotTest>(argc, argv);
 }
 
 #include "test_dataplot.moc"

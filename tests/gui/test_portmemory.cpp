@@ -102,14 +102,7 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    // Before Qt decides where the settings are: a folder of the test's own.
-    CTempFolder config;
-    if (!config.IsValid())
-        qFatal("no folder for the settings");
-    ::setenv("XDG_CONFIG_HOME", config.Path("config").c_str(), 1);
-    QApplication app(argc, argv);
-    PortMemoryTest test;
-    return QTest::qExec(&test, argc, argv);
+    return RunWithOwnSettings<PortMemoryTest>(argc, argv);
 }
 
 #include "test_portmemory.moc"
