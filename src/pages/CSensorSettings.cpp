@@ -58,6 +58,12 @@ CSensorSettings::CSensorSettings(QWidget* pParent)
                true);
     AddChoices("RS485", 213, 48, 62, 40, {{IDC_RS485_ON, "On"}, {IDC_RS485_OFF, "Off"}}, &m_nRS485, true);
 
+    AddHiddenChoices();
+    AddRegisterControls();
+}
+
+void CSensorSettings::AddHiddenChoices()
+{
     // Loaded and written back, never shown.
     SetControlId(AddGroupBox(this, QStringLiteral("EXCO"), 281, 90, 10, 10), IDC_EXCO_GROUP, "excoGroup");
     auto* pExcoLabel = new QLabel(QStringLiteral("Adjust for window contamination"), this);
@@ -74,7 +80,10 @@ CSensorSettings::CSensorSettings(QWidget* pParent)
     SetControlId(m_pWriteNVRAM, IDC_WRITE_NVRAM, "writeNvramCheck");
     m_pWriteNVRAM->hide();
     connect(m_pWriteNVRAM, &QCheckBox::clicked, this, &CSensorSettings::OnOpStateChoice);
+}
 
+void CSensorSettings::AddRegisterControls()
+{
     auto* pOpLabel = new QLabel(QStringLiteral("Operating State:"), this);
     PlaceDlu(pOpLabel, 285, 10, 80, 8);
     pOpLabel->setBuddy(m_pOpStateEdit);

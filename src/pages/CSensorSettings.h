@@ -55,6 +55,11 @@ protected:
     void DoDataExchange(bool bSaveAndValidate) override;
 
 private:
+    // The choices loaded and written back but never shown, and the
+    // Enable Write box.
+    void AddHiddenChoices();
+    // The two registers' read-only edits and Update.
+    void AddRegisterControls();
     QButtonGroup* AddChoices(const char* szTitle, int x, int y, int cx, int cy,
                              std::initializer_list<std::pair<int, const char*>> buttons, int* pnMember,
                              bool bOptions);
