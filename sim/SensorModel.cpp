@@ -50,123 +50,119 @@ bool CSensorModel::IsKnownModel(const std::string& strModel)
     return ModelCode(strModel) >= 0 || strModel == "NOT SET";
 }
 
-std::span<const CSensorModel::Entry> CSensorModel::Table()
-{
-    static const Entry kTable[] = {
-        {"OK", nullptr, "Orvan Sensor OK"},
-        {"JM?",
-         [](CSensorModel& s, const CommandArgs&) {
-             return s.m_nModelCode < 0 ? BadCmd() : Replies{NvramValueText(s.m_nModelCode)};
-         }},
-        {"OS?", [](CSensorModel& s, const CommandArgs&) { return Replies{RegisterReplyText(s.m_wOpState)}; }},
-        {"OP?", [](CSensorModel& s, const CommandArgs&) { return Replies{RegisterReplyText(s.m_wOptions)}; }},
-        {"OS%b", [](CSensorModel& s, const CommandArgs& a) { return s.WriteRegister(s.m_wOpState, a[0]); }},
-        {"OP%b", [](CSensorModel& s, const CommandArgs& a) { return s.WriteRegister(s.m_wOptions, a[0]); }},
-        {"OSNVW5",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_wOpState = static_cast<uint16_t>((s.m_wOpState & ~kWriteEnableMask) | kWriteEnableBits);
-             return Replies{"NVRAM WRITE ON"};
-         }},
-        {"OSNVW0",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_wOpState = static_cast<uint16_t>(s.m_wOpState & ~kWriteEnableMask);
-             return Replies{"NVRAM WRITE OFF"};
-         }},
-        {"ADR?", [](CSensorModel& s, const CommandArgs&) { return Replies{AddressText(s.m_nAddress)}; }},
-        {"D?", [](CSensorModel& s, const CommandArgs&) { return Replies{s.DataMessage()}; }},
-        {"R?",
-         [](CSensorModel& s, const CommandArgs&) {
-             MaintenanceFields fields;
-             fields.nAddress = s.m_nAddress;
-             fields.dTemperature = s.ReportedTemperature();
-             fields.bFault = s.m_bTestMode && s.m_Test.nFault != 0;
-             return Replies{MaintenanceText(fields)};
-         }},
-        {"A?",
-         [](CSensorModel& s, const CommandArgs&) {
-             char szText[16];
-             std::snprintf(szText, sizeof szText, "%07.2f", s.m_dAccumulation);
-             return Replies{szText};
-         }},
-        {"AC",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_dAccumulation = 0.0;
-             return Replies{"0000.00"};
-         }},
-        {"M?", nullptr, "M 0000,0001,0000,0000,0002,0000,0000,0000,0001,0000,0000,0000"},
-        {"XW?", nullptr, "XW 0.000,0.000,0.012,00,00,0000"},
-        {"RST", [](CSensorModel& s, const CommandArgs&) { return s.Restart(); }},
-        {"V%d?", [](CSensorModel& s, const CommandArgs& a) { return s.ReadNvram(a); }},
-        {"V%d,%s", [](CSensorModel& s, const CommandArgs& a) { return s.WriteNvram(a); }},
-        {"PV?", nullptr, "Program Version 2.14 Build 0412"},
-        {"P?", nullptr, "P 0060,0010,0250,1.000,0.950,0020,0005,00,01,0"},
-        {"BT?", nullptr, "BT 1.0234"},
-        {"BB?", nullptr, "BB 0.9876"},
-        {"T?", [](CSensorModel&, const CommandArgs&) { return Replies{"TIME " + LocalDateTimeText()}; }},
-        {"C?", nullptr, "CAL 1.0250,0.9975,0.0000,0.0000"},
-        {"WT?", nullptr, "WT 0.020,0.030,0.000"},
-        {"XF?", nullptr, "XF 0.0120,0.0000,0.0000"},
-        {"XS?", nullptr, "XS 01450,01432,00012"},
-        {"XR?", nullptr, "XR 00125,00119"},
-        {"TR?",
-         [](CSensorModel& s, const CommandArgs&) {
-             char szText[48];
-             std::snprintf(szText, sizeof szText, "TR %+06.1f,%+06.1f", s.m_dRawTemperature,
-                           s.m_dRawTemperature + 0.3);
-             return Replies{szText};
-         }},
-        {"SN?", nullptr, "Serial Number Z24117"},
-        {"JRO?", nullptr, "00000"},
-        {"JAO?", nullptr, "00001"},
-        {"JAI?", nullptr, "00000"},
-        {"JAL?", nullptr, "00120"},
-        {"JCC?", nullptr, "00003"},
-        {"DHO",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_wOpState = static_cast<uint16_t>(s.m_wOpState & ~0x0008U);
-             return Replies{"HOOD HEATERS AUTO"};
-         }},
-        {"DHX",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_wOpState = static_cast<uint16_t>(s.m_wOpState | 0x0008U);
-             return Replies{"HOOD HEATERS OFF"};
-         }},
-        {"TM30",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_nSampleTimeS = 30;
-             return Replies{"SAMPLE TIME 30"};
-         }},
-        {"TM60",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_nSampleTimeS = 60;
-             return Replies{"SAMPLE TIME 60"};
-         }},
-        {"CO",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_bCalibrating = true;
-             return Replies{"CALIBRATION INITIALISED"};
-         }},
-        {"CE", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("EXCO CALIBRATED"); }},
-        {"CT", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("TEMPERATURE CALIBRATED"); }},
-        {"CA",
-         [](CSensorModel& s, const CommandArgs&) { return s.Calibration("AMOUNT ADJUSTMENT CALIBRATED"); }},
-        {"CX",
-         [](CSensorModel& s, const CommandArgs&) {
-             s.m_bCalibrating = false;
-             return Replies{"CALIBRATION STOPPED"};
-         }},
-        {"TEST,%s", [](CSensorModel& s, const CommandArgs& a) { return s.StartTestMode(a[0]); }},
-        {"ALS-%s", [](CSensorModel& s, const CommandArgs& a) { return s.m_Als.Execute(a[0]); }},
-    };
-    return kTable;
-}
+const CSensorModel::Entry CSensorModel::kCommands[] = {
+    {"OK", nullptr, "Orvan Sensor OK"},
+    {"JM?",
+     [](CSensorModel& s, const CommandArgs&) {
+         return s.m_nModelCode < 0 ? BadCmd() : Replies{NvramValueText(s.m_nModelCode)};
+     }},
+    {"OS?", [](CSensorModel& s, const CommandArgs&) { return Replies{RegisterReplyText(s.m_wOpState)}; }},
+    {"OP?", [](CSensorModel& s, const CommandArgs&) { return Replies{RegisterReplyText(s.m_wOptions)}; }},
+    {"OS%b", [](CSensorModel& s, const CommandArgs& a) { return s.WriteRegister(s.m_wOpState, a[0]); }},
+    {"OP%b", [](CSensorModel& s, const CommandArgs& a) { return s.WriteRegister(s.m_wOptions, a[0]); }},
+    {"OSNVW5",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_wOpState = static_cast<uint16_t>((s.m_wOpState & ~kWriteEnableMask) | kWriteEnableBits);
+         return Replies{"NVRAM WRITE ON"};
+     }},
+    {"OSNVW0",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_wOpState = static_cast<uint16_t>(s.m_wOpState & ~kWriteEnableMask);
+         return Replies{"NVRAM WRITE OFF"};
+     }},
+    {"ADR?", [](CSensorModel& s, const CommandArgs&) { return Replies{AddressText(s.m_nAddress)}; }},
+    {"D?", [](CSensorModel& s, const CommandArgs&) { return Replies{s.DataMessage()}; }},
+    {"R?",
+     [](CSensorModel& s, const CommandArgs&) {
+         MaintenanceFields fields;
+         fields.nAddress = s.m_nAddress;
+         fields.dTemperature = s.ReportedTemperature();
+         fields.bFault = s.m_bTestMode && s.m_Test.nFault != 0;
+         return Replies{MaintenanceText(fields)};
+     }},
+    {"A?",
+     [](CSensorModel& s, const CommandArgs&) {
+         char szText[16];
+         std::snprintf(szText, sizeof szText, "%07.2f", s.m_dAccumulation);
+         return Replies{szText};
+     }},
+    {"AC",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_dAccumulation = 0.0;
+         return Replies{"0000.00"};
+     }},
+    {"M?", nullptr, "M 0000,0001,0000,0000,0002,0000,0000,0000,0001,0000,0000,0000"},
+    {"XW?", nullptr, "XW 0.000,0.000,0.012,00,00,0000"},
+    {"RST", [](CSensorModel& s, const CommandArgs&) { return s.Restart(); }},
+    {"V%d?", [](CSensorModel& s, const CommandArgs& a) { return s.ReadNvram(a); }},
+    {"V%d,%s", [](CSensorModel& s, const CommandArgs& a) { return s.WriteNvram(a); }},
+    {"PV?", nullptr, "Program Version 2.14 Build 0412"},
+    {"P?", nullptr, "P 0060,0010,0250,1.000,0.950,0020,0005,00,01,0"},
+    {"BT?", nullptr, "BT 1.0234"},
+    {"BB?", nullptr, "BB 0.9876"},
+    {"T?", [](CSensorModel&, const CommandArgs&) { return Replies{"TIME " + LocalDateTimeText()}; }},
+    {"C?", nullptr, "CAL 1.0250,0.9975,0.0000,0.0000"},
+    {"WT?", nullptr, "WT 0.020,0.030,0.000"},
+    {"XF?", nullptr, "XF 0.0120,0.0000,0.0000"},
+    {"XS?", nullptr, "XS 01450,01432,00012"},
+    {"XR?", nullptr, "XR 00125,00119"},
+    {"TR?",
+     [](CSensorModel& s, const CommandArgs&) {
+         char szText[48];
+         std::snprintf(szText, sizeof szText, "TR %+06.1f,%+06.1f", s.m_dRawTemperature,
+                       s.m_dRawTemperature + 0.3);
+         return Replies{szText};
+     }},
+    {"SN?", nullptr, "Serial Number Z24117"},
+    {"JRO?", nullptr, "00000"},
+    {"JAO?", nullptr, "00001"},
+    {"JAI?", nullptr, "00000"},
+    {"JAL?", nullptr, "00120"},
+    {"JCC?", nullptr, "00003"},
+    {"DHO",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_wOpState = static_cast<uint16_t>(s.m_wOpState & ~0x0008U);
+         return Replies{"HOOD HEATERS AUTO"};
+     }},
+    {"DHX",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_wOpState = static_cast<uint16_t>(s.m_wOpState | 0x0008U);
+         return Replies{"HOOD HEATERS OFF"};
+     }},
+    {"TM30",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_nSampleTimeS = 30;
+         return Replies{"SAMPLE TIME 30"};
+     }},
+    {"TM60",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_nSampleTimeS = 60;
+         return Replies{"SAMPLE TIME 60"};
+     }},
+    {"CO",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_bCalibrating = true;
+         return Replies{"CALIBRATION INITIALISED"};
+     }},
+    {"CE", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("EXCO CALIBRATED"); }},
+    {"CT", [](CSensorModel& s, const CommandArgs&) { return s.Calibration("TEMPERATURE CALIBRATED"); }},
+    {"CA",
+     [](CSensorModel& s, const CommandArgs&) { return s.Calibration("AMOUNT ADJUSTMENT CALIBRATED"); }},
+    {"CX",
+     [](CSensorModel& s, const CommandArgs&) {
+         s.m_bCalibrating = false;
+         return Replies{"CALIBRATION STOPPED"};
+     }},
+    {"TEST,%s", [](CSensorModel& s, const CommandArgs& a) { return s.StartTestMode(a[0]); }},
+    {"ALS-%s", [](CSensorModel& s, const CommandArgs& a) { return s.m_Als.Execute(a[0]); }},
+};
 
 std::vector<std::string> CSensorModel::Execute(const std::string& strCommand, TimePoint now)
 {
     m_now = now;
     UpdateTestMode(now);
     CommandArgs args;
-    const Entry* pEntry = FindCommand(Table(), strCommand, args);
+    const Entry* pEntry = FindCommand(std::span<const Entry>(kCommands), strCommand, args);
     if (pEntry == nullptr)
         return BadCmd();
     return pEntry->pfnHandler != nullptr ? pEntry->pfnHandler(*this, args) : Replies{pEntry->szReply};

@@ -80,7 +80,8 @@ private:
         int nContamination = 0;
         int nWeatherCode = 0;
     };
-    static std::span<const Entry> Table();
+    // The commands the sensor knows, in the order they are tried.
+    static const Entry kCommands[];
 
     Replies WriteRegister(uint16_t& wRegister, const std::string& strDigits);
     Replies WriteNvram(const CommandArgs& args);
