@@ -195,6 +195,12 @@ TEST(ConsoleLoop, AWatchedDescriptorCallsItsHandlerAndQuitEndsRun)
 
 TEST(ConsoleLoop, ALoopWithoutItsWakeUpEventSaysWhyAndOnlyQuits)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime needs descriptors of its own (its type checks
+    // probe memory through a pipe), which a limit of a few denies it: it then
+    // reports every object it checks as invalid. The plain build runs this.
+    GTEST_SKIP() << "the sanitizers need more file descriptors than this limit leaves";
+#endif
     std::optional<CConsoleLoop> loop;
     {
         CResourceLimit limit(RLIMIT_NOFILE, 0);

@@ -99,6 +99,12 @@ TEST_F(CliProgram, TheCommandLineIsCheckedAndEverySubcommandHasItsHelp)
 
 TEST_F(CliProgram, AFailureNoCommandHandlesEndsWithItsReasonAndStatusOne)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime needs descriptors of its own (its type checks
+    // probe memory through a pipe), which a limit of a few denies it: it then
+    // reports every object it checks as invalid. The plain build runs this.
+    GTEST_SKIP() << "the sanitizers need more file descriptors than this limit leaves";
+#endif
     // With no file descriptor to spare after the signal watch, the program
     // cannot build its event loop: a failure no subcommand foresees. The
     // shell frees descriptor 3 (for the loader and the signal watch) and no

@@ -8,7 +8,6 @@
 #include <signal.h>
 
 #include <cstdint>
-#include <optional>
 
 #include "ResourceLimit.h"
 
@@ -17,25 +16,34 @@ namespace halyard::test {
 class CFileSizeLimit {
 public:
     explicit CFileSizeLimit(uintmax_t nBytes)
-        : m_pfnPrevious(::signal(SIGXFSZ, SIG_IGN))
-    {
-        m_limit.emplace(RLIMIT_FSIZE, static_cast<rlim_t>(nBytes));
-    }
-    ~CFileSizeLimit()
-    {
-        // The signal is still ignored while the limit is put back.
-        m_limit.reset();
-        if (m_pfnPrevious != SIG_ERR)
-            ::signal(SIGXFSZ, m_pfnPrevious);
-    }
-    CFileSizeLimit(const CFileSizeLimit&) = delete;
-    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
+        : m_limit(RLIMIT_FSIZE, static_cast<rlim_t>(nBytes))
+    {}
 
-    bool IsSet() const { return m_limit->IsSet(); }
+    bool IsSet() const { return m_limit.IsSet(); }
 
 private:
-    sighandler_t m_pfnPrevious;
-    std::optional<CResourceLimit> m_limit;
+    // SIGXFSZ ignored for as long as the limit holds: declared first, it is
+    // ignored before the limit is lowered and heeded again after the limit is
+    // put back.
+    class CIgnoredSignal {
+    public:
+        CIgnoredSignal()
+            : m_pfnPrevious(::signal(SIGXFSZ, SIG_IGN))
+        {}
+        ~CIgnoredSignal()
+        {
+            if (m_pfnPrevious != SIG_ERR)
+                ::signal(SIGXFSZ, m_pfnPrevious);
+        }
+        CIgnoredSignal(const CIgnoredSignal&) = delete;
+        CIgnoredSignal& operator=(const CIgnoredSignal&) = delete;
+
+    private:
+        sighandler_t m_pfnPrevious;
+    };
+
+    CIgnoredSignal m_ignoreXfsz;
+    CResourceLimit m_limit;
 };
 
 }  // namespace halyard::test
