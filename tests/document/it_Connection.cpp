@@ -149,7 +149,11 @@ TEST_F(Connection, SensorHangingUpEndsTheConnection)
     m_pPump->Restart();
     m_pPort->Sim().HangUp();
     ASSERT_TRUE(m_pPump->PumpUntil([&] { return !doc.IsConnected(); }));
-    EXPECT_EQ(m_host.FrameCount(WM_THREAD_END), 1u);
+    // The watcher's end, and once more the document's own when lines the
+    // sensor sent last were still unread by the views (it goes behind them);
+    // the connection closes once either way.
+    EXPECT_GE(m_host.FrameCount(WM_THREAD_END), 1u);
+    EXPECT_LE(m_host.FrameCount(WM_THREAD_END), 2u);
     EXPECT_EQ(m_host.ViewMessages().Count(WM_COMMS_OPEN, 1), 1u);
     EXPECT_EQ(m_host.m_titles.back(), "");
 }
