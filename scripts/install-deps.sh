@@ -12,6 +12,7 @@ packages=(
   dpkg-dev file
   xvfb xauth
   locales
+  libmosquitto-dev nlohmann-json3-dev mosquitto mosquitto-clients
 )
 if [ $# -gt 0 ]; then
   packages=("$@")
