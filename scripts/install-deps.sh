@@ -9,10 +9,10 @@ packages=(
   qt6-base-dev libgl-dev libqcustomplot-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libudev-dev umockdev libumockdev-dev
+  libmosquitto-dev nlohmann-json3-dev mosquitto mosquitto-clients openssl
   dpkg-dev file
   xvfb xauth
   locales
-  libmosquitto-dev nlohmann-json3-dev mosquitto mosquitto-clients
 )
 if [ $# -gt 0 ]; then
   packages=("$@")

@@ -29,6 +29,17 @@ struct CommonOptions {
     bool bRememberPorts = false;
 };
 
+// How to reach an MQTT broker, as given on the command line (checked and
+// turned into the network's settings by CheckMqttOptions).
+struct MqttOptions {
+    std::string strUrl;  // empty: no broker
+    std::string strCaFile;
+    std::string strCertFile;
+    std::string strKeyFile;
+    std::string strUser;
+    std::string strPasswordFile;
+};
+
 struct LogOptions {
     std::string strFile;
     std::optional<std::string> strDaily;  // "HH:MM"
