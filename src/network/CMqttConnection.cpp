@@ -33,6 +33,25 @@ std::optional<std::string> ReadPassword(const std::string& strFile)
     return strPassword;
 }
 
+// Why a broker refused a connection (the MQTT 3.1.1 return codes).
+std::string RefusalText(int nCode)
+{
+    switch (nCode) {
+    case 1:
+        return "it does not speak this version of MQTT";
+    case 2:
+        return "it does not accept the client id";
+    case 3:
+        return "the service is unavailable";
+    case 4:
+        return "bad user name or password";
+    case 5:
+        return "not authorised (check --mqtt-user and --mqtt-password-file)";
+    default:
+        return mosquitto_connack_string(nCode);
+    }
+}
+
 }  // namespace
 
 CMqttConnection::CMqttConnection(MqttSettings settings, std::string strClientId, bool bCleanSession,
@@ -235,7 +254,7 @@ void CMqttConnection::OnConnect(mosquitto* /*pClient*/, void* pSelf, int nResult
     auto* pThis = static_cast<CMqttConnection*>(pSelf);
     if (nResult != 0) {
         std::lock_guard lock(pThis->m_mutex);
-        pThis->m_strRefusal = std::string("the broker refused the connection: ") + mosquitto_connack_string(nResult);
+        pThis->m_strRefusal = "the broker refused the connection: " + RefusalText(nResult);
         return;
     }
     std::vector<std::pair<std::string, int>> subscriptions;

@@ -171,7 +171,7 @@ void CStationPublisher::OnDisconnected(const std::string& strWhy)
     }
     m_changed.notify_all();
     if (bTell)
-        m_notice(std::string(bWasConnected ? "lost the broker at " : "cannot reach the broker at ") + m_strUrl +
+        m_notice(std::string(bWasConnected ? "lost the broker at " : "no connection to the broker at ") + m_strUrl +
                      ": " + strWhy + "; records wait in " + m_spool.JournalPath() + " and go when it is back",
                  true);
 }

@@ -253,14 +253,14 @@ TEST_F(Station, TheLogFileIsTheSameWhateverTheBrokerDoes)
     ASSERT_TRUE(broker.Start()) << broker.Log();
     ASSERT_TRUE(broker.Stop());
     EXPECT_EQ(logged(StationArgs(broker.Url()), "down", [] {}), strPlain);
-    EXPECT_NE(Err().find("cannot reach the broker at " + broker.Url()), std::string::npos) << Err();
+    EXPECT_NE(Err().find("no connection to the broker at " + broker.Url()), std::string::npos) << Err();
     EXPECT_NE(Err().find("records wait for the broker"), std::string::npos) << Err();
 
     ASSERT_TRUE(broker.Start()) << broker.Log();
     std::vector<std::string> refused = StationArgs(broker.Url());
     refused.insert(refused.end(), {"--mqtt-user", "mast-1", "--mqtt-password-file", m_folder.Path("wrong")});
     EXPECT_EQ(logged(refused, "refused", [] {}), strPlain);
-    EXPECT_NE(Err().find("the broker refused the connection"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("the broker refused the connection: not authorised"), std::string::npos) << Err();
 
     std::vector<std::string> accepted = StationArgs(broker.Url());
     accepted.insert(accepted.end(), {"--mqtt-user", "mast-1", "--mqtt-password-file", strPasswords + ".plain"});
@@ -273,6 +273,57 @@ TEST_F(Station, TheLogFileIsTheSameWhateverTheBrokerDoes)
                      }),
               strPlain);
     EXPECT_NE(Err().find("lost the broker at " + broker.Url()), std::string::npos) << Err();
+}
+
+// A CA, a certificate for 127.0.0.1 signed by it, and another CA that signed
+// nothing here, made by openssl in the folder; the command's exit status.
+int MakeCertificates(const CTempFolder& folder)
+{
+    const std::string strScript =
+        "set -e; cd '" + folder.Path() + "'\n"
+        "ec='-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes'\n"
+        "openssl req -x509 $ec -keyout ca.key -out ca.pem -days 2 -subj /CN=halyard-test-ca\n"
+        "openssl req -x509 $ec -keyout other.key -out other.pem -days 2 -subj /CN=halyard-other-ca\n"
+        "openssl req $ec -keyout server.key -out server.csr -subj /CN=127.0.0.1\n"
+        "printf 'subjectAltName=IP:127.0.0.1\\n' > san.ext\n"
+        "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext "
+        "-out server.pem\n";
+    CCliProcess openssl("/bin/sh", {"-c", strScript}, folder.Path("openssl.out"));
+    return openssl.Wait();
+}
+
+TEST_F(Station, PublishesOverTlsAndRefusesABrokerThatItsCaDidNotSign)
+{
+    CTempFolder certificates;
+    ASSERT_EQ(MakeCertificates(certificates), 0) << ReadWholeFile(certificates.Path("openssl.out.err"));
+    CMosquittoBroker broker({"cafile " + certificates.Path("ca.pem"), "certfile " + certificates.Path("server.pem"),
+                             "keyfile " + certificates.Path("server.key")});
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    const std::string strUrl = "mqtts://127.0.0.1:" + std::to_string(broker.Port());
+    MqttSettings settings = ParseMqttUrl(strUrl).Value();
+    settings.strCaFile = certificates.Path("ca.pem");
+    CSubscriber subscriber(settings);
+    ASSERT_TRUE(subscriber.Start()) << subscriber.Error() << broker.Log();
+
+    std::vector<std::string> args = StationArgs(strUrl);
+    args.insert(args.end(), {"--mqtt-ca", certificates.Path("ca.pem")});
+    auto pStation = StartStation(args, "tls");
+    SendLines(1, 5);
+    ExpectEveryRecordOnce(subscriber);
+    pStation->Signal(SIGTERM);
+    EXPECT_EQ(pStation->Wait(), 0) << Err();
+    const size_t nPublished = subscriber.Records("mast-1").size();
+
+    args = StationArgs(strUrl);
+    args.insert(args.end(), {"--mqtt-ca", certificates.Path("other.pem")});
+    pStation = StartStation(args, "other-ca");
+    SendLines(6, 8);
+    EXPECT_TRUE(WaitUntil([this] { return Err().find("certificate verify failed") != std::string::npos; }, kPatience))
+        << Err();
+    EXPECT_NE(Err().find("the TLS handshake failed"), std::string::npos) << Err();
+    pStation->Signal(SIGTERM);
+    EXPECT_EQ(pStation->Wait(), 0) << Err();
+    EXPECT_EQ(subscriber.Records("mast-1").size(), nPublished);
 }
 
 }  // namespace
