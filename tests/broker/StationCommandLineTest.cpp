@@ -1,0 +1,57 @@
+// halyard-cli log with broker options that cannot work: refused before the
+// sensor is looked for, with a message that says what is wrong and the exit
+// status of the table; no log file is started.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "TempFolder.h"
+
+namespace halyard::test {
+namespace {
+
+TEST(StationCommandLine, WhatCannotWorkIsRefusedWithItsReasonAndExitStatus)
+{
+    CTempFolder folder;
+    std::ofstream(folder.Path("plain-file")) << "x";
+    const std::string strLog = folder.Path("station.LOG");
+    struct Case {
+        std::vector<std::string> args;
+        int nExit;
+        std::string strWhy;
+    };
+    const std::string strState = folder.Path("state");
+    for (const Case& c : {
+             Case{{"--mqtt", "tcp://broker"}, 2, "--mqtt tcp://broker: expected mqtt://host[:port]"},
+             Case{{"--mqtt", "mqtt://broker:99999"}, 2, "the port must be a number from 1 to 65535"},
+             Case{{"--mqtt", "mqtt://broker", "--station", "mast/1"}, 2, "\"mast/1\" cannot be a station's name"},
+             Case{{"--mqtt", "mqtt://broker", "--station", "a+b"}, 2, "\"a+b\" cannot be a station's name"},
+             Case{{"--station", "mast-1"}, 2, "--station requires --mqtt"},
+             Case{{"--mqtt", "mqtt://broker", "--mqtt-ca", folder.Path("plain-file")}, 2, "need an mqtts:// URL"},
+             Case{{"--mqtt", "mqtt://broker", "--mqtt-user", "u", "--mqtt-password-file", folder.Path("none")}, 5,
+                  "--mqtt-password-file " + folder.Path("none") + ": No such file"},
+             Case{{"--mqtt", "mqtt://broker", "--state-dir", folder.Path("plain-file/state")}, 5,
+                  "the state directory cannot be used: " + folder.Path("plain-file/state")},
+             Case{{"--mqtt", "mqtt://broker", "--mqtt-backlog-mb", "0"}, 2, "--mqtt-backlog-mb"},
+         }) {
+        SCOPED_TRACE(c.strWhy);
+        std::vector<std::string> args = {"--simulate", "log", strLog};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        // Never the user's own state directory (--state-dir needs --mqtt).
+        if (c.args[0] == "--mqtt" && std::find(args.begin(), args.end(), "--state-dir") == args.end())
+            args.insert(args.end(), {"--state-dir", strState});
+        CCliProcess run(HALYARD_CLI_PROGRAM, args, folder.Path("out"));
+        EXPECT_EQ(run.Wait(), c.nExit);
+        const std::string strErr = ReadWholeFile(folder.Path("out.err"));
+        EXPECT_NE(strErr.find(c.strWhy), std::string::npos) << strErr;
+        EXPECT_FALSE(std::filesystem::exists(strLog));
+    }
+}
+
+}  // namespace
+}  // namespace halyard::test
