@@ -209,7 +209,7 @@ TEST_F(CollectTest, NothingLostOrDoubledAcrossBrokerRestarts)
     EXPECT_FALSE(fs::exists(Dir() + "/mast-1/gaps.txt"));
 }
 
-// The broker's users and ACL as the example set-up has them: station X
+// The broker's users and the example set-up's own ACL file: station X
 // writes only halyard/X/#, the collector only reads the records.
 class CollectAclTest : public CollectTest {
 protected:
@@ -217,22 +217,17 @@ protected:
     {
         CollectTest::SetUp();
         const std::string strPasswords = m_folder.Path("passwd");
-        for (const char* szUser : {"mast-1", "mast-2", "collector"}) {
+        for (const char* szUser : {"mast-1", "mast-2", "halyard-collect"}) {
             std::vector<std::string> args = {"-b", strPasswords, szUser, std::string("secret-") + szUser};
             if (!fs::exists(strPasswords))
                 args.insert(args.begin(), "-c");
             CCliProcess passwd("/usr/bin/mosquitto_passwd", args, m_folder.Path("passwd.out"));
             ASSERT_EQ(passwd.Wait(), 0) << ReadWholeFile(m_folder.Path("passwd.out"));
         }
-        std::ofstream(m_folder.Path("acl")) << "user collector\n"
-                                               "topic read halyard/+/records\n"
-                                               "topic read halyard/+/status\n"
-                                               "\n"
-                                               "pattern write halyard/%u/#\n";
-        std::ofstream(m_folder.Path("collector.pw")) << "secret-collector\n";
+        std::ofstream(m_folder.Path("collector.pw")) << "secret-halyard-collect\n";
         std::ofstream(m_folder.Path("wrong.pw")) << "not-the-password\n";
         m_pBroker = std::make_unique<CMosquittoBroker>(std::vector<std::string>{
-            "allow_anonymous false", "password_file " + strPasswords, "acl_file " + m_folder.Path("acl")});
+            "allow_anonymous false", "password_file " + strPasswords, "acl_file " HALYARD_BROKER_ACL});
         ASSERT_TRUE(m_pBroker->Start()) << m_pBroker->Log();
     }
     std::vector<std::string> As(const std::string& strUser) const
@@ -245,7 +240,7 @@ protected:
 
 TEST_F(CollectAclTest, AStationThatWritesAsAnotherNeverReachesItsFiles)
 {
-    auto pCollector = StartCollector(*m_pBroker, {"--mqtt-user", "collector", "--mqtt-password-file",
+    auto pCollector = StartCollector(*m_pBroker, {"--mqtt-user", "halyard-collect", "--mqtt-password-file",
                                                   m_folder.Path("collector.pw")});
     // mast-2 on mast-1's topic: the broker drops it. mast-2 on its own topic
     // with mast-1's name inside: the collector refuses it.
@@ -253,7 +248,7 @@ TEST_F(CollectAclTest, AStationThatWritesAsAnotherNeverReachesItsFiles)
     EXPECT_EQ(StartPublisher(*m_pBroker, "halyard/mast-1/records", {strSpoof}, As("mast-2"))->Wait(), 0);
     EXPECT_EQ(StartPublisher(*m_pBroker, "halyard/mast-2/records", {strSpoof}, As("mast-2"))->Wait(), 0);
     // Nor may the collector write.
-    EXPECT_EQ(StartPublisher(*m_pBroker, "halyard/mast-1/records", {strSpoof}, As("collector"))->Wait(), 0);
+    EXPECT_EQ(StartPublisher(*m_pBroker, "halyard/mast-1/records", {strSpoof}, As("halyard-collect"))->Wait(), 0);
     ASSERT_EQ(Publish(*m_pBroker, "mast-1", {1, 2}, As("mast-1")), 0);
     ASSERT_EQ(Publish(*m_pBroker, "mast-2", {1}, As("mast-2")), 0);
 
@@ -269,7 +264,7 @@ TEST_F(CollectAclTest, AStationThatWritesAsAnotherNeverReachesItsFiles)
 TEST_F(CollectAclTest, ARefusedPasswordEndsTheCollectorSayingSo)
 {
     CCliProcess collector(HALYARD_CLI_PROGRAM,
-                          {"collect", "--mqtt", m_pBroker->Url(), "--dir", Dir(), "--mqtt-user", "collector",
+                          {"collect", "--mqtt", m_pBroker->Url(), "--dir", Dir(), "--mqtt-user", "halyard-collect",
                            "--mqtt-password-file", m_folder.Path("wrong.pw")},
                           m_folder.Path("collect.out"));
     EXPECT_EQ(collector.Wait(), EXIT_FAILED);
