@@ -296,5 +296,20 @@ TEST_F(CollectTest, BadInputIsRefusedWithAMessageAndTheTablesStatus)
     }
 }
 
+// A folder the collector may not write is said at once, not at the first
+// record, which the broker would then have to keep.
+TEST_F(CollectTest, AFolderItMayNotWriteIsRefusedAtStart)
+{
+    CTempFolder outside;
+    fs::permissions(outside.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                        fs::perms::others_read | fs::perms::others_exec);
+    fs::create_directories(outside.Path("centre"));
+    fs::permissions(m_folder.Path(), fs::perms::others_all, fs::perm_options::add);
+    CCliProcess collector(HALYARD_CLI_PROGRAM, {"collect", "--mqtt", "mqtt://127.0.0.1:1", "--dir", outside.Path("centre")},
+                          m_folder.Path("collect.out"), {.bAsNobody = true});
+    EXPECT_EQ(collector.Wait(), EXIT_FILE);
+    EXPECT_NE(CollectorErr().find("Permission denied"), std::string::npos) << CollectorErr();
+}
+
 }  // namespace
 }  // namespace halyard::test
