@@ -44,6 +44,7 @@ CLogCommand::CLogCommand(const CommonOptions& options, const LogOptions& log, Cl
     : m_log(log)
     , m_context(context)
     , m_session(options, context.out, context.err)
+    , m_station(m_session)
 {
     m_session.WatchSignals(context.nSignalFd, context.takeSignal);
     m_session.m_hooks.onLogStopped = [this](int32_t nReason) { OnLogStopped(nReason); };
@@ -51,8 +52,14 @@ CLogCommand::CLogCommand(const CommonOptions& options, const LogOptions& log, Cl
 
 int CLogCommand::Run()
 {
+    if (const int nExit = m_station.Open(m_log.station); nExit != EXIT_DONE)
+        return nExit;
     if (const int nExit = m_session.OpenConnection(); nExit != EXIT_DONE)
         return nExit;
+    if (const int nExit = m_station.Connect(); nExit != EXIT_DONE) {
+        m_session.CloseConnection();
+        return nExit;
+    }
     // An adapter's by-id name stays when it comes back as another ttyUSB.
     if (const auto entry = CPortTable::Instance().Find(m_session.Doc().GetPort()))
         m_strDevice = entry->strById.empty() ? entry->strDevice : entry->strById;
@@ -164,6 +171,7 @@ int CLogCommand::Finish()
     // As the page's Stop: the file closed, then "A?" when asked for.
     doc.StopLogging();
     doc.StopPolling();
+    m_station.Stop();
     m_session.CloseConnection();
     if (m_session.m_nSignal != 0)
         m_session.Say("Logging stopped");

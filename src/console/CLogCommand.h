@@ -9,6 +9,7 @@
 #include <string>
 
 #include "console/CConsoleSession.h"
+#include "console/CStationLink.h"
 #include "console/Commands.h"
 
 namespace halyard {
@@ -29,6 +30,8 @@ private:
     LogOptions m_log;
     CliContext& m_context;
     CConsoleSession m_session;
+    // With --mqtt, the records also go to a broker.
+    CStationLink m_station;
     // The device the port is on, waited for when it vanished.
     std::string m_strDevice;
     bool m_bWaitingForDevice = false;

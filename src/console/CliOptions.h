@@ -40,6 +40,15 @@ struct MqttOptions {
     std::string strPasswordFile;
 };
 
+// What makes halyard-cli log a station of a network: the broker, the
+// station's name and where its journal lives.
+struct StationOptions {
+    MqttOptions mqtt;
+    std::string strStation;   // empty: the host name
+    std::string strStateDir;  // empty: $STATE_DIRECTORY, else ~/.local/state/halyard
+    int nBacklogMb = 256;     // the journal's bound
+};
+
 struct LogOptions {
     std::string strFile;
     std::optional<std::string> strDaily;  // "HH:MM"
@@ -51,6 +60,7 @@ struct LogOptions {
     bool bOverwrite = false;  // empty an existing file instead of appending to it
     std::string strPoll;
     int nEvery = 10;
+    StationOptions station;  // no broker URL: the station publishes nothing
 };
 
 // What halyard-cli export is asked.

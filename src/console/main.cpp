@@ -6,6 +6,7 @@
 #include <set>
 
 #include "console/CSignalWatch.h"
+#include "console/CStationLink.h"
 #include "console/CollectCommand.h"
 #include "console/Commands.h"
 #include "document/DataFields.h"
@@ -90,6 +91,7 @@ CLI::App* AddLogCommand(CLI::App& app, LogOptions& log)
     pLog->add_option("--every", log.nEvery, "seconds between polls (1-600, default 10)")
         ->check(CLI::Range(1, 600))
         ->needs(pPoll);
+    AddStationOptions(*pLog, log.station);
     return pLog;
 }
 

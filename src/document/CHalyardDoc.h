@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@
 
 #include "document/Framing.h"
 #include "document/IDocHost.h"
+#include "document/LogFiles.h"
 #include "document/Registers.h"
 #include "document/Sequences.h"
 #include "platform/Clock.h"
@@ -139,6 +141,10 @@ public:
     // False, after telling the user, for an empty command or a period under 1 s.
     bool StartPolling(const std::string& szPollText, int16_t nPollTime);
     void StopPolling();
+    // Called on the UI thread after each line went to the log file, with the
+    // line as written (without its CR LF) and what it is; none by default.
+    using LogRecordObserver = std::function<void(const std::string& strRecord, LoggedKind kind)>;
+    void SetLogRecordObserver(LogRecordObserver observer) { m_logRecordObserver = std::move(observer); }
 
     // --- Long sequences: NVRAM loads and diagnostic dumps ------------------
     // Only one runs at a time: a start while one runs (or while not connected)
@@ -297,6 +303,7 @@ private:
     bool m_bResetADone = false;
     // The last failure to create or write the log file.
     CFileException m_LogError;
+    LogRecordObserver m_logRecordObserver;
 
     // --- Sequences (NVRAM load, dumps, parameter upload) -------------------
     bool m_bAwaitDataMsg = false;
@@ -399,8 +406,9 @@ private:
     void OnClockTick();
     void OnDailyLogTick();
     void CheckDailyChange(TimePoint now);
-    // Writes text to the log; a failure stops logging and is reported.
-    bool WriteLogLine(const std::string& strText);
+    // Writes text (one line ending in "\n") to the log and hands it to the
+    // observer; a failure stops logging and is reported.
+    bool WriteLogLine(const std::string& strText, LoggedKind kind);
     // Opens the log (emptied or appended to) and shows logging as started; a
     // file that cannot be opened is posted with nFailReason.
     bool OpenLogFile(bool bAppend, int32_t nFailReason);

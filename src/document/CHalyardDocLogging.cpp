@@ -119,10 +119,13 @@ void CHalyardDoc::CloseLogFile()
     static_cast<void>(m_File.Close());
 }
 
-bool CHalyardDoc::WriteLogLine(const std::string& strText)
+bool CHalyardDoc::WriteLogLine(const std::string& strText, LoggedKind kind)
 {
-    if (m_File.WriteString(strText))
+    if (m_File.WriteString(strText)) {
+        if (m_logRecordObserver)
+            m_logRecordObserver(strText.substr(0, strText.find('\n')), kind);
         return true;
+    }
     // The first failure ends logging, so the user is told once.
     m_LogError = m_File.LastError();
     StopLogging(LOG_WRITE_FAILED);
@@ -132,7 +135,8 @@ bool CHalyardDoc::WriteLogLine(const std::string& strText)
 void CHalyardDoc::LogData()
 {
     const TimePoint now = Clock().Now();
-    if (!WriteLogLine(LogRecord(m_byRxData.data(), m_dwRxLength, m_bTimestamp, now)))
+    const std::string strRecord = LogRecord(m_byRxData.data(), m_dwRxLength, m_bTimestamp, now);
+    if (!WriteLogLine(strRecord, ClassifyDataMessage(strRecord).bDataMessage ? LoggedKind::Data : LoggedKind::Line))
         return;
     ++m_nRecords;
     PostToFrame(WM_RECORD_UPDATE, m_nRecords);
@@ -154,7 +158,7 @@ void CHalyardDoc::CheckDailyChange(TimePoint now)
     m_bDailyDone = true;
     m_bCaptureADone = !m_bCaptureA;
     m_bResetADone = !m_bResetA;
-    if (m_bCaptureA && !WriteLogLine("A?\n"))
+    if (m_bCaptureA && !WriteLogLine("A?\n", LoggedKind::Marker))
         return;
     PostToViews(WM_ACCUM_START, TIMER_MSG_ON);
 }
@@ -190,7 +194,7 @@ void CHalyardDoc::DailyAccumStep(bool& bDone, bool bWanted, const char* szComman
 bool CHalyardDoc::SendWithMarker(const char* szCommand)
 {
     SendCommand(szCommand, true);
-    return WriteLogLine(std::string(szCommand) + "\n");
+    return WriteLogLine(std::string(szCommand) + "\n", LoggedKind::Marker);
 }
 
 bool CHalyardDoc::StartPolling(const std::string& szPollText, int16_t nPollTime)

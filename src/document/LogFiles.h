@@ -20,6 +20,11 @@ namespace halyard {
 // first LF; with bTimestamp the local time as ",%d/%m/%Y,%H:%M:%S"; then "\n".
 std::string LogRecord(const uint8_t* pbyData, uint32_t dwLength, bool bTimestamp, TimePoint now);
 
+// What a line written to the log is: a record of a data message, a marker
+// line ("AC" or "A?" where the accumulation was reset or captured), or any
+// other line the sensor sent.
+enum class LoggedKind { Data, Marker, Line };
+
 // A record read back from a log: its text without the line end and without
 // the stamp, and the stamp's local time when it has a well-formed one.
 struct ReadRecord {

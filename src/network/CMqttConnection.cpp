@@ -102,7 +102,7 @@ SysResult CMqttConnection::SetUpClient(const std::optional<Will>& will)
     const int nTls = mosquitto_tls_set(m_pClient, fileOrNull(m_settings.strCaFile), nullptr,
                                        fileOrNull(m_settings.strCertFile), fileOrNull(m_settings.strKeyFile), nullptr);
     if (nTls != MOSQ_ERR_SUCCESS)
-        return Fail(EINVAL, std::string("the TLS files were refused: ") + mosquitto_strerror(nTls) +
+        return Fail(EIO, std::string("the TLS files were refused: ") + mosquitto_strerror(nTls) +
                                 " (--mqtt-ca, --mqtt-cert and --mqtt-key must name readable PEM files; "
                                 "a certificate needs its key)");
     return {};

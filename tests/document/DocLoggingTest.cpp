@@ -224,6 +224,48 @@ TEST_F(DocLogging, ClosingTheConnectionStopsLoggingAndSaysSo)
     EXPECT_EQ(ReadWholeFile(m_folder.Path("a.LOG")), "PW1\r\n");
 }
 
+TEST_F(DocLogging, EachLineWrittenIsHandedOnAsTheFileHasItWithWhatItIs)
+{
+    const std::string strFirst = m_folder.Path("first.LOG");
+    std::ofstream(strFirst, std::ios::binary) << "PW 0 cut";
+    std::vector<std::pair<std::string, LoggedKind>> handed;
+    Doc().SetLogRecordObserver([&](const std::string& strRecord, LoggedKind kind) {
+        handed.emplace_back(strRecord, kind);
+        EXPECT_TRUE(ReadWholeFile(Doc().GetLogPathName()).ends_with(strRecord + "\r\n"))
+            << strRecord << " is in the file when it is handed on";
+    });
+    ASSERT_TRUE(StartLog(strFirst, {.bDaily = true, .bResetA = true, .bCaptureA = true, .nHour = 1, .nMinute = 31,
+                                    .bTimestamp = true, .bAppend = true}));
+    Line("PW 1");
+    Line("Sensor Startup");
+    WaitUntil(1, 31, 10);
+    Line("PW 2");  // the daily change: markers and answers in the old file, then the new file
+    Wait(15000);
+    Line("PW 3");
+    ASSERT_TRUE(Doc().IsLogging());
+    ASSERT_NE(Doc().GetLogPathName(), strFirst);
+
+    std::string strHanded;
+    for (const auto& [strRecord, kind] : handed) {
+        strHanded += strRecord + "\r\n";
+        const LoggedKind expected = strRecord == "AC" || strRecord == "A?" ? LoggedKind::Marker
+                                    : strRecord.starts_with("PW")          ? LoggedKind::Data
+                                                                           : LoggedKind::Line;
+        EXPECT_EQ(kind, expected) << strRecord;
+    }
+    // The end put to the torn line at the start is no record.
+    EXPECT_EQ("PW 0 cut\r\n" + strHanded, ReadWholeFile(strFirst) + ReadWholeFile(Doc().GetLogPathName()));
+    EXPECT_GE(handed.size(), 10u);
+
+    // A line the file refused is not handed on.
+    Doc().StopLogging();
+    handed.clear();
+    ASSERT_TRUE(StartLog("/dev/full", {}));
+    Line("PW 4");
+    EXPECT_FALSE(Doc().IsLogging());
+    EXPECT_TRUE(handed.empty());
+}
+
 // The daily change at 01:31, for each choice of "A?" at the end and "AC" at
 // the start: the order of markers, commands and answers in the old file, the
 // time the new file opens, and what the sensor hears.

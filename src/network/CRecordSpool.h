@@ -1,0 +1,108 @@
+#pragma once
+// A station's records on their way to the broker: the journal that makes
+// store-and-forward. Each record logged is appended, as one line of its JSON,
+// to "<station>.spool" in the state directory before it is published; a small
+// position file ("<station>.position", written whole and renamed into place)
+// keeps the last seq the broker acknowledged, the byte offset after it and the
+// next seq to give. After a restart the records are read again from that
+// offset, so nothing acknowledged is lost and nothing is sent out of order
+// (a record sent again carries its own seq: the collector drops it). When every
+// record is acknowledged the file is emptied.
+//
+// The file may not grow past a bound: a record that does not fit is dropped
+// from the journal (the log file keeps it) and still takes its seq, so the
+// collector sees the gap (after a kill, the seqs of records dropped in the
+// last second before it may be given again). A last line torn by a kill is cut off when the
+// journal is opened. The file is locked: one process per station and folder.
+//
+// Thread-safe: the console thread appends, the network thread reads and
+// acknowledges.
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "network/StationRecord.h"
+#include "platform/SysError.h"
+#include "platform/UniqueFd.h"
+
+namespace halyard {
+
+class CRecordSpool {
+public:
+    // What the position file keeps.
+    struct Position {
+        uint64_t nAckedSeq = 0;     // every record up to this seq was acknowledged
+        uint64_t nAckedOffset = 0;  // the journal's offset after it
+        uint64_t nNextSeq = 1;      // the seq of the next record
+    };
+    // One journalled record: its seq, its JSON and the offset after its line.
+    struct Entry {
+        uint64_t nSeq = 0;
+        std::string strJson;
+        uint64_t nEnd = 0;
+    };
+    enum class AppendResult { Queued, Dropped, Failed };
+
+    CRecordSpool(std::string strDirectory, std::string strStation, uint64_t nMaxBytes);
+    CRecordSpool(const CRecordSpool&) = delete;
+    CRecordSpool& operator=(const CRecordSpool&) = delete;
+
+    // Makes the directory when needed, locks and reads the journal. On a
+    // failure ErrorText() says what could not be done with which file.
+    SysResult Open();
+    std::string ErrorText() const;
+
+    // Gives the record the next seq and journals it (Dropped: over the bound,
+    // Failed: the write failed, ErrorText() says why). The seq is taken either way.
+    AppendResult Append(StationRecord& record);
+
+    // Reading for the broker: from the read point, up to nMax records.
+    std::vector<Entry> ReadNext(size_t nMax);
+    // The read point back to the acknowledged position (a new connection).
+    void Rewind();
+    // The broker acknowledged the record with this seq, the next after the
+    // last acknowledged; the journal is emptied when none is left.
+    void Acknowledge(uint64_t nSeq, uint64_t nEnd);
+    // Writes the position file now.
+    SysResult SavePosition();
+
+    uint64_t Waiting() const;           // records journalled and not acknowledged
+    uint64_t Dropped() const;           // records dropped for the bound since Open
+    uint64_t LastSeq() const;           // the seq given last (0: none yet)
+    std::string JournalPath() const { return m_strDirectory + "/" + m_strStation + ".spool"; }
+    std::string PositionPath() const { return m_strDirectory + "/" + m_strStation + ".position"; }
+
+private:
+    SysResult Fail(const std::string& strWhat, uint32_t dwError);
+    SysResult ReadPosition();
+    SysResult CutTornLine(uint64_t& nSize);
+    // Scans the records after the acknowledged offset: their count and the last seq.
+    SysResult ScanWaiting(uint64_t nSize);
+    SysResult SavePositionLocked(const Position& position);
+    // Complete lines from nOffset on: up to nMax records (0: all).
+    std::vector<Entry> ReadFrom(uint64_t nOffset, size_t nMax, uint64_t& nStop);
+    // Empties the journal when every record in it was acknowledged and it is
+    // long enough to be worth it (or whatever its length); true when it did.
+    bool CompactIfDone(bool bWhateverLength);
+    // Saves the position when enough changed or enough time passed since the last save.
+    void SaveSoon();
+
+    std::string m_strDirectory;
+    std::string m_strStation;
+    uint64_t m_nMaxBytes;
+    mutable std::mutex m_mutex;
+    CUniqueFd m_fd;
+    Position m_position;
+    uint64_t m_nSize = 0;        // the journal's length in whole lines
+    uint64_t m_nReadOffset = 0;
+    uint64_t m_nWaiting = 0;
+    uint64_t m_nDropped = 0;
+    int m_nUnsaved = 0;
+    std::chrono::steady_clock::time_point m_lastSave;
+    std::string m_strError;
+};
+
+}  // namespace halyard
