@@ -209,6 +209,42 @@ TEST_F(CollectTest, NothingLostOrDoubledAcrossBrokerRestarts)
     EXPECT_FALSE(fs::exists(Dir() + "/mast-1/gaps.txt"));
 }
 
+// The whole chain: a station logging a simulated sensor with --mqtt, the
+// broker, the collector. The collector's files hold the station's file,
+// byte for byte.
+TEST_F(CollectTest, TheCollectorsFilesHoldTheStationsRecordsByteForByte)
+{
+    CMosquittoBroker broker(kUnboundedQueue);
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    auto pCollector = StartCollector(broker);
+    const std::string strStationLog = m_folder.Path("station.LOG");
+    CCliProcess station(HALYARD_CLI_PROGRAM,
+                        {"--simulate", "log", strStationLog, "--mqtt", broker.Url(), "--station", "mast-1",
+                         "--state-dir", m_folder.Path("state")},
+                        m_folder.Path("station.out"));
+    // Every file of the station's folder that the collector wrote, by day.
+    const auto collected = [this] {
+        std::vector<std::string> days;
+        for (const auto& entry : fs::directory_iterator(Dir() + "/mast-1"))
+            if (entry.path().extension() == ".LOG")
+                days.push_back(entry.path().string());
+        std::sort(days.begin(), days.end());
+        std::string strText;
+        for (const std::string& strDay : days)
+            strText += ReadWholeFile(strDay);
+        return strText;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(Dir() + "/mast-1") && Count(collected(), "\r\n") >= 2; },
+                          kLongWait))
+        << ReadWholeFile(m_folder.Path("station.out.err")) << CollectorErr();
+    station.Signal(SIGTERM);
+    EXPECT_EQ(station.Wait(), EXIT_DONE) << ReadWholeFile(m_folder.Path("station.out.err"));
+    const std::string strStation = ReadWholeFile(strStationLog);
+    EXPECT_TRUE(WaitUntil([&] { return collected() == strStation; }, kLongWait))
+        << "station:\n" << strStation << "collector:\n" << collected() << CollectorErr();
+    EXPECT_FALSE(fs::exists(Dir() + "/mast-1/gaps.txt"));
+}
+
 // The broker's users and the example set-up's own ACL file: station X
 // writes only halyard/X/#, the collector only reads the records.
 class CollectAclTest : public CollectTest {
