@@ -307,6 +307,66 @@ TEST_F(CollectAclTest, ARefusedPasswordEndsTheCollectorSayingSo)
     EXPECT_NE(CollectorErr().find("not authorised"), std::string::npos) << CollectorErr();
 }
 
+// A broker whose one listener speaks TLS with a certificate for 127.0.0.1,
+// signed by a CA of the test's own, all made by openssl.
+class CollectTlsTest : public CollectTest {
+protected:
+    void SetUp() override
+    {
+        CollectTest::SetUp();
+        ASSERT_TRUE(MakeCa("ca") && MakeCa("other-ca"));
+        std::ofstream(m_folder.Path("server.ext")) << "subjectAltName=IP:127.0.0.1,DNS:127.0.0.1\n";
+        ASSERT_TRUE(OpenSsl({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                             m_folder.Path("server.key"), "-out", m_folder.Path("server.csr"), "-subj",
+                             "/CN=127.0.0.1"}));
+        ASSERT_TRUE(OpenSsl({"x509", "-req", "-in", m_folder.Path("server.csr"), "-CA", m_folder.Path("ca.crt"), "-CAkey",
+                             m_folder.Path("ca.key"), "-CAcreateserial", "-days", "2", "-extfile",
+                             m_folder.Path("server.ext"), "-out", m_folder.Path("server.crt")}));
+        // These follow the plain listener's line, so that listener is the TLS one.
+        m_pBroker = std::make_unique<CMosquittoBroker>(
+            std::vector<std::string>{"cafile " + m_folder.Path("ca.crt"), "certfile " + m_folder.Path("server.crt"),
+                                     "keyfile " + m_folder.Path("server.key")});
+        ASSERT_TRUE(m_pBroker->Start()) << m_pBroker->Log();
+    }
+    bool OpenSsl(const std::vector<std::string>& args)
+    {
+        CCliProcess openssl("/usr/bin/openssl", args, m_folder.Path("openssl.out"));
+        const bool bDone = openssl.Wait() == 0;
+        EXPECT_TRUE(bDone) << ReadWholeFile(m_folder.Path("openssl.out.err"));
+        return bDone;
+    }
+    bool MakeCa(const std::string& strName)
+    {
+        return OpenSsl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-days",
+                        "2", "-subj", "/CN=" + strName, "-keyout", m_folder.Path(strName + ".key"), "-out",
+                        m_folder.Path(strName + ".crt")});
+    }
+    std::string TlsUrl() const { return "mqtts://127.0.0.1:" + std::to_string(m_pBroker->Port()); }
+
+    std::unique_ptr<CMosquittoBroker> m_pBroker;
+};
+
+TEST_F(CollectTlsTest, CollectsOverTlsWithTheBrokersCa)
+{
+    const size_t nSubscribed = Count(m_pBroker->Log(), "halyard/+/records");
+    CCliProcess collector(HALYARD_CLI_PROGRAM,
+                          {"collect", "--mqtt", TlsUrl(), "--mqtt-ca", m_folder.Path("ca.crt"), "--dir", Dir()},
+                          m_folder.Path("collect.out"));
+    ASSERT_TRUE(WaitUntil([&] { return Count(m_pBroker->Log(), "halyard/+/records") > nSubscribed; }, kLongWait))
+        << CollectorErr() << m_pBroker->Log();
+    ASSERT_EQ(Publish(*m_pBroker, "mast-1", {1, 2}, {"--cafile", m_folder.Path("ca.crt")}), 0);
+    EXPECT_TRUE(WaitForFile(DayFile("mast-1"), Lines("mast-1", {1, 2}))) << CollectorErr();
+}
+
+TEST_F(CollectTlsTest, ABrokerCertificateFromAnotherCaIsRefusedSayingWhy)
+{
+    CCliProcess collector(HALYARD_CLI_PROGRAM,
+                          {"collect", "--mqtt", TlsUrl(), "--mqtt-ca", m_folder.Path("other-ca.crt"), "--dir", Dir()},
+                          m_folder.Path("collect.out"));
+    EXPECT_EQ(collector.Wait(), EXIT_FAILED);
+    EXPECT_NE(CollectorErr().find("certificate verify failed"), std::string::npos) << CollectorErr();
+}
+
 TEST_F(CollectTest, BadInputIsRefusedWithAMessageAndTheTablesStatus)
 {
     std::ofstream(m_folder.Path("plain")) << "x";
