@@ -85,18 +85,29 @@ if has halyard; then
   fi
 fi
 
-# The logging service starts the installed console program and reads the
-# settings file installed with it.
+# The logging service (and, where halyard-cli has the collect subcommand, the
+# collector's) starts the installed console program and reads the settings
+# file installed with it.
 if has halyard-cli; then
-  unit=$(find "$scratch" -path '*/systemd/system/halyard-log.service' | head -n 1)
-  if [ -z "$unit" ]; then
-    fail "halyard-log.service is not installed under a systemd/system folder"
-  else
-    start=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$unit")
-    [ -x "$scratch$start" ] || fail "the unit starts $start, which is not installed"
-    settings=$(sed -n 's/^EnvironmentFile=-\{0,1\}//p' "$unit")
-    [ -f "$scratch$settings" ] || fail "the unit reads $settings, which is not installed"
+  units=(halyard-log)
+  if "$root/bin/halyard-cli" --help 2>&1 | grep -qE '^[[:space:]]+collect[[:space:]]'; then
+    units+=(halyard-collect)
+    for example in halyard.conf halyard.acl; do
+      [ -f "$root/share/doc/halyard/examples/mosquitto/$example" ] ||
+        fail "the broker's example $example is not in $prefix/share/doc/halyard/examples/mosquitto"
+    done
   fi
+  for name in "${units[@]}"; do
+    unit=$(find "$scratch" -path "*/systemd/system/$name.service" | head -n 1)
+    if [ -z "$unit" ]; then
+      fail "$name.service is not installed under a systemd/system folder"
+      continue
+    fi
+    start=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$unit")
+    [ -x "$scratch$start" ] || fail "$name.service starts $start, which is not installed"
+    settings=$(sed -n 's/^EnvironmentFile=-\{0,1\}//p' "$unit")
+    [ -f "$scratch$settings" ] || fail "$name.service reads $settings, which is not installed"
+  done
 fi
 
 for doc in README.md demo.NVM copyright changelog.gz; do

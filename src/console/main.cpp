@@ -7,6 +7,7 @@
 
 #include "console/CSignalWatch.h"
 #include "console/CStationLink.h"
+#include "console/CollectCommand.h"
 #include "console/Commands.h"
 #include "document/DataFields.h"
 #include "platform/UdevMonitor.h"
@@ -52,6 +53,7 @@ struct SubcommandArgs {
     LogOptions log;
     std::string strFile;  // dump, als-dump, load, als-load
     ExportOptions exportOptions;
+    CollectOptions collect;
 };
 
 struct Subcommands {
@@ -64,6 +66,7 @@ struct Subcommands {
     CLI::App* pLoad;
     CLI::App* pALSLoad;
     CLI::App* pExport;
+    CLI::App* pCollect;  // nullptr in a build without MQTT
 };
 
 CLI::App* AddLogCommand(CLI::App& app, LogOptions& log)
@@ -132,6 +135,7 @@ Subcommands AddSubcommands(CLI::App& app, SubcommandArgs& args)
     for (CLI::App* pSub : {sub.pLoad, sub.pALSLoad})
         pSub->add_option("FILE", args.strFile, "the settings file to load")->required()->check(CLI::ExistingFile);
     sub.pExport = AddExportCommand(app, args.exportOptions);
+    sub.pCollect = AddCollectCommand(app, args.collect);
     for (CLI::App* pSub : {sub.pPorts, sub.pIdentify, sub.pSend, sub.pLog, sub.pDump, sub.pALSDump, sub.pLoad,
                            sub.pALSLoad})
         pSub->fallthrough();
@@ -143,6 +147,8 @@ int RunSubcommand(const Subcommands& sub, const CommonOptions& options, const Su
 {
     if (sub.pExport->parsed())
         return RunExport(args.exportOptions, context);
+    if (sub.pCollect != nullptr && sub.pCollect->parsed())
+        return RunCollect(args.collect, context);
     if (sub.pPorts->parsed())
         return RunPorts(options, context);
     if (sub.pIdentify->parsed())

@@ -1,5 +1,7 @@
 #include "network/CRecordCollector.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -115,6 +117,9 @@ SysResult CRecordCollector::Prepare() const
         return SysResult::Failure(static_cast<uint32_t>(error.value()));
     if (!fs::is_directory(m_strDir, error))
         return SysResult::Failure(ENOTDIR);
+    // The stations' folders are made in it as they come.
+    if (::access(m_strDir.c_str(), W_OK | X_OK) != 0)
+        return SysResult::FromErrno();
     return {};
 }
 

@@ -46,7 +46,8 @@ class CRecordCollector {
 public:
     explicit CRecordCollector(std::string strDir);
 
-    // Makes the folder the records go to (and its parents); a failure says why.
+    // Makes the folder the records go to (and its parents) and checks that it
+    // may write there; a failure says why.
     SysResult Prepare() const;
 
     // A record from the network: strTopic must be "halyard/<station>/records"
