@@ -1,4 +1,4 @@
-#include "UdevMonitor.h"
+#include "platform/UdevMonitor.h"
 
 namespace halyard {
 
