@@ -2,9 +2,10 @@
 // event and the watched handles. The wait reports the lowest signalled one
 // and takes its signal; the others are looked at again without waiting, so
 // that one pass serves everything that is ready, as poll does.
-#include <windows.h>
-
 #include "console/CConsoleLoop.h"
+
+// After the program's headers: its macros (WM_APP, MessageBox) would rename their names.
+#include <windows.h>
 
 namespace halyard {
 

@@ -13,6 +13,7 @@
 
 #include "platform/PortNumbering.h"
 #include "platform/UdevPorts.h"
+#include "platform/windows/WideText.h"
 
 namespace halyard {
 
@@ -20,17 +21,6 @@ namespace {
 
 // The Ports device class (GUID_DEVCLASS_PORTS).
 const GUID kPortsClass = {0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-std::string Utf8(const wchar_t* szText)
-{
-    const int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, szText, -1, nullptr, 0, nullptr, nullptr);
-    if (nBytes <= 1)
-        return {};
-    std::string strText(static_cast<size_t>(nBytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, szText, -1, strText.data(), nBytes, nullptr, nullptr);
-    strText.resize(static_cast<size_t>(nBytes) - 1);
-    return strText;
-}
 
 // The "COMn" names of SERIALCOMM.
 std::vector<std::string> RegisteredPortNames()
@@ -51,7 +41,7 @@ std::vector<std::string> RegisteredPortNames()
         if (nResult == ERROR_NO_MORE_ITEMS)
             break;
         if (nResult == ERROR_SUCCESS && dwType == REG_SZ)
-            names.push_back(Utf8(szData));
+            names.push_back(Utf8Text(szData));
     }
     ::RegCloseKey(hKey);
     return names;
@@ -79,7 +69,7 @@ std::map<std::string, std::string> FriendlyNames()
         if (bHasPort && ::SetupDiGetDeviceRegistryPropertyW(hDevices, &device, SPDRP_FRIENDLYNAME, nullptr,
                                                             reinterpret_cast<BYTE*>(szFriendly),
                                                             sizeof szFriendly - sizeof(wchar_t), nullptr))
-            names[Utf8(szPort)] = Utf8(szFriendly);
+            names[Utf8Text(szPort)] = Utf8Text(szFriendly);
     }
     ::SetupDiDestroyDeviceInfoList(hDevices);
     return names;
