@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 
 #include "FileCalls.h"
@@ -17,12 +16,6 @@ namespace halyard {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Environment(const char* szName)
-{
-    const char* szValue = std::getenv(szName);
-    return szValue != nullptr ? std::string(szValue) : std::string();
-}
 
 bool WriteAll(int fd, const std::string& strText)
 {
@@ -50,18 +43,6 @@ std::string TemporaryName(const std::string& strPath)
 CSettingsFile::CSettingsFile(std::string strPath)
     : m_strPath(std::move(strPath))
 {}
-
-std::string CSettingsFile::DefaultPath()
-{
-    // As the toolkit decides: XDG_CONFIG_HOME when set, else HOME/.config, and
-    // with no HOME at all the root folder's .config.
-    std::string strFolder = Environment("XDG_CONFIG_HOME");
-    if (strFolder.empty()) {
-        const std::string strHome = Environment("HOME");
-        strFolder = strHome + "/.config";
-    }
-    return strFolder + "/Orvan/Halyard.conf";
-}
 
 SysResult CSettingsFile::ReadText(std::string& strText) const
 {
