@@ -1,7 +1,9 @@
 #include "AppSimulator.h"
 
 #include "SensorModel.h"
+#include "SimSystem.h"
 #include "platform/PortTable.h"
+#include "serial/CPortLink.h"
 
 namespace halyard::sim {
 
@@ -11,10 +13,17 @@ std::unique_ptr<CAppSimulator> CAppSimulator::Start(const std::string& strModel)
     options.strModel = strModel;
     options.wOpState |= CSensorModel::kAutoSendBit;
     std::unique_ptr<CAppSimulator> pSim(new CAppSimulator);
-    pSim->m_pSensor = std::make_unique<CSimSensor>(options);
+    const std::shared_ptr<ISimPort> pPort = DefaultSimPort();
+    pSim->m_pSensor = std::make_unique<CSimSensor>(options, pPort);
     if (!pSim->m_pSensor->Start())
         return nullptr;
-    pSim->m_nPort = CPortTable::Instance().RegisterSimulated(pSim->m_pSensor->DevicePath(), "Simulated " + strModel);
+    const std::string& strDevice = pSim->m_pSensor->DevicePath();
+    // A line without a path of the system's is opened through a link of the program's own.
+    if (LinkFactory make = pPort->MakeLinkFactory()) {
+        CPortLink::RegisterLinkFactory(strDevice, std::move(make));
+        pSim->m_strLinkDevice = strDevice;
+    }
+    pSim->m_nPort = CPortTable::Instance().RegisterSimulated(strDevice, "Simulated " + strModel);
     return pSim;
 }
 
@@ -22,6 +31,8 @@ CAppSimulator::~CAppSimulator()
 {
     if (m_nPort != 0)
         CPortTable::Instance().Unregister(m_nPort);
+    if (!m_strLinkDevice.empty())
+        CPortLink::UnregisterLinkFactory(m_strLinkDevice);
 }
 
 }  // namespace halyard::sim

@@ -2,7 +2,9 @@
 // The simulated sensor a front end starts with --simulate[=MODEL]: it sends
 // its data messages by itself, as a sensor on a mast does, so that there is
 // something to watch and log from the start, and it is listed in the port
-// table on the next free number for as long as it lives.
+// table on the next free number for as long as it lives. It is on the
+// system's default line: a pseudo-terminal on Linux; on Windows an in-process
+// line, whose links the program's port links make while it lives.
 
 #include <memory>
 #include <string>
@@ -30,6 +32,7 @@ private:
 
     std::unique_ptr<CSimSensor> m_pSensor;
     int m_nPort = 0;
+    std::string m_strLinkDevice;  // the device its link factory is registered for
 };
 
 }  // namespace halyard::sim

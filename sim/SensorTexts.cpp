@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <ctime>
+#include <chrono>
+
+#include "platform/Clock.h"
 
 namespace halyard::sim {
 
@@ -73,12 +75,8 @@ std::string StartupText()
 
 std::string LocalDateTimeText()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm tmLocal{};
-    localtime_r(&now, &tmLocal);
-    char szText[32];
-    std::strftime(szText, sizeof szText, "%d/%m/%Y %H:%M:%S", &tmLocal);
-    return szText;
+    // The sensor's own clock: the machine's, not the program's settable one.
+    return FormatTime("%d/%m/%Y %H:%M:%S", std::chrono::system_clock::now());
 }
 
 std::string AddressText(int nAddress)

@@ -1,17 +1,11 @@
 #include "SimEngine.h"
 
-#include <locale.h>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "SensorTexts.h"
 #include "SimFaults.h"
 #include "SimProtocol.h"
+#include "SimSystem.h"
 
 namespace halyard::sim {
 
@@ -29,9 +23,10 @@ constexpr auto kHangUpLook = 10ms;
 
 }  // namespace
 
-CSimEngine::CSimEngine(SimOptions options)
+CSimEngine::CSimEngine(SimOptions options, std::shared_ptr<ISimPort> pPort)
     : m_options(std::move(options))
     , m_model(m_options.strModel, m_options.nAddress, m_options.bRS485)
+    , m_pPort(pPort ? std::move(pPort) : DefaultSimPort())
 {
     m_model.SetOpState(m_options.wOpState);
     m_model.SetDecimalOpState(m_options.bDecimalOpState);
@@ -44,20 +39,11 @@ bool CSimEngine::Start()
     Stop();  // joins a thread that ended by itself
     if (!CSensorModel::IsKnownModel(m_options.strModel) || m_options.nAddress < 0 || m_options.nAddress > 99)
         return false;
-    {
-        std::lock_guard lock(m_wakeMutex);
-        if (pipe(m_anWakePipe.data()) != 0)
-            return false;
-        for (int nFd : m_anWakePipe) {
-            fcntl(nFd, F_SETFL, fcntl(nFd, F_GETFL) | O_NONBLOCK);
-            fcntl(nFd, F_SETFD, FD_CLOEXEC);
-        }
-    }
-    if (!m_pty.Open()) {
+    if (!m_pPort->Open()) {
         Stop();
         return false;
     }
-    m_strDevicePath = m_pty.SlavePath();
+    m_strDevicePath = m_pPort->Path();
     m_splitter.Reset();
     m_wire.clear();
     m_bAutoWas = false;
@@ -77,22 +63,12 @@ void CSimEngine::Stop()
         Wake();
         m_thread.join();
     }
-    m_pty.Close();
-    std::lock_guard lock(m_wakeMutex);
-    for (int& nFd : m_anWakePipe) {
-        if (nFd >= 0)
-            ::close(nFd);
-        nFd = -1;
-    }
+    m_pPort->Close();
 }
 
 void CSimEngine::Wake() const
 {
-    std::lock_guard lock(m_wakeMutex);
-    if (m_anWakePipe[1] >= 0) {
-        const char chWake = 1;
-        [[maybe_unused]] const ssize_t nWritten = ::write(m_anWakePipe[1], &chWake, 1);
-    }
+    m_pPort->Wake();
 }
 
 void CSimEngine::PostOutgoing(std::string strBytes, bool bRaw)
@@ -108,8 +84,7 @@ void CSimEngine::Run()
 {
     // The sensor writes its numbers with a decimal point, whatever locale the
     // program around it runs in (Qt takes the user's).
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    uselocale(cLocale);
+    UseCLocaleInThisThread();
     while (!m_bStop) {
         const TimePoint now = SteadyClock::now();
         TakeOutbox(now);
@@ -118,26 +93,16 @@ void CSimEngine::Run()
         WriteDue(now);
         if (ReadyToHangUp(now))
             break;
-        // About to hang up, the sensor reads nothing more (poll skips fd -1).
-        const int nMasterFd = m_bHangUpDue ? -1 : m_pty.MasterFd();
-        std::array<pollfd, 2> fds{{{nMasterFd, POLLIN, 0}, {m_anWakePipe[0], POLLIN, 0}}};
-        const int nReady = ::poll(fds.data(), fds.size(), PollTimeoutMs(now));
-        if (nReady < 0 && errno != EINTR)
-            break;
-        if (nReady <= 0)
-            continue;
-        if (fds[1].revents & POLLIN) {
-            char abyDrain[64];
-            while (::read(m_anWakePipe[0], abyDrain, sizeof abyDrain) > 0) {
-            }
-        }
-        if (fds[0].revents & POLLIN) {
+        // About to hang up, the sensor reads nothing more.
+        bool bInput = false;
+        const bool bLineUp = m_pPort->Wait(!m_bHangUpDue, PollTimeoutMs(now), bInput);
+        if (bInput) {
             // Whatever was posted before the client wrote goes out first.
             const TimePoint inputTime = SteadyClock::now();
             TakeOutbox(inputTime);
             HandleInput(inputTime);
         }
-        if (fds[0].revents & (POLLERR | POLLNVAL))
+        if (!bLineUp)
             break;
     }
     Finish();
@@ -149,7 +114,7 @@ void CSimEngine::Run()
 bool CSimEngine::ReadyToHangUp(TimePoint now) const
 {
     return m_bHangUpDue && m_wire.empty() &&
-           (!m_pty.SlaveHasInput() || now >= m_lastWrite + kHangUpReadGrace);
+           (!m_pPort->ClientHasInput() || now >= m_lastWrite + kHangUpReadGrace);
 }
 
 // A counted hang-up closes the terminal from the thread itself, once the
@@ -160,7 +125,7 @@ void CSimEngine::Finish()
         m_abFaults[static_cast<size_t>(Fault::HangUp)] = true;
     m_bRunning = false;
     if (m_bHangUpDue)
-        m_pty.Close();
+        m_pPort->Close();
 }
 
 void CSimEngine::TakeOutbox(TimePoint now)
@@ -183,11 +148,11 @@ void CSimEngine::TakeOutbox(TimePoint now)
 void CSimEngine::HandleInput(TimePoint now)
 {
     char abyBuffer[4096];
-    const ssize_t nRead = ::read(m_pty.MasterFd(), abyBuffer, sizeof abyBuffer);
-    if (nRead <= 0)
+    const size_t nRead = m_pPort->Read(abyBuffer, sizeof abyBuffer);
+    if (nRead == 0)
         return;
     std::vector<std::string> lines;
-    m_splitter.Feed(std::string_view(abyBuffer, static_cast<size_t>(nRead)), lines);
+    m_splitter.Feed(std::string_view(abyBuffer, nRead), lines);
     for (const std::string& strLine : lines) {
         if (m_bHangUpDue)
             break;  // the line is down before the rest arrives
@@ -303,12 +268,10 @@ void CSimEngine::WriteDue(TimePoint now)
 {
     while (!m_wire.empty() && m_wire.front().due <= now) {
         Chunk& chunk = m_wire.front();
-        const ssize_t nWritten = ::write(m_pty.MasterFd(), chunk.strBytes.data(), chunk.strBytes.size());
+        const size_t nWritten = m_pPort->Write(chunk.strBytes.data(), chunk.strBytes.size());
         m_lastWrite = now;
-        if (nWritten < 0 && errno == EINTR)
-            continue;
-        if (nWritten > 0 && static_cast<size_t>(nWritten) < chunk.strBytes.size()) {
-            chunk.strBytes.erase(0, static_cast<size_t>(nWritten));
+        if (nWritten > 0 && nWritten < chunk.strBytes.size()) {
+            chunk.strBytes.erase(0, nWritten);
             continue;
         }
         m_wire.pop_front();

@@ -1,11 +1,11 @@
-// CSimEngine: the working part of a simulated sensor. It owns the
-// pseudo-terminal and the thread that reads command lines, answers them
+// CSimEngine: the working part of a simulated sensor. It owns its line (a
+// pseudo-terminal, or an in-process line: ISimPort) and the thread that reads command lines, answers them
 // through CSensorModel, sends automatic data messages and applies the faults
 // a test switched on. A counted hang-up ends the thread by itself; Start()
 // and Stop() join it then. CSimSensor is its public face; every public member
 // here may be called from any thread (m_mutex guards the model, the command
-// record, the command faults and the outbox; the thread alone owns the pty and
-// the wire queue).
+// record, the command faults and the outbox; the thread alone reads and
+// writes the line and owns the wire queue).
 #pragma once
 
 #include <array>
@@ -21,8 +21,8 @@
 
 #include "CommandFaults.h"
 #include "LineSplitter.h"
-#include "PtyPair.h"
 #include "SensorModel.h"
+#include "SimPort.h"
 #include "SimSensor.h"
 
 namespace halyard::sim {
@@ -31,7 +31,8 @@ class CSimEngine {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    explicit CSimEngine(SimOptions options);
+    // Null pPort: the system's default line (DefaultSimPort).
+    CSimEngine(SimOptions options, std::shared_ptr<ISimPort> pPort);
     ~CSimEngine() { Stop(); }
     CSimEngine(const CSimEngine&) = delete;
     CSimEngine& operator=(const CSimEngine&) = delete;
@@ -114,9 +115,7 @@ private:
     std::atomic<int> m_nLateMs{2000};
     std::string m_strDevicePath;  // set by Start() before the thread runs
 
-    CPtyPair m_pty;
-    mutable std::mutex m_wakeMutex;  // guards the pipe's descriptors against Stop()
-    std::array<int, 2> m_anWakePipe{-1, -1};
+    const std::shared_ptr<ISimPort> m_pPort;
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bRunning{false};  // from Start() until the thread ends

@@ -4,8 +4,8 @@
 
 namespace halyard::sim {
 
-CSimSensor::CSimSensor(SimOptions options)
-    : m_pEngine(std::make_unique<CSimEngine>(std::move(options)))
+CSimSensor::CSimSensor(SimOptions options, std::shared_ptr<ISimPort> pPort)
+    : m_pEngine(std::make_unique<CSimEngine>(std::move(options), std::move(pPort)))
 {}
 
 CSimSensor::~CSimSensor() = default;

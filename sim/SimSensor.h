@@ -42,10 +42,13 @@ struct SimOptions {
 };
 
 class CSimEngine;
+class ISimPort;
 
 class CSimSensor {
 public:
-    explicit CSimSensor(SimOptions options = {});
+    // On pPort's line; null: a pseudo-terminal on Linux, an in-process line
+    // (CSimLine) on Windows.
+    explicit CSimSensor(SimOptions options = {}, std::shared_ptr<ISimPort> pPort = nullptr);
     ~CSimSensor();  // stops the thread, closes the pty
     CSimSensor(const CSimSensor&) = delete;
     CSimSensor& operator=(const CSimSensor&) = delete;

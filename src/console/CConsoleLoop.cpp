@@ -1,9 +1,6 @@
 #include "console/CConsoleLoop.h"
 
-#include <poll.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <thread>
 
 namespace halyard {
@@ -63,13 +60,13 @@ void CConsoleLoop::SetTimerHandler(std::function<void(uint32_t)> onTimer)
     m_onTimer = std::move(onTimer);
 }
 
-void CConsoleLoop::WatchFd(int fd, std::function<void()> onReadable)
+void CConsoleLoop::WatchFd(NativeHandle fd, std::function<void()> onReadable)
 {
     UnwatchFd(fd);
     m_watched.emplace_back(fd, std::move(onReadable));
 }
 
-void CConsoleLoop::UnwatchFd(int fd)
+void CConsoleLoop::UnwatchFd(NativeHandle fd)
 {
     std::erase_if(m_watched, [fd](const auto& watched) { return watched.first == fd; });
 }
@@ -94,22 +91,16 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
         return;
     }
     m_loopThread = std::this_thread::get_id();
-    std::vector<pollfd> fds;
-    fds.push_back({m_wake->Fd(), POLLIN, 0});
-    for (const auto& watched : m_watched)
-        fds.push_back({watched.first, POLLIN, 0});
     // Messages still queued are due now: posted on this thread, or left by
     // the pass that called the handler a loop runs inside.
     const int nWaitMs = MessagesWaiting() ? 0 : MillisecondsToNextTimer(nMaxWaitMs);
-    const int nReady = ::poll(fds.data(), fds.size(), nWaitMs);
-    if (nReady < 0 && errno != EINTR) {
-        OnWaitFailed(SysResult::FromErrno());
+    std::vector<NativeHandle> ready;
+    if (const SysResult waited = WaitForWork(nWaitMs, ready); !waited) {
+        OnWaitFailed(waited);
         return;
     }
     m_bWaitFailing = false;
 
-    if (nReady > 0 && (fds[0].revents & POLLIN) != 0)
-        m_wake->TryConsume();
     DeliverMessages();
     // What those messages posted in turn (the views' share of the lines the
     // frame took) goes before a timer due now, so that a sequence step sees
@@ -120,21 +111,24 @@ void CConsoleLoop::RunOnce(int nMaxWaitMs)
     } else {
         m_bTimersDeferred = true;
     }
-    for (size_t n = 1; nReady > 0 && n < fds.size(); ++n) {
-        if ((fds[n].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
-            continue;
+    CallWatchHandlers(ready);
+    // What the timers and the handles' handlers posted goes now, in the
+    // same pass, not after another wait.
+    if (!m_bQuit)
+        DeliverMessages();
+}
+
+void CConsoleLoop::CallWatchHandlers(const std::vector<NativeHandle>& ready)
+{
+    for (const NativeHandle fd : ready) {
         // A handler may change what is watched: look it up again.
         const auto it = std::find_if(m_watched.begin(), m_watched.end(),
-                                     [fd = fds[n].fd](const auto& watched) { return watched.first == fd; });
+                                     [fd](const auto& watched) { return watched.first == fd; });
         if (it != m_watched.end()) {
             const auto handler = it->second;
             handler();
         }
     }
-    // What the timers and the descriptors' handlers posted goes now, in the
-    // same pass, not after another wait.
-    if (!m_bQuit)
-        DeliverMessages();
 }
 
 void CConsoleLoop::OnWaitFailed(const SysResult& failure)

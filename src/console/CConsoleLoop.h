@@ -6,8 +6,12 @@
 // - timers by id, as window timers are (SetTimer restarts a running one; a
 //   timer fires until it is killed; a late timer fires once, not once for
 //   every period missed);
-// - file descriptors to watch (signals, the udev monitor), each with the
-//   handler to call when it is readable.
+// - handles to watch (signals, the device watch), each with the handler to
+//   call when it is ready: file descriptors that are readable on Linux,
+//   waitable objects that are signalled on Windows (the wait takes the signal
+//   of an auto-reset object, so the handler finds it taken).
+// The wait itself is the system's (poll on Linux, WaitForMultipleObjects on
+// Windows, CConsoleLoopWait.cpp in the system's folder); the rest is the same.
 // Run and RunUntil deliver everything on the calling thread, which is the
 // document's UI thread.
 //
@@ -29,6 +33,7 @@
 #include "platform/AppMessages.h"
 #include "platform/ITimerService.h"
 #include "platform/AutoResetEvent.h"
+#include "platform/NativeHandle.h"
 #include "platform/SysError.h"
 
 namespace halyard {
@@ -65,9 +70,9 @@ public:
     // Called on the loop's thread with the error of a wait that failed.
     void SetFailureHandler(std::function<void(const SysResult&)> onFailure);
     void SetTimerHandler(std::function<void(uint32_t nIDEvent)> onTimer);
-    // The handler is called on the loop's thread each time fd is readable.
-    void WatchFd(int fd, std::function<void()> onReadable);
-    void UnwatchFd(int fd);
+    // The handler is called on the loop's thread each time fd is ready.
+    void WatchFd(NativeHandle fd, std::function<void()> onReadable);
+    void UnwatchFd(NativeHandle fd);
 
     // Handles everything that is due, waiting at most nMaxWaitMs (-1: until
     // something happens) for the first of it.
@@ -93,6 +98,12 @@ private:
     void DeliverMessages();
     void FireDueTimers();
     void OnWaitFailed(const SysResult& failure);
+    // Waits at most nWaitMs (-1: until something happens) for the wake-up
+    // event or a watched handle; takes the wake-up's signal and puts the
+    // watched handles that are ready into ready. A wait cut short by a signal
+    // succeeds with nothing ready.
+    SysResult WaitForWork(int nWaitMs, std::vector<NativeHandle>& ready);
+    void CallWatchHandlers(const std::vector<NativeHandle>& ready);
 
     EventHandle m_wake;
     SysResult m_status;
@@ -101,7 +112,7 @@ private:
     mutable std::mutex m_mutex;
     std::deque<LoopMessage> m_queue;
     std::map<uint32_t, Timer> m_timers;
-    std::vector<std::pair<int, std::function<void()>>> m_watched;
+    std::vector<std::pair<NativeHandle, std::function<void()>>> m_watched;
     std::function<void(const LoopMessage&)> m_onMessage;
     std::function<void(uint32_t)> m_onTimer;
     bool m_bQuit = false;

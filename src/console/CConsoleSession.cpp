@@ -179,9 +179,9 @@ int CConsoleSession::OpenConnection()
     return ConnectFailureStatus(Connect());
 }
 
-void CConsoleSession::WatchSignals(int fd, std::function<int()> takeSignal)
+void CConsoleSession::WatchSignals(NativeHandle fd, std::function<int()> takeSignal)
 {
-    if (fd < 0 || !takeSignal)
+    if (fd == kNoHandle || !takeSignal)
         return;
     m_loop.WatchFd(fd, [this, takeSignal = std::move(takeSignal)] {
         const int nSignal = takeSignal();

@@ -70,7 +70,7 @@ public:
     void CloseConnection();
 
     // Stops the loop at SIGINT or SIGTERM (watching fd), after onSignal.
-    void WatchSignals(int fd, std::function<int()> takeSignal);
+    void WatchSignals(NativeHandle fd, std::function<int()> takeSignal);
 
     CConsoleLoop& Loop() { return m_loop; }
     CConsoleHost& Host() { return m_host; }

@@ -1,12 +1,14 @@
 #pragma once
-// SIGINT and SIGTERM as a file descriptor for the console loop: the signals
-// are blocked in the calling thread (and so in every thread it starts later)
-// and read from a signalfd. Create it in main before any other thread starts;
-// the old mask is put back when it goes.
+// The requests to stop as a handle for the console loop: on Linux SIGINT and
+// SIGTERM, blocked in the calling thread (and so in every thread it starts
+// later) and read from a signalfd; on Windows Ctrl-C, Ctrl-Break and the
+// console window closing, taken by a console control handler that signals
+// an event. Create it in main before any other thread starts; what it
+// changed is put back when it goes. One at a time in a process.
 
-#include <signal.h>
+#include <memory>
 
-#include "platform/UniqueFd.h"
+#include "platform/NativeHandle.h"
 
 namespace halyard {
 
@@ -17,14 +19,16 @@ public:
     CSignalWatch(const CSignalWatch&) = delete;
     CSignalWatch& operator=(const CSignalWatch&) = delete;
 
-    bool IsValid() const { return m_fd.IsValid(); }
-    int Fd() const { return m_fd.Get(); }
-    // The signal that arrived (0 when none was pending).
+    bool IsValid() const;
+    // Ready when a request arrived; kNoHandle when the watch could not start.
+    NativeHandle Fd() const;
+    // The signal that arrived (SIGINT for Ctrl-C, SIGBREAK for Ctrl-Break,
+    // SIGTERM for a closing console), 0 when none was pending.
     int Take();
 
 private:
-    sigset_t m_oldMask{};
-    CUniqueFd m_fd;
+    struct State;  // the system's part (CSignalWatch.cpp in the system's folder)
+    std::unique_ptr<State> m_pState;
 };
 
 }  // namespace halyard

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/CliOptions.h"
+#include "platform/NativeHandle.h"
 
 namespace halyard {
 
@@ -22,9 +23,9 @@ struct CliContext {
     {}
     std::ostream& out;
     std::ostream& err;
-    // A file descriptor readable at SIGINT or SIGTERM and how to read which
-    // one came (0: none); -1 when there is none.
-    int nSignalFd = -1;
+    // A handle ready at SIGINT or SIGTERM (Ctrl-C, Ctrl-Break) and how to
+    // read which one came (0: none); kNoHandle when there is none.
+    NativeHandle nSignalFd = kNoHandle;
     std::function<int()> takeSignal;
     // Tells when a vanished port is back; none: wait for a signal only.
     IDeviceWatch* pDeviceWatch = nullptr;

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 #include <set>
 
@@ -9,8 +10,9 @@
 #include "console/CStationLink.h"
 #include "console/CollectCommand.h"
 #include "console/Commands.h"
+#include "console/ProgramArguments.h"
 #include "document/DataFields.h"
-#include "platform/UdevMonitor.h"
+#include "platform/IDeviceWatch.h"
 #include "sim/SimSensor.h"
 
 using namespace halyard;
@@ -22,8 +24,9 @@ namespace {
 std::vector<std::string> Arguments(int argc, char** argv)
 {
     std::vector<std::string> args;
-    for (int n = argc - 1; n > 0; --n)
-        args.emplace_back(std::string(argv[n]) == "--simulate" ? "--simulate=ZRT-630" : argv[n]);
+    for (const std::string& strArg : ProgramArguments(argc, argv))
+        args.push_back(strArg == "--simulate" ? "--simulate=ZRT-630" : strArg);
+    std::reverse(args.begin(), args.end());
     return args;  // CLI11 takes them in reverse
 }
 
@@ -174,10 +177,9 @@ int RunCommandLine(int argc, char** argv)
     context.nSignalFd = signals.Fd();
     context.takeSignal = [&signals] { return signals.Take(); };
     context.bTerminal = ::isatty(STDERR_FILENO) == 1;
-    // Tells when a pulled adapter is back; without udev a log ends when its port goes.
-    CUdevMonitor monitor;
-    if (monitor.IsValid())
-        context.pDeviceWatch = &monitor;
+    // Tells when a pulled adapter is back; without it a log ends when its port goes.
+    const std::unique_ptr<IDeviceWatch> pDeviceWatch = CreateDeviceWatch();
+    context.pDeviceWatch = pDeviceWatch.get();
 
     CLI::App app{"Service tool for visibility and present-weather sensors, without a window.\n"
                  "Exit status: 0 done, 1 failed, 2 command line, 3 port, 4 no reply, 5 file.",

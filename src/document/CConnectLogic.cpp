@@ -6,6 +6,7 @@
 
 #include "document/Framing.h"
 #include "platform/AppMessages.h"
+#include "serial/CPortLink.h"
 
 namespace halyard {
 
@@ -55,7 +56,7 @@ std::string ComPortName(int nPort)
 }
 
 CConnectLogic::CConnectLogic(std::unique_ptr<ISerialLink> pSerial)
-    : m_pSerial(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>())
+    : m_pSerial(pSerial ? std::move(pSerial) : std::make_unique<CPortLink>())
 {}
 
 void CConnectLogic::UseSerial(std::unique_ptr<ISerialLink> pSerial)

@@ -5,7 +5,7 @@
 // OnTimer(TIMER_CONNECT_DLG) once a second (TimerPeriod()) until IsFinished(),
 // showing Status() and Timeout() after each call. Cancel and closing the window
 // call OnCancel / OnClose; results gathered so far are kept.
-// It opens its own serial link (a CSerial_IF unless it is given one) on the
+// It opens its own serial link (a CPortLink unless it is given one) on the
 // chosen port, sends "OK" and then "JM?" on every tick, and maps the model code
 // to a model name and the PQD flag. Every call runs on the UI thread; the
 // serial object's comm watch thread runs while the port is open, and the port

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "document/CConnectLogic.h"
+#include "serial/CPortLink.h"
 #include "document/LogFiles.h"
 #include "platform/Clock.h"
 #include "platform/SysError.h"
@@ -32,7 +33,7 @@ std::string PortTitle(int nPort)
 
 CHalyardDoc::CHalyardDoc(IDocHost& host, std::unique_ptr<ISerialLink> pSerial)
     : m_host(host)
-    , m_pSerialOwned(pSerial ? std::move(pSerial) : std::make_unique<CSerial_IF>())
+    , m_pSerialOwned(pSerial ? std::move(pSerial) : std::make_unique<CPortLink>())
     , m_Serial(*m_pSerialOwned)
 {}
 

@@ -78,7 +78,7 @@ class CHalyardDoc {
     friend struct DocTestAccess;
 
 public:
-    // pSerial replaces the document's own CSerial_IF (tests pass a fake port).
+    // pSerial replaces the document's own CPortLink (tests pass a fake port).
     explicit CHalyardDoc(IDocHost& host, std::unique_ptr<ISerialLink> pSerial = nullptr);
     virtual ~CHalyardDoc();
     CHalyardDoc(const CHalyardDoc&) = delete;

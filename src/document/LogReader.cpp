@@ -7,6 +7,7 @@
 
 #include "document/DataFields.h"
 #include "document/Framing.h"
+#include "platform/FileCalls.h"
 #include "platform/SysError.h"
 
 namespace halyard {
@@ -81,9 +82,9 @@ LogReadSummary ReadLogDataMessages(const std::string& strPath,
                                    const std::function<bool(uint64_t, uint64_t)>& onProgress)
 {
     LogReadSummary summary;
-    FilePtr pFile(std::fopen(strPath.c_str(), "rb"));
+    FilePtr pFile(OpenStream(strPath, "rb"));
     if (!pFile) {
-        summary.nError = errno;
+        summary.nError = static_cast<int>(SystemErrorCode(errno));
         return summary;
     }
     const uint64_t nTotal = FileSize(pFile.get());
@@ -92,8 +93,8 @@ LogReadSummary ReadLogDataMessages(const std::string& strPath,
     char* pLine = nullptr;
     size_t nCapacity = 0;
     const std::unique_ptr<char*, void (*)(char**)> freeLine(&pLine, [](char** pp) { std::free(*pp); });
-    ssize_t nLength = 0;
-    while ((nLength = ::getline(&pLine, &nCapacity, pFile.get())) > 0) {
+    int64_t nLength = 0;
+    while ((nLength = ReadLine(&pLine, &nCapacity, pFile.get())) > 0) {
         nRead += static_cast<uint64_t>(nLength);
         if (pLine[nLength - 1] != '\n') {
             summary.bTornLast = true;
@@ -115,7 +116,7 @@ LogReadSummary ReadLogDataMessages(const std::string& strPath,
         }
     }
     if (std::ferror(pFile.get()))
-        summary.nError = errno ? errno : EIO;
+        summary.nError = static_cast<int>(errno ? SystemErrorCode(errno) : kUnknownSystemError);
     return summary;
 }
 

@@ -27,7 +27,7 @@ struct LogReadSummary {
     size_t nWithoutTime = 0;   // data messages without a well-formed stamp
     bool bTornLast = false;    // the file ended inside a record, which was left out
     bool bCancelled = false;
-    int nError = 0;            // errno when the file could not be opened or read
+    int nError = 0;            // the system's error code when the file could not be opened or read
 };
 
 // Calls onDataMessage for each data message of the log at strPath, in order,

@@ -1,7 +1,5 @@
 #include "Clock.h"
 
-#include <locale.h>
-
 #include <atomic>
 #include <thread>
 
@@ -28,25 +26,6 @@ IClock& Clock()
 void SetClock(IClock* pClock)
 {
     g_pClock.store(pClock ? pClock : &g_systemClock);
-}
-
-std::tm LocalTime(TimePoint tp)
-{
-    const std::time_t t = std::chrono::system_clock::to_time_t(tp);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return local;
-}
-
-std::string FormatTime(const char* szFormat, TimePoint tp)
-{
-    // Month names and the like are English whatever locale the program runs
-    // in: they end up in file names and records that other programs read.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    const std::tm local = LocalTime(tp);
-    char buffer[256];
-    const size_t n = strftime_l(buffer, sizeof buffer, szFormat, &local, cLocale);
-    return std::string(buffer, n);
 }
 
 TimePoint MakeLocalTime(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)

@@ -29,17 +29,29 @@ PortEntry EntryFor(int nPort, const SerialDeviceInfo& device)
 
 }  // namespace
 
-int LegacyPortIndex(const std::string& strDevice)
+namespace {
+
+// The number after strPrefix when strDevice is strPrefix and 1 to 6 digits; -1 otherwise.
+int NumberAfter(const std::string& strDevice, std::string_view strPrefix)
 {
-    constexpr std::string_view kPrefix = "/dev/ttyS";
-    if (strDevice.rfind(kPrefix, 0) != 0 || strDevice.size() == kPrefix.size() ||
-        strDevice.size() > kPrefix.size() + 6)
+    if (strDevice.rfind(strPrefix, 0) != 0 || strDevice.size() == strPrefix.size() ||
+        strDevice.size() > strPrefix.size() + 6)
         return -1;
-    for (size_t i = kPrefix.size(); i < strDevice.size(); ++i) {
+    for (size_t i = strPrefix.size(); i < strDevice.size(); ++i) {
         if (!std::isdigit(static_cast<unsigned char>(strDevice[i])))
             return -1;
     }
-    return std::atoi(strDevice.c_str() + kPrefix.size());
+    return std::atoi(strDevice.c_str() + strPrefix.size());
+}
+
+}  // namespace
+
+int LegacyPortIndex(const std::string& strDevice)
+{
+    // Windows names its ports itself: "\\.\COM5" is COM5 whatever else is there.
+    if (const int nPort = NumberAfter(strDevice, "\\\\.\\COM"); nPort > 0)
+        return nPort - 1;
+    return NumberAfter(strDevice, "/dev/ttyS");
 }
 
 std::string MemoryKey(const std::string& strById)

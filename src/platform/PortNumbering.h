@@ -6,6 +6,7 @@
 // 1. a device pinned by the user (by its device file or its by-id link) is
 //    left out: the pin already stands for it;
 // 2. /dev/ttyS<k> is COM<k+1> unless a pin or a simulated sensor holds it;
+//    likewise a Windows port, listed as \\.\COM<n>, keeps the system's COM<n>;
 // 3. a USB adapter (a device with a by-id name that is not /dev/ttyS<k>) gets
 //    the number remembered for its by-id name when that number is still free;
 // 4. every other device, in the order of its device file, takes the lowest
@@ -31,7 +32,7 @@ struct PortNumbering {
 PortNumbering NumberDevices(std::vector<SerialDeviceInfo> devices, const std::vector<PortEntry>& pinned,
                             const std::vector<PortEntry>& simulated, std::map<std::string, int> remembered);
 
-// k for "/dev/ttyS<k>", -1 for any other path.
+// k for "/dev/ttyS<k>" and for the Windows port "\\.\COM<k+1>", -1 for any other path.
 int LegacyPortIndex(const std::string& strDevice);
 
 // The key an adapter is remembered by: the file name of its by-id link.

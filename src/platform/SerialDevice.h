@@ -1,17 +1,25 @@
 #pragma once
-// One serial device opened through termios: the Linux side of the port that
-// CSerial_IF drives. Only the comm watch thread reads and writes it; the owner
-// opens and closes it while that thread is not running.
+// One serial device: the system's side of the port that CSerial_IF drives.
+// Only the comm watch thread reads and writes it; the owner opens and closes it
+// while that thread is not running.
 //
-// Opening is exclusive (TIOCEXCL and flock together, since TIOCEXCL alone does
-// not stop root), raw, no flow control, RTS on and DTR off; modem-line calls a
-// pseudo-terminal refuses are ignored. Every operation returns its result,
-// with the errno of a failure.
+// On Linux the device goes through termios. Opening is exclusive (TIOCEXCL and
+// flock together, since TIOCEXCL alone does not stop root), raw, no flow
+// control, RTS on and DTR off; modem-line calls a pseudo-terminal refuses are
+// ignored. Every operation returns its result, with the errno of a failure.
+//
+// On Windows the device is a COM port ("\\.\COM12") opened exclusively for
+// synchronous I/O with the Win32 communications calls: the same line settings,
+// reads that return at once with what the driver holds, writes bounded by a
+// time-out, DTR and RTS through EscapeCommFunction (a refusal is ignored), and
+// failures with the system's last error. A read or write that fails ends the
+// connection as a hang-up does on Linux.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "NativeHandle.h"
 #include "SysError.h"
 
 namespace halyard {
@@ -35,8 +43,12 @@ public:
     SysResult Open(const std::string& strPath, uint32_t dwBaudRate, uint8_t byByteSize, uint8_t byParity,
                    uint8_t byStopBits);
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
-    int Fd() const { return m_fd; }
+    bool IsOpen() const { return m_fd != kNoHandle; }
+    NativeHandle Fd() const { return m_fd; }
+    // What wakes a wait when input arrives or the line hangs up: the
+    // descriptor on Linux; none on Windows, where the comm watch thread asks
+    // for waiting input on each pass instead.
+    NativeHandle WaitHandle() const;
 
     SysResult SetDtr(bool bOn);
     // Throws away what is queued in both directions.
@@ -46,30 +58,36 @@ public:
     // Bytes waiting in the driver's input queue.
     SysResult BytesWaiting(uint32_t& dwCount);
     // Reads up to nMax bytes without blocking. A hang-up (a read of 0 bytes from
-    // a readable port, EIO, ENXIO) sets HungUp() and fails.
+    // a readable port, EIO, ENXIO; on Windows any failure) sets HungUp() and fails.
     SysResult Read(uint8_t* pData, size_t nMax, size_t& nRead);
     // Writes all of the block within nTimeoutMs, waiting while the driver is
     // full; a partial write goes on with the rest. Returns early (false, with
-    // ECANCELED) when nAbortFd becomes readable. nWritten tells how far it got.
-    SysResult Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs, int nAbortFd = -1);
+    // ECANCELED) when nAbortFd becomes readable (Linux; a synchronous write on
+    // Windows ends at its time-out). nWritten tells how far it got.
+    SysResult Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs,
+                    NativeHandle nAbortFd = kNoHandle);
     // True once the other end has hung up (see Read); cleared by Open.
     bool HungUp() const { return m_bHungUp; }
-    // Checks the descriptor for POLLHUP/POLLERR without reading; sets HungUp().
+    // Checks the descriptor for POLLHUP/POLLERR without reading (on Windows,
+    // whether the driver still answers); sets HungUp().
     bool CheckHangUp();
 
     // Baud rates the device layer knows (1200 to 57600 and the usual higher ones).
     static bool IsSupportedBaudRate(uint32_t dwBaudRate);
     // How long the comm watch thread may wait when nothing is pending, in ms;
-    // -1 for ever. The descriptor itself wakes a wait for input and for a
-    // hang-up (POLLIN, POLLHUP, POLLERR), so the thread needs no pass of its own.
-    static constexpr int IDLE_WAIT_MS = -1;
+    // -1 for ever. On Linux the descriptor itself wakes a wait for input and
+    // for a hang-up (POLLIN, POLLHUP, POLLERR), so the thread needs no pass of
+    // its own; on Windows the thread makes a pass every 50 ms.
+    static const int IDLE_WAIT_MS;
 
 private:
     // Closes the half-opened port and hands back the failure that stopped it.
     SysResult CloseAfter(const SysResult& failure);
 
-    int m_fd = -1;
+    NativeHandle m_fd = kNoHandle;
     bool m_bHungUp = false;
+    // The write time-out last given to the driver (Windows); -1 for none yet.
+    int m_nWriteTimeoutMs = -1;
 };
 
 }  // namespace halyard

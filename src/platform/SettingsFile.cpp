@@ -1,14 +1,13 @@
 #include "SettingsFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 
+#include "FileCalls.h"
 #include "IniText.h"
 #include "UniqueFd.h"
 
@@ -17,12 +16,6 @@ namespace halyard {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Environment(const char* szName)
-{
-    const char* szValue = std::getenv(szName);
-    return szValue != nullptr ? std::string(szValue) : std::string();
-}
 
 bool WriteAll(int fd, const std::string& strText)
 {
@@ -51,22 +44,10 @@ CSettingsFile::CSettingsFile(std::string strPath)
     : m_strPath(std::move(strPath))
 {}
 
-std::string CSettingsFile::DefaultPath()
-{
-    // As the toolkit decides: XDG_CONFIG_HOME when set, else HOME/.config, and
-    // with no HOME at all the root folder's .config.
-    std::string strFolder = Environment("XDG_CONFIG_HOME");
-    if (strFolder.empty()) {
-        const std::string strHome = Environment("HOME");
-        strFolder = strHome + "/.config";
-    }
-    return strFolder + "/Orvan/Halyard.conf";
-}
-
 SysResult CSettingsFile::ReadText(std::string& strText) const
 {
     strText.clear();
-    CUniqueFd fd(::open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC));
+    CUniqueFd fd(OpenFd(m_strPath, O_RDONLY));
     if (!fd.IsValid())
         return errno == ENOENT ? SysResult() : SysResult::FromErrno();
     char buffer[4096];
@@ -102,32 +83,31 @@ SysResult CSettingsFile::WriteGroup(const std::string& strGroup,
 SysResult CSettingsFile::WriteAtomically(const std::string& strText)
 {
     std::error_code ec;
-    const fs::path folder = fs::path(m_strPath).parent_path();
+    const fs::path folder = SystemPath(m_strPath).parent_path();
     if (!folder.empty())
         fs::create_directories(folder, ec);
     if (ec)
         return SysResult::Failure(static_cast<uint32_t>(ec.value()));
 
     const std::string strTemp = TemporaryName(m_strPath);
-    CUniqueFd fd(::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    CUniqueFd fd(OpenFd(strTemp, O_WRONLY | O_CREAT | O_EXCL));
     if (!fd.IsValid())
         return SysResult::FromErrno();
     // The new file keeps the old one's permissions; a first one gets the umask's.
     int nError = 0;
-    struct stat old {};
-    if (::stat(m_strPath.c_str(), &old) == 0 && ::fchmod(fd.Get(), old.st_mode & 07777) != 0)
+    if (!KeepPermissions(fd.Get(), m_strPath))
         nError = errno;
     if (nError == 0 && !WriteAll(fd.Get(), strText))
         nError = errno != 0 ? errno : EIO;
-    if (nError == 0 && ::fsync(fd.Get()) != 0)
+    if (nError == 0 && !SyncFd(fd.Get()))
         nError = errno;
     if (!fd.Close() && nError == 0)
         nError = errno;
-    if (nError == 0 && ::rename(strTemp.c_str(), m_strPath.c_str()) != 0)
+    if (nError == 0 && !RenameOver(strTemp, m_strPath))
         nError = errno;
     if (nError != 0) {
-        ::unlink(strTemp.c_str());
-        return SysResult::Failure(static_cast<uint32_t>(nError));
+        RemoveFile(strTemp);
+        return SysResult::Failure(SystemErrorCode(nError));
     }
     return {};
 }

@@ -2,7 +2,7 @@
 // The program's settings file, shared with the GUI: the INI file that the GUI
 // toolkit's settings (organisation "Orvan", application "Halyard", native
 // format) keep on Linux, $XDG_CONFIG_HOME/Orvan/Halyard.conf, by default
-// ~/.config/Orvan/Halyard.conf. Reads and rewrites one group at a time and
+// ~/.config/Orvan/Halyard.conf; on Windows %APPDATA%\Orvan\Halyard.ini. Reads and rewrites one group at a time and
 // leaves every other group and key as it found them (see IniText.h for the
 // format). A rewrite goes to a temporary file beside it that is then renamed
 // over it, so a reader sees the old file or the new one, never half of one.
@@ -21,7 +21,8 @@ public:
     explicit CSettingsFile(std::string strPath = DefaultPath());
 
     // Where the GUI's settings are: $XDG_CONFIG_HOME, else $HOME/.config (the
-    // same rule as the toolkit's, so both always name the same file).
+    // same rule as the toolkit's, so both always name the same file); on
+    // Windows the folder %APPDATA% names (SettingsPath.cpp in the system's folder).
     static std::string DefaultPath();
     const std::string& Path() const { return m_strPath; }
 

@@ -1,7 +1,8 @@
 #pragma once
 // How the platform and serial layers report: an operation returns a SysResult
 // (or a Result<T> when it also gives a value), which is either success or the
-// system's error code (an errno value) that made it fail; Message() is the text
+// system's error code (an errno value on Linux, a GetLastError code on
+// Windows) that made it fail; Message() is the text
 // a message box shows for it. Callers above these layers turn a failure into
 // their own report (a flag, a posted message, a message box); nothing here
 // throws.
@@ -12,21 +13,31 @@
 
 namespace halyard {
 
-// strerror's text alone: a failed file, thread or timer call.
+// The system's text alone for a failed file, thread or timer call: strerror's,
+// or on Windows FormatMessage's (in UTF-8, without its closing full stop).
 std::string SystemErrorText(uint32_t dwError);
 
 // The text for a serial port that would not open: the system's text and, for
-// a refused open (EACCES, EPERM), how to get permission (the dialout group).
+// a refused open (EACCES, EPERM), how to get permission (the dialout group);
+// on Windows, for a port denied or shared, that another program may hold it.
 std::string PortOpenErrorText(uint32_t dwError);
+
+// The code of this system for an errno value that a C runtime call left: the
+// errno itself on Linux, the matching system error code on Windows.
+uint32_t SystemErrorCode(int nErrno);
+
+// The code a failure gets when the system gave none (EIO, ERROR_GEN_FAILURE).
+extern const uint32_t kUnknownSystemError;
 
 class [[nodiscard]] SysResult {
 public:
     // Success.
     SysResult() = default;
-    // A failure with the system's error code; 0 (no code known) becomes EIO,
-    // so that a failure never reads as success.
+    // A failure with the system's error code; 0 (no code known) becomes
+    // kUnknownSystemError, so that a failure never reads as success.
     static SysResult Failure(uint32_t dwError);
-    // A failure with the errno the last system call left.
+    // A failure with the errno the last system or C runtime call left
+    // (as SystemErrorCode gives it).
     static SysResult FromErrno();
 
     bool Ok() const { return m_dwError == 0; }

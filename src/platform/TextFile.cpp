@@ -6,11 +6,14 @@
 #include <cerrno>
 #include <fstream>
 
+#include "FileCalls.h"
 
 namespace halyard {
 
 int CFileException::CauseFromErrno(int nErrno)
 {
+    if (nErrno == kQuotaErrno)
+        return diskFull;
     switch (nErrno) {
     case 0:
         return none;
@@ -38,7 +41,6 @@ int CFileException::CauseFromErrno(int nErrno)
     case EIO:
         return hardIO;
     case ENOSPC:
-    case EDQUOT:
     case EFBIG:
         return diskFull;
     default:
@@ -66,7 +68,7 @@ SysResult CTextFile::Open(const std::string& strPath, unsigned nFlags)
 {
     if (m_fd >= 0)
         static_cast<void>(Close());  // the file in use before is given up for this one
-    int nOpen = O_CLOEXEC;
+    int nOpen = 0;
     if (nFlags & modeReadWrite)
         nOpen |= O_RDWR;
     else if (nFlags & modeWrite)
@@ -78,7 +80,7 @@ SysResult CTextFile::Open(const std::string& strPath, unsigned nFlags)
         if (!(nFlags & modeNoTruncate))
             nOpen |= O_TRUNC;
     }
-    m_fd = ::open(strPath.c_str(), nOpen, 0666);
+    m_fd = OpenFd(strPath, nOpen);
     if (m_fd < 0)
         return Fail(errno, strPath);
     m_strPath = strPath;
@@ -99,15 +101,16 @@ SysResult CTextFile::Close()
 
 SysResult CTextFile::Fail(int nErrno, const std::string& strPath)
 {
-    m_LastError = CFileException(CFileException::CauseFromErrno(nErrno), nErrno, strPath);
-    return SysResult::Failure(static_cast<uint32_t>(nErrno));
+    const uint32_t dwError = SystemErrorCode(nErrno);
+    m_LastError = CFileException(CFileException::CauseFromErrno(nErrno), static_cast<int>(dwError), strPath);
+    return SysResult::Failure(dwError);
 }
 
 SysResult CTextFile::SeekToEnd()
 {
     if (m_fd < 0)
         return Fail(EBADF);
-    if (::lseek(m_fd, 0, SEEK_END) < 0)
+    if (SeekFd(m_fd, 0, SEEK_END) < 0)
         return Fail(errno);
     return {};
 }
@@ -142,18 +145,18 @@ SysResult CTextFile::TakeBack(size_t nWritten, int nErrno)
 {
     // The file grows at its end, so the failed text began nWritten bytes
     // before where the file now stands.
-    const off_t nEnd = nWritten > 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
-    if (nEnd >= static_cast<off_t>(nWritten)) {
-        const off_t nStart = nEnd - static_cast<off_t>(nWritten);
-        if (::ftruncate(m_fd, nStart) == 0)
-            ::lseek(m_fd, nStart, SEEK_SET);
+    const int64_t nEnd = nWritten > 0 ? SeekFd(m_fd, 0, SEEK_CUR) : -1;
+    if (nEnd >= static_cast<int64_t>(nWritten)) {
+        const int64_t nStart = nEnd - static_cast<int64_t>(nWritten);
+        if (TruncateFd(m_fd, nStart))
+            SeekFd(m_fd, nStart, SEEK_SET);
     }
     return Fail(nErrno);
 }
 
 bool EndsMidLine(const std::string& strPath)
 {
-    std::ifstream file(strPath, std::ios::binary | std::ios::ate);
+    std::ifstream file(SystemPath(strPath), std::ios::binary | std::ios::ate);
     if (!file || file.tellg() <= 0)
         return false;
     file.seekg(-1, std::ios::end);

@@ -21,7 +21,7 @@ public:
     CUdevMonitor();
     bool IsValid() const { return m_pMonitor != nullptr; }
 
-    int Fd() const override;
+    NativeHandle Fd() const override;
     bool TakeArrival(const std::string& strPath) override;
     // Likewise: true when the device at strPath is among the pending events
     // and was last seen leaving.

@@ -1,10 +1,12 @@
 #pragma once
-// Wait-any over auto-reset events and, optionally, one file descriptor.
+// Wait-any over auto-reset events and, optionally, one more handle (on Linux
+// a file descriptor, on Windows a waitable handle).
 //
 // The lowest signalled index wins and only that event is consumed; the others
-// stay signalled for the next wait. The descriptor, when given, counts as the
-// index after the last event and is reported when it is readable or hung up
-// (POLLIN, POLLHUP, POLLERR); it is never read here.
+// stay signalled for the next wait. The extra handle, when given, counts as
+// the index after the last event and is reported when it is readable or hung
+// up (POLLIN, POLLHUP, POLLERR) or, on Windows, signalled; it is never read
+// here.
 
 #include <span>
 
@@ -21,8 +23,8 @@ constexpr size_t kMaxWaitEvents = 7;
 
 // Returns the index of the event taken, events.size() for the descriptor,
 // kWaitTimeout after nTimeoutMs (never for kWaitForever), or kWaitFailed when
-// poll() fails or there are more than kMaxWaitEvents events.
-int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, int fd = -1);
+// the system's wait fails or there are more than kMaxWaitEvents events.
+int WaitForAny(std::span<CAutoResetEvent* const> events, int nTimeoutMs, NativeHandle fd = kNoHandle);
 
 // One event alone: true when it was signalled within nTimeoutMs (and taken).
 bool WaitForEvent(CAutoResetEvent& event, int nTimeoutMs);

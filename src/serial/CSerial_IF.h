@@ -121,6 +121,10 @@ protected:
     void FinishPass();
     // Called by the thread when the device reports that the other end hung up.
     void OnHangUp();
+    // For a device that cannot wake the thread (Windows): asks the driver for
+    // waiting input before the pass's wait and signals the read event when
+    // there is some; a driver that no longer answers is a hang-up.
+    void AskForWaitingInput();
     bool CreateEvents();
 
     COMMTIMEOUTS m_Timeouts;

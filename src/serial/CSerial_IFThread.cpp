@@ -41,11 +41,14 @@ bool CSerial_IF::WatchPass(bool& bSkipPortFd)
     // The port wakes the thread itself, for input and for a hang-up. One that
     // woke it with nothing to read is left out of the next wait, which then
     // ends after a pass's time: the thread neither spins on it nor goes deaf.
-    const int nPortFd = WatchingPort() && !bSkipPortFd ? m_hPort.Fd() : -1;
+    // A port that cannot wake it is asked for input on every pass instead.
+    if (m_hPort.WaitHandle() == kNoHandle && WatchingPort())
+        AskForWaitingInput();
+    const NativeHandle hPortWake = WatchingPort() && !bSkipPortFd ? m_hPort.WaitHandle() : kNoHandle;
     const int nWaitMs = bSkipPortFd ? COMM_WATCH_PASS_MS : CSerialDevice::IDLE_WAIT_MS;
     bSkipPortFd = false;
 
-    const int nWake = WaitForAny(waitSet, nWaitMs, nPortFd);
+    const int nWake = WaitForAny(waitSet, nWaitMs, hPortWake);
     ++m_nPassCount;
     switch (nWake) {
     case WAKE_KILL:
@@ -134,6 +137,22 @@ void CSerial_IF::FinishWriting()
     static_cast<void>(WriteData());
 }
 
+void CSerial_IF::AskForWaitingInput()
+{
+    uint32_t dwWaiting = 0;
+    bool bHungUp;
+    {
+        std::lock_guard lock(m_csPort);
+        if (const SysResult asked = m_hPort.BytesWaiting(dwWaiting); !asked)
+            m_dwLastError = asked.Error();
+        bHungUp = m_hPort.HungUp();
+    }
+    if (bHungUp)
+        OnHangUp();
+    else if (dwWaiting > 0 && m_hReadEvent)
+        m_hReadEvent->Set();
+}
+
 void CSerial_IF::OnHangUp()
 {
     if (!m_bHungUp.exchange(true) && m_hHangUpEvent)
@@ -152,7 +171,7 @@ Result<uint32_t> CSerial_IF::WriteData()
             break;
         const int nTimeoutMs = static_cast<int>(m_Timeouts.WriteTotalTimeoutMultiplier * dwTaken +
                                                 m_Timeouts.WriteTotalTimeoutConstant);
-        const int nAbortFd = m_hKillEvent ? m_hKillEvent->Fd() : -1;
+        const NativeHandle nAbortFd = m_hKillEvent ? m_hKillEvent->Fd() : kNoHandle;
         size_t nWritten = 0;
         SysResult written;
         bool bHungUp;

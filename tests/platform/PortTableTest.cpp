@@ -98,6 +98,25 @@ TEST_F(PortTableTest, ScanNumbersLegacyPortsFirstAndOthersInTheGaps)
     EXPECT_FALSE(table.Find(nSim).has_value());
 }
 
+TEST_F(PortTableTest, WindowsPortsKeepTheSystemsNumbers)
+{
+    // As the Windows port list gives them: by the name CreateFileW opens,
+    // the system's own numbers with gaps, no by-id names.
+    m_devices = {{"\\\\.\\COM3", "", "USB Serial Port (COM3)"}, {"\\\\.\\COM12", "", ""}, {"\\\\.\\COM1", "", ""}};
+    CPortTable& table = CPortTable::Instance();
+    table.Scan();
+    const auto ports = table.Ports();
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(ports[0].nPort, 1);
+    EXPECT_EQ(ports[1].nPort, 3);
+    EXPECT_EQ(ports[2].nPort, 12) << "a high number is the system's, not the lowest free one";
+    EXPECT_EQ(table.Resolve("COM3:"), "\\\\.\\COM3");
+    EXPECT_EQ(table.Resolve("\\\\.\\COM12"), "\\\\.\\COM12");
+    EXPECT_EQ(table.Find(3)->strDescription, "USB Serial Port (COM3)");
+    EXPECT_FALSE(table.Find(2).has_value());
+    EXPECT_EQ(table.RegisterSimulated("SIM1", "Simulated ZRT-630"), 2) << "a simulated sensor takes a free number";
+}
+
 TEST_F(PortTableTest, SetUpAtStartPinsRemembersAndScansOrStopsAtABadPin)
 {
     // What both front ends do at start: a bad HALYARD_PORTS entry is a

@@ -16,7 +16,7 @@ namespace halyard::test {
 
 class CFakeDeviceWatch : public IDeviceWatch {
 public:
-    int Fd() const override { return m_event.Fd(); }
+    NativeHandle Fd() const override { return m_event.Fd(); }
 
     bool TakeArrival(const std::string& strPath) override
     {

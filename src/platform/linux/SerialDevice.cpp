@@ -1,4 +1,4 @@
-#include "SerialDevice.h"
+#include "platform/SerialDevice.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -62,6 +62,8 @@ bool IsHangUpErrno(int nErrno)
 }
 
 }  // namespace
+
+const int CSerialDevice::IDLE_WAIT_MS = -1;
 
 CSerialDevice::~CSerialDevice()
 {
@@ -127,6 +129,11 @@ SysResult CSerialDevice::CloseAfter(const SysResult& failure)
 {
     Close();
     return failure;
+}
+
+NativeHandle CSerialDevice::WaitHandle() const
+{
+    return m_fd;
 }
 
 void CSerialDevice::Close()
@@ -213,7 +220,7 @@ SysResult CSerialDevice::Read(uint8_t* pData, size_t nMax, size_t& nRead)
 }
 
 SysResult CSerialDevice::Write(const uint8_t* pData, size_t nLength, size_t& nWritten, int nTimeoutMs,
-                               int nAbortFd)
+                               NativeHandle nAbortFd)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);

@@ -1,4 +1,4 @@
-#include "UdevPorts.h"
+#include "platform/UdevPorts.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "UdevHandles.h"
+#include "platform/UdevHandles.h"
 
 namespace halyard {
 

@@ -1,4 +1,4 @@
-#include "UdevMonitor.h"
+#include "platform/UdevMonitor.h"
 
 namespace halyard {
 
@@ -30,7 +30,7 @@ CUdevMonitor::CUdevMonitor()
     m_pMonitor = std::move(pMonitor);
 }
 
-int CUdevMonitor::Fd() const
+NativeHandle CUdevMonitor::Fd() const
 {
     return m_pMonitor ? udev_monitor_get_fd(m_pMonitor.get()) : -1;
 }

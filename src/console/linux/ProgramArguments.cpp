@@ -1,0 +1,10 @@
+#include "console/ProgramArguments.h"
+
+namespace halyard {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+}  // namespace halyard
