@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Halyard twice (plain, and with the address and
-# undefined-behaviour sanitizers) and runs every test in both builds, then runs
-# each fuzz target for 30 seconds (a clang build in build-fuzz). Every build
+# undefined-behaviour sanitizers) and runs every test in both builds, cross-builds
+# it for Windows and runs those tests under Wine, then runs each fuzz target for
+# 30 seconds (a clang build in build-fuzz). Every build
 # goes through ccache, so an unchanged tree builds from the cache.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,5 +24,13 @@ bash scripts/build.sh build -DHALYARD_TESTS=ON -DHALYARD_BENCH=ON -DHALYARD_GUI=
 
 bash scripts/build.sh build-asan -DHALYARD_TESTS=ON -DHALYARD_BENCH=OFF -DHALYARD_GUI=ON -DHALYARD_SANITIZE=ON
 (cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs")
+
+# The Windows build, cross-compiled with mingw-w64, and its tests under Wine
+# (label "wine"); the end-to-end runs of halyard-cli.exe compare it with the
+# plain build's halyard-cli on the plain build's halyard-sim.
+windows_start=$(date +%s)
+bash scripts/build-windows.sh build-win -DHALYARD_LINUX_BUILD="$PWD/build"
+(cd build-win && ctest --output-on-failure --no-tests=error -j "$jobs" -L wine)
+echo "test.sh: the Windows build and its Wine tests took $(($(date +%s) - windows_start)) s"
 
 bash scripts/fuzz.sh 30

@@ -186,6 +186,9 @@ int RunCommandLine(int argc, char** argv)
                  "halyard-cli"};
     app.set_version_flag("--version", HALYARD_VERSION_STRING);
     app.require_subcommand(1);
+    // Options are "--name" on every system: a path such as /data/x.NVM is a
+    // file, never a Windows-style "/option".
+    app.allow_windows_style_options(false);
     CommonOptions options;
     options.bRememberPorts = true;
     AddCommonOptions(app, options);
