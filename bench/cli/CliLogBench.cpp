@@ -4,9 +4,11 @@
 // resident memory (now and at its peak) and records in against records out.
 // - by default the sensor sends data lines of about 80 characters back to
 //   back at 57600 baud, the line's own pace (10 bits a character);
-// - with --silent it sends nothing: the cost of a connected, idle station.
+// - with --silent it sends nothing: the cost of a connected, idle station;
+// - with --mqtt the station also publishes every record to a broker this
+//   program starts on 127.0.0.1 (the state goes to a folder of its own).
 //
-//   halyard_cli_log_bench PROGRAM [SECONDS] [--silent]   (default 60 s)
+//   halyard_cli_log_bench PROGRAM [SECONDS] [--silent] [--mqtt]   (default 60 s)
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -23,8 +25,10 @@
 #include <vector>
 
 #include "BenchLines.h"
+#include "MosquittoBroker.h"
 #include "ProcStatus.h"
 #include "SimSensor.h"
+#include "TempFolder.h"
 
 extern char** environ;
 
@@ -67,14 +71,17 @@ int Stream(halyard::sim::CSimSensor& sensor, std::chrono::steady_clock::time_poi
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [SECONDS] [--silent]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PROGRAM [SECONDS] [--silent] [--mqtt]\n", argv[0]);
         return 2;
     }
     int nSeconds = 60;
     bool bSilent = false;
+    bool bMqtt = false;
     for (int n = 2; n < argc; ++n) {
         if (std::strcmp(argv[n], "--silent") == 0)
             bSilent = true;
+        else if (std::strcmp(argv[n], "--mqtt") == 0)
+            bMqtt = true;
         else
             nSeconds = std::atoi(argv[n]);
     }
@@ -84,6 +91,14 @@ int main(int argc, char** argv)
     const std::string strLog = std::filesystem::temp_directory_path() / ("halyard-cli-bench-" + std::to_string(getpid()) + ".LOG");
     std::vector<std::string> args = {argv[1],      "--quiet",  "--port", sensor.DevicePath(), "--baud",
                                      "57600",      "log",      strLog,   "--no-auto-r"};
+    halyard::test::CTempFolder state;
+    halyard::test::CMosquittoBroker broker;
+    if (bMqtt) {
+        if (!state.IsValid() || !broker.Start())
+            return 1;
+        args.insert(args.end(), {"--mqtt", "mqtt://127.0.0.1:" + std::to_string(broker.Port()), "--station",
+                                 "bench", "--state-dir", state.Path()});
+    }
     std::vector<char*> cargs;
     for (std::string& arg : args)
         cargs.push_back(arg.data());
@@ -120,7 +135,7 @@ int main(int argc, char** argv)
     const size_t nRecords = CountRecords(strLog);
     std::filesystem::remove(strLog);
 
-    std::printf("halyard-cli log, %s, %d s: %d lines sent, %zu records logged\n",
+    std::printf("halyard-cli log%s, %s, %d s: %d lines sent, %zu records logged\n", bMqtt ? " --mqtt" : "",
                 bSilent ? "connected, sensor silent" : "57600 baud", nSeconds, nSent, nRecords);
     std::printf("CPU %.2f s in %.2f s: %.3f%% of one core (on a CPU by the scheduler's count: %.4f s, %.4f%%)\n",
                 dCpu, dWall, 100.0 * dCpu / dWall, dRun, 100.0 * dRun / dWall);
