@@ -104,7 +104,9 @@ void CStationPublisher::NoteAppend(CRecordSpool::AppendResult result, uint64_t n
 
 void CStationPublisher::PumpLocked()
 {
-    if (!m_bConnected || m_bStopping)
+    // The window is topped up once half of it was acknowledged, so that a
+    // backlog is read in runs of records, not one at a time.
+    if (!m_bConnected || m_bStopping || m_inFlight.size() > kWindow / 2)
         return;
     while (m_inFlight.size() < kWindow) {
         const std::vector<CRecordSpool::Entry> entries = m_spool.ReadNext(kWindow - m_inFlight.size());
