@@ -25,8 +25,8 @@ constexpr uint64_t kCompactBytes = 1024 * 1024;
 // The position is saved after this many changes or this long after the last
 // save, whichever comes first: after a kill at most that many records go out
 // again, each with its own seq.
-constexpr int kSaveEvery = 100;
-constexpr std::chrono::seconds kSaveInterval{1};
+constexpr int kSaveEvery = 500;
+constexpr std::chrono::seconds kSaveInterval{5};
 
 }  // namespace
 
