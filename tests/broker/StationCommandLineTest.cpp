@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CliProcess.h"
+#include "ScopedEnvironment.h"
 #include "TempFolder.h"
 #include "WaitUntil.h"
 #include "network/StationRecord.h"
@@ -58,18 +59,20 @@ TEST(StationCommandLine, WhatCannotWorkIsRefusedWithItsReasonAndExitStatus)
     }
 }
 
-// Without --station the station is the host, by its name up to the first dot.
-TEST(StationCommandLine, TheStationIsNamedAfterTheHostUnlessTold)
+// Without --station the station is the host, by its name up to the first
+// dot; without --state-dir its journal is where systemd's StateDirectory=
+// says (the first folder of $STATE_DIRECTORY).
+TEST(StationCommandLine, TheStationIsNamedAfterTheHostAndKeptInTheServicesStateDirectoryUnlessTold)
 {
     char szHost[256] = {};
     ASSERT_EQ(::gethostname(szHost, sizeof(szHost) - 1), 0);
     std::string strHost(szHost);
     strHost = strHost.substr(0, strHost.find('.'));
     CTempFolder folder;
+    CScopedEnvironment stateDirectory("STATE_DIRECTORY", folder.Path("state") + ":" + folder.Path("other"));
     // Nothing listens on port 1: the station logs and keeps its records.
     CCliProcess run(HALYARD_CLI_PROGRAM,
-                    {"--simulate", "log", folder.Path("station.LOG"), "--mqtt", "mqtt://127.0.0.1:1", "--state-dir",
-                     folder.Path("state")},
+                    {"--simulate", "log", folder.Path("station.LOG"), "--mqtt", "mqtt://127.0.0.1:1"},
                     folder.Path("out"));
     const bool bValid = IsValidStationName(strHost);
     const std::string strExpected =
