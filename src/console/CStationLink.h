@@ -40,7 +40,7 @@ public:
 
 private:
     struct Impl;
-    CConsoleSession& m_session;
+    [[maybe_unused]] CConsoleSession& m_session;  // (unused where the network is not built)
     std::unique_ptr<Impl> m_pImpl;
 };
 

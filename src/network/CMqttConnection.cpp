@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kKeepAliveSeconds = 30;
 constexpr int kMaxRetrySeconds = 30;
+constexpr int kSendMaximum = 100;
 
 void InitLibraryOnce()
 {
@@ -94,6 +95,9 @@ SysResult CMqttConnection::SetUpClient(const std::optional<Will>& will)
     if (m_pClient == nullptr)
         return Fail(errno != 0 ? errno : ENOMEM, "the MQTT client could not be made: " + SystemErrorText(errno));
     mosquitto_threaded_set(m_pClient, true);
+    // As many QoS 1 messages on the wire as a station hands over at a time
+    // (the library's default of 20 halves the pace of a backlog's drain).
+    mosquitto_int_option(m_pClient, MOSQ_OPT_SEND_MAXIMUM, kSendMaximum);
     mosquitto_connect_callback_set(m_pClient, &CMqttConnection::OnConnect);
     mosquitto_disconnect_callback_set(m_pClient, &CMqttConnection::OnDisconnect);
     mosquitto_publish_callback_set(m_pClient, &CMqttConnection::OnPublish);

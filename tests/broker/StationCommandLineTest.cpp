@@ -3,14 +3,20 @@
 // status of the table; no log file is started.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "CliProcess.h"
+#include "ScopedEnvironment.h"
 #include "TempFolder.h"
+#include "WaitUntil.h"
+#include "network/StationRecord.h"
 
 namespace halyard::test {
 namespace {
@@ -51,6 +57,32 @@ TEST(StationCommandLine, WhatCannotWorkIsRefusedWithItsReasonAndExitStatus)
         EXPECT_NE(strErr.find(c.strWhy), std::string::npos) << strErr;
         EXPECT_FALSE(std::filesystem::exists(strLog));
     }
+}
+
+// Without --station the station is the host, by its name up to the first
+// dot; without --state-dir its journal is where systemd's StateDirectory=
+// says (the first folder of $STATE_DIRECTORY).
+TEST(StationCommandLine, TheStationIsNamedAfterTheHostAndKeptInTheServicesStateDirectoryUnlessTold)
+{
+    char szHost[256] = {};
+    ASSERT_EQ(::gethostname(szHost, sizeof(szHost) - 1), 0);
+    std::string strHost(szHost);
+    strHost = strHost.substr(0, strHost.find('.'));
+    CTempFolder folder;
+    CScopedEnvironment stateDirectory("STATE_DIRECTORY", folder.Path("state") + ":" + folder.Path("other"));
+    // Nothing listens on port 1: the station logs and keeps its records.
+    CCliProcess run(HALYARD_CLI_PROGRAM,
+                    {"--simulate", "log", folder.Path("station.LOG"), "--mqtt", "mqtt://127.0.0.1:1"},
+                    folder.Path("out"));
+    const bool bValid = IsValidStationName(strHost);
+    const std::string strExpected =
+        bValid ? "as station " + strHost : "the host name \"" + strHost + "\" cannot be the station's name";
+    EXPECT_TRUE(WaitUntil([&] { return ReadWholeFile(folder.Path("out.err")).find(strExpected) != std::string::npos; },
+                          std::chrono::seconds(60)))
+        << ReadWholeFile(folder.Path("out.err"));
+    run.Signal(SIGTERM);
+    EXPECT_EQ(run.Wait(), bValid ? 0 : 2) << ReadWholeFile(folder.Path("out.err"));
+    EXPECT_EQ(std::filesystem::exists(folder.Path("state/" + strHost + ".spool")), bValid);
 }
 
 }  // namespace
