@@ -189,8 +189,8 @@ Result<CRecordCollector::StationState*> CRecordCollector::StateOf(const std::str
 
 CollectOutcome CRecordCollector::Collect(const StationRecord& record)
 {
-    if (!IsValidStationName(record.strStation))
-        return {CollectResult::Refused, "not a valid station name: " + record.strStation};
+    if (!IsValidRecord(record))
+        return {CollectResult::Refused, "not a valid record of station " + record.strStation};
     const Result<StationState*> state = StateOf(record.strStation);
     if (!state.Ok())
         return FileFailure(StationPath(record.strStation, kStateName), state.Error());

@@ -32,7 +32,7 @@ namespace halyard {
 enum class CollectResult {
     Written,    // in the station's file
     Duplicate,  // a seq already written: dropped
-    Refused,    // not a record, or a station's name that is not valid: dropped
+    Refused,    // not a valid record, or on another station's topic: dropped
     Failed      // a file could not be read or written; nothing is written
 };
 
@@ -54,7 +54,7 @@ public:
     // and the payload a record of that same station (a station may only
     // publish under its own name).
     CollectOutcome Receive(std::string_view strTopic, std::string_view strPayload);
-    // A decoded record.
+    // A record decoded, or made by hand (held to IsValidRecord all the same).
     CollectOutcome Collect(const StationRecord& record);
 
     // The station of a records topic, "" when the topic is not one.

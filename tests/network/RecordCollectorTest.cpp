@@ -134,13 +134,24 @@ TEST_F(RecordCollectorTest, AStationWritesOnlyUnderItsOwnName)
     EXPECT_EQ(collector.Receive("halyard/mast-3/records", "{\"seq\":2}").result, CollectResult::Refused);
     EXPECT_EQ(collector.Receive("halyard/mast-3/status", EncodeRecordJson(Record(2))).result,
               CollectResult::Refused);
+    // Records made by hand are held to what the decoder accepts.
     StationRecord escape = Record(2);
     escape.strStation = "../outside";
-    EXPECT_EQ(collector.Collect(escape).result, CollectResult::Refused);
+    StationRecord noDay = Record(2, "../../outside/x");
+    StationRecord twoLines = Record(2);
+    twoLines.strRecord = "PW2\r\nPW3";
+    for (const StationRecord& bad : {escape, noDay, twoLines, Record(0)})
+        EXPECT_EQ(collector.Collect(bad).result, CollectResult::Refused) << bad.strStation << " " << bad.strTime;
 
     EXPECT_EQ(ReadWholeFile(m_folder.Path("dir/mast-3/2026-12-10.LOG")), Lines({1}));
     EXPECT_FALSE(fs::exists(m_folder.Path("dir/mast-9")));
-    EXPECT_FALSE(fs::exists(m_folder.Path("outside")));
+    // Nothing beside the collector's folder, nor in it beside mast-3's.
+    for (const std::string& strFolder : {m_folder.Path(), m_folder.Path("dir")}) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(strFolder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{strFolder == m_folder.Path() ? "dir" : "mast-3"});
+    }
 }
 
 TEST(RecordTopic, TheStationIsTheOneLevelBetweenHalyardAndRecords)
