@@ -157,7 +157,7 @@ void CCollectCommand::OnRecord(const std::string& strTopic, const std::string& s
     case CollectResult::Duplicate:
         break;
     case CollectResult::Refused:
-        Warn("refused " + outcome.strNotice);
+        Warn("record refused: " + outcome.strNotice);
         break;
     case CollectResult::Failed:
         // Returning would let the library acknowledge a record that is not

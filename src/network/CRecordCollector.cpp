@@ -148,7 +148,7 @@ CollectOutcome CRecordCollector::Receive(std::string_view strTopic, std::string_
 {
     const std::string strStation = StationOfTopic(strTopic);
     if (strStation.empty())
-        return {CollectResult::Refused, "not a records topic: " + std::string(strTopic)};
+        return {CollectResult::Refused, "not a valid station's records topic: " + std::string(strTopic)};
     const std::optional<StationRecord> record = DecodeRecordJson(strPayload);
     if (!record)
         return {CollectResult::Refused, "not a record on " + std::string(strTopic)};

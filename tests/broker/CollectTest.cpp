@@ -291,7 +291,7 @@ TEST_F(CollectAclTest, AStationThatWritesAsAnotherNeverReachesItsFiles)
     EXPECT_TRUE(WaitForFile(DayFile("mast-2"), Lines("mast-2", {1}))) << CollectorErr();
     EXPECT_TRUE(WaitForFile(DayFile("mast-1"), Lines("mast-1", {1, 2})))
         << ReadWholeFile(DayFile("mast-1")) << CollectorErr();
-    EXPECT_NE(CollectorErr().find("refused a record of station mast-1 on halyard/mast-2/records"),
+    EXPECT_NE(CollectorErr().find("record refused: a record of station mast-1 on halyard/mast-2/records"),
               std::string::npos)
         << CollectorErr();
     EXPECT_NE(m_pBroker->Log().find("Denied PUBLISH"), std::string::npos) << m_pBroker->Log();
