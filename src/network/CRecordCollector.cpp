@@ -195,8 +195,15 @@ CollectOutcome CRecordCollector::Collect(const StationRecord& record)
     if (!state.Ok())
         return FileFailure(StationPath(record.strStation, kStateName), state.Error());
     StationState& station = *state.Value();
-    if (record.nSeq <= station.nLastSeq)
-        return {CollectResult::Duplicate, {}};
+    if (record.nSeq <= station.nLastSeq) {
+        // Seq 1 again is most likely a station that lost its state, whose
+        // new records are dropped from here until its seq passes ours.
+        if (record.nSeq != 1 || station.nLastSeq == 1)
+            return {CollectResult::Duplicate, {}};
+        return {CollectResult::Duplicate, "seq 1 again after seq " + std::to_string(station.nLastSeq) +
+                                              ": dropped as written already, as are the next ones up to that seq "
+                                              "(a station that lost its state directory starts again at 1)"};
+    }
 
     const std::string strFileName = record.strTime.substr(0, 10) + ".LOG";
     const std::string strFile = StationPath(record.strStation, strFileName);

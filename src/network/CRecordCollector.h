@@ -38,7 +38,8 @@ enum class CollectResult {
 
 struct CollectOutcome {
     CollectResult result = CollectResult::Refused;
-    // Written: the gap found before it ("" when none); Refused and Failed: why.
+    // Written: the gap found before it ("" when none); Duplicate: a seq that
+    // starts again at 1 ("" for any other); Refused and Failed: why.
     std::string strNotice;
 };
 

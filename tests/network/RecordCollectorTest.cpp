@@ -68,6 +68,21 @@ TEST_F(RecordCollectorTest, DropsASeqItAlreadyWrote)
     EXPECT_EQ(ReadWholeFile(DayFile()), Lines({1, 2, 3}));
 }
 
+// A station that lost its state starts again at seq 1: its records are all
+// "written already" until its seq passes the old one. The collector cannot
+// tell that from a repeat, but says so.
+TEST_F(RecordCollectorTest, SaysSoWhenAStationsSeqStartsAgainAt1)
+{
+    CRecordCollector collector(m_folder.Path());
+    for (const uint64_t nSeq : {1, 2, 3})
+        Collect(collector, nSeq);
+    const CollectOutcome again = collector.Collect(Record(1));
+    EXPECT_EQ(again.result, CollectResult::Duplicate);
+    EXPECT_NE(again.strNotice.find("seq 1 again after seq 3"), std::string::npos) << again.strNotice;
+    EXPECT_EQ(collector.Collect(Record(2)).strNotice, "");
+    EXPECT_EQ(ReadWholeFile(DayFile()), Lines({1, 2, 3}));
+}
+
 TEST_F(RecordCollectorTest, ReportsAGapAndKeepsItInGapsTxt)
 {
     CRecordCollector collector(m_folder.Path());
