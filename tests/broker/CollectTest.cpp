@@ -382,6 +382,8 @@ TEST_F(CollectTest, BadInputIsRefusedWithAMessageAndTheTablesStatus)
           m_folder.Path("missing.pw")},
          EXIT_FILE, "missing.pw"},
         {{"--mqtt", "mqtt://127.0.0.1:1", "--dir", Dir(), "--client-id", ""}, EXIT_USAGE, "client-id"},
+        // A name under .invalid never resolves.
+        {{"--mqtt", "mqtt://no-such-host.invalid", "--dir", Dir()}, EXIT_FAILED, "no-such-host.invalid: "},
     };
     for (const Case& test : cases) {
         std::vector<std::string> args = {"collect"};
