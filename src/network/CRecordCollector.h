@@ -8,10 +8,11 @@
 //
 // What it must know across its own restarts lives beside the records, in
 // DIR/<station>/collector.state: before a record is written, the state
-// (replaced whole by a rename) names its seq, its file and where in that file
-// it begins and ends. On the next start the file's length says whether that
-// record got in: all of it (it counts as written), none (it does not), or a
-// part (cut off, and it does not). A process killed at any moment thus
+// (replaced whole by a rename) names its seq, the seq written before it, its
+// file and where in that file it begins and ends. On the next start the
+// file's length says whether that record got in: all of it (it counts as
+// written), none (the one before is the last written), or a part (cut off,
+// and the same). A process killed at any moment thus
 // neither loses a record it was given again nor writes one twice. A gap line
 // goes out before its record, so a kill may repeat it but never loses it.
 //

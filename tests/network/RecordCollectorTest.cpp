@@ -137,6 +137,24 @@ TEST_F(RecordCollectorTest, ARecordCutOffByAKillEndsUpInTheFileOnce)
     }
 }
 
+// Killed after it noted seq 4 as begun, before the gap before it was noted
+// or the record got in: the gap is found again when seq 4 comes again.
+TEST_F(RecordCollectorTest, AGapCutOffByAKillIsFoundAgain)
+{
+    {
+        CRecordCollector collector(m_folder.Path());
+        Collect(collector, 1);
+        Collect(collector, 4);
+    }
+    fs::resize_file(DayFile(), Lines({1}).size());
+    fs::remove(m_folder.Path("mast-3/gaps.txt"));
+
+    CRecordCollector again(m_folder.Path());
+    EXPECT_EQ(again.Collect(Record(4)).strNotice, GapText(1, Record(4)));
+    EXPECT_EQ(ReadWholeFile(DayFile()), Lines({1, 4}));
+    EXPECT_EQ(ReadLines(m_folder.Path("mast-3/gaps.txt")), std::vector<std::string>{GapText(1, Record(4))});
+}
+
 TEST_F(RecordCollectorTest, AStationWritesOnlyUnderItsOwnName)
 {
     CRecordCollector collector(m_folder.Path("dir"));
