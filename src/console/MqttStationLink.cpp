@@ -62,12 +62,13 @@ RecordKind KindOf(LoggedKind kind)
 struct CStationLink::Impl {
     MqttSettings settings;
     std::string strStation;
-    std::unique_ptr<CRecordSpool> pSpool;
-    std::unique_ptr<CStationPublisher> pPublisher;
-    // Notices from the network thread, told on the console's thread.
+    // Notices from the network thread, told on the console's thread (they
+    // outlive the publisher, whose thread gives them).
     CAutoResetEvent noticeEvent;
     std::mutex noticeMutex;
     std::vector<std::pair<std::string, bool>> notices;
+    std::unique_ptr<CRecordSpool> pSpool;
+    std::unique_ptr<CStationPublisher> pPublisher;
 
     void Notice(const std::string& strText, bool bWarning)
     {

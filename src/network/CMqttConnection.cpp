@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kKeepAliveSeconds = 30;
 constexpr int kMaxRetrySeconds = 30;
+constexpr int kSendMaximum = 100;
 
 void InitLibraryOnce()
 {
@@ -31,6 +32,25 @@ std::optional<std::string> ReadPassword(const std::string& strFile)
     if (!strPassword.empty() && strPassword.back() == '\r')
         strPassword.pop_back();
     return strPassword;
+}
+
+// Why a broker refused a connection (the MQTT 3.1.1 return codes).
+std::string RefusalText(int nCode)
+{
+    switch (nCode) {
+    case 1:
+        return "it does not speak this version of MQTT";
+    case 2:
+        return "it does not accept the client id";
+    case 3:
+        return "the service is unavailable";
+    case 4:
+        return "bad user name or password";
+    case 5:
+        return "not authorised (check --mqtt-user and --mqtt-password-file)";
+    default:
+        return mosquitto_connack_string(nCode);
+    }
 }
 
 }  // namespace
@@ -75,6 +95,9 @@ SysResult CMqttConnection::SetUpClient(const std::optional<Will>& will)
     if (m_pClient == nullptr)
         return Fail(errno != 0 ? errno : ENOMEM, "the MQTT client could not be made: " + SystemErrorText(errno));
     mosquitto_threaded_set(m_pClient, true);
+    // As many QoS 1 messages on the wire as a station hands over at a time
+    // (the library's default of 20 halves the pace of a backlog's drain).
+    mosquitto_int_option(m_pClient, MOSQ_OPT_SEND_MAXIMUM, kSendMaximum);
     mosquitto_connect_callback_set(m_pClient, &CMqttConnection::OnConnect);
     mosquitto_disconnect_callback_set(m_pClient, &CMqttConnection::OnDisconnect);
     mosquitto_publish_callback_set(m_pClient, &CMqttConnection::OnPublish);
@@ -235,7 +258,7 @@ void CMqttConnection::OnConnect(mosquitto* /*pClient*/, void* pSelf, int nResult
     auto* pThis = static_cast<CMqttConnection*>(pSelf);
     if (nResult != 0) {
         std::lock_guard lock(pThis->m_mutex);
-        pThis->m_strRefusal = std::string("the broker refused the connection: ") + mosquitto_connack_string(nResult);
+        pThis->m_strRefusal = "the broker refused the connection: " + RefusalText(nResult);
         return;
     }
     std::vector<std::pair<std::string, int>> subscriptions;

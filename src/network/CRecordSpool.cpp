@@ -17,6 +17,7 @@ namespace halyard {
 namespace {
 
 constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kUsualLineBytes = 256;
 // A journal with nothing waiting is emptied once it is this long (or half
 // the bound, when that is less), so that a steady trickle of records does
 // not rewrite the position file for every one of them.
@@ -24,8 +25,8 @@ constexpr uint64_t kCompactBytes = 1024 * 1024;
 // The position is saved after this many changes or this long after the last
 // save, whichever comes first: after a kill at most that many records go out
 // again, each with its own seq.
-constexpr int kSaveEvery = 100;
-constexpr std::chrono::seconds kSaveInterval{1};
+constexpr int kSaveEvery = 500;
+constexpr std::chrono::seconds kSaveInterval{5};
 
 }  // namespace
 
@@ -149,7 +150,8 @@ std::vector<CRecordSpool::Entry> CRecordSpool::ReadFrom(uint64_t nOffset, size_t
 {
     std::vector<Entry> entries;
     std::string buffer;
-    size_t nWant = kReadChunk;
+    // Enough for nMax records of a usual length; more is read when they are longer.
+    size_t nWant = std::clamp<size_t>(nMax * kUsualLineBytes, kUsualLineBytes, kReadChunk);
     nStop = nOffset;
     while (nStop < m_nSize && entries.size() < nMax) {
         const size_t nLength = static_cast<size_t>(std::min<uint64_t>(m_nSize - nStop, nWant));
@@ -175,7 +177,6 @@ std::vector<CRecordSpool::Entry> CRecordSpool::ReadFrom(uint64_t nOffset, size_t
             continue;
         }
         nStop += nLineStart;
-        nWant = kReadChunk;
     }
     return entries;
 }

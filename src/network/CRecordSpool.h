@@ -5,15 +5,18 @@
 // position file ("<station>.position", written whole and renamed into place)
 // keeps the last seq the broker acknowledged, the byte offset after it and the
 // next seq to give. After a restart the records are read again from that
-// offset, so nothing acknowledged is lost and nothing is sent out of order
-// (a record sent again carries its own seq: the collector drops it). When every
-// record is acknowledged the file is emptied.
+// offset, so nothing the broker did not acknowledge is lost and nothing goes
+// out of order. The position is saved every few seconds, not at every
+// acknowledgement: after a kill a few records go again, each with its own seq
+// (the collector drops them). When every record is acknowledged the file is
+// emptied (once it is long enough to be worth it, and at every save asked for).
 //
 // The file may not grow past a bound: a record that does not fit is dropped
 // from the journal (the log file keeps it) and still takes its seq, so the
 // collector sees the gap (after a kill, the seqs of records dropped in the
-// last second before it may be given again). A last line torn by a kill is cut off when the
-// journal is opened. The file is locked: one process per station and folder.
+// last seconds before it may be given again). A last line torn by a kill is
+// cut off when the journal is opened. The file is locked: one process per
+// station and folder.
 //
 // Thread-safe: the console thread appends, the network thread reads and
 // acknowledges.

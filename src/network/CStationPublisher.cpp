@@ -43,12 +43,18 @@ SysResult CStationPublisher::Start()
     std::string strWill;
     {
         std::lock_guard lock(m_mutex);
-        strWill = StatusJson(false);
+        strWill = StatusJsonLocked(false);
     }
     return m_connection.Start(CMqttConnection::Will{m_strStatusTopic, strWill, true});
 }
 
 std::string CStationPublisher::StatusJson(bool bOnline) const
+{
+    std::lock_guard lock(m_mutex);
+    return StatusJsonLocked(bOnline);
+}
+
+std::string CStationPublisher::StatusJsonLocked(bool bOnline) const
 {
     const nlohmann::ordered_json status = {
         {"state", bOnline ? "online" : "offline"},
@@ -104,7 +110,9 @@ void CStationPublisher::NoteAppend(CRecordSpool::AppendResult result, uint64_t n
 
 void CStationPublisher::PumpLocked()
 {
-    if (!m_bConnected || m_bStopping)
+    // The window is topped up once half of it was acknowledged, so that a
+    // backlog is read in runs of records, not one at a time.
+    if (!m_bConnected || m_bStopping || m_inFlight.size() > kWindow / 2)
         return;
     while (m_inFlight.size() < kWindow) {
         const std::vector<CRecordSpool::Entry> entries = m_spool.ReadNext(kWindow - m_inFlight.size());
@@ -123,10 +131,10 @@ void CStationPublisher::PumpLocked()
 
 void CStationPublisher::PublishStatusLocked(bool bOnline)
 {
-    const std::string strStatus = StatusJson(bOnline);
+    const std::string strStatus = StatusJsonLocked(bOnline);
     const Result<int> mid = m_connection.Publish(m_strStatusTopic, strStatus, 1, true);
     m_nStatusMid = mid.Ok() ? mid.Value() : -1;
-    m_strStatusSent = StatusJson(true);
+    m_strStatusSent = StatusJsonLocked(true);
     m_statusTime = std::chrono::steady_clock::now();
 }
 
@@ -134,7 +142,7 @@ void CStationPublisher::RefreshStatusLocked()
 {
     if (!m_bConnected || m_bStopping || std::chrono::steady_clock::now() - m_statusTime < kStatusInterval)
         return;
-    if (StatusJson(true) != m_strStatusSent)
+    if (StatusJsonLocked(true) != m_strStatusSent)
         PublishStatusLocked(true);
 }
 
@@ -171,7 +179,7 @@ void CStationPublisher::OnDisconnected(const std::string& strWhy)
     }
     m_changed.notify_all();
     if (bTell)
-        m_notice(std::string(bWasConnected ? "lost the broker at " : "cannot reach the broker at ") + m_strUrl +
+        m_notice(std::string(bWasConnected ? "lost the broker at " : "no connection to the broker at ") + m_strUrl +
                      ": " + strWhy + "; records wait in " + m_spool.JournalPath() + " and go when it is back",
                  true);
 }

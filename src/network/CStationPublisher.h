@@ -61,6 +61,7 @@ public:
     // not acknowledged stays in the journal for the next start.
     void Stop(std::chrono::milliseconds timeout);
 
+    // The status as it would be published now.
     std::string StatusJson(bool bOnline) const;
 
 private:
@@ -76,6 +77,7 @@ private:
     void OnPublished(int nMid);
     // Hands records to the library while the window has room.
     void PumpLocked();
+    std::string StatusJsonLocked(bool bOnline) const;
     void PublishStatusLocked(bool bOnline);
     // A fresh status when the counts changed and the last is old enough.
     void RefreshStatusLocked();
