@@ -151,13 +151,12 @@ void CCollectCommand::OnRecord(const std::string& strTopic, const std::string& s
     const CollectOutcome outcome = m_collector.Receive(strTopic, strPayload);
     switch (outcome.result) {
     case CollectResult::Written:
+    case CollectResult::Duplicate:
         if (!outcome.strNotice.empty())
             Warn("station " + CRecordCollector::StationOfTopic(strTopic) + ": " + outcome.strNotice);
         break;
-    case CollectResult::Duplicate:
-        break;
     case CollectResult::Refused:
-        Warn("refused " + outcome.strNotice);
+        Warn("record refused: " + outcome.strNotice);
         break;
     case CollectResult::Failed:
         // Returning would let the library acknowledge a record that is not

@@ -20,10 +20,12 @@ constexpr std::string_view kTopicEnd = "/records";
 constexpr const char* kStateName = "collector.state";
 constexpr const char* kGapsName = "gaps.txt";
 
-// The record about to be written: its seq, its file (a name in the station's
-// folder) and the bytes it takes there, [nStart, nEnd).
+// The record about to be written: its seq, the last seq written before it,
+// its file (a name in the station's folder) and the bytes it takes there,
+// [nStart, nEnd).
 struct PendingRecord {
     uint64_t nSeq = 0;
+    uint64_t nLastSeq = 0;
     std::string strFile;
     uint64_t nStart = 0;
     uint64_t nEnd = 0;
@@ -36,8 +38,8 @@ SysResult SaveState(const std::string& strPath, const PendingRecord& pending)
     const std::string strTemp = strPath + ".new";
     {
         std::ofstream out(strTemp, std::ios::trunc);
-        out << "seq " << pending.nSeq << "\nfile " << pending.strFile << "\nstart " << pending.nStart << "\nend "
-            << pending.nEnd << "\n";
+        out << "seq " << pending.nSeq << "\nafter " << pending.nLastSeq << "\nfile " << pending.strFile << "\nstart "
+            << pending.nStart << "\nend " << pending.nEnd << "\n";
         out.flush();
         if (!out)
             return SysResult::Failure(errno ? static_cast<uint32_t>(errno) : EIO);
@@ -57,11 +59,12 @@ Result<std::optional<PendingRecord>> LoadState(const std::string& strPath)
                      : Result<std::optional<PendingRecord>>(std::nullopt);
     std::ifstream in(strPath);
     PendingRecord pending;
-    std::string strSeq, strFile, strStart, strEnd;
-    in >> strSeq >> pending.nSeq >> strFile >> pending.strFile >> strStart >> pending.nStart >> strEnd >>
-        pending.nEnd;
-    if (!in || strSeq != "seq" || strFile != "file" || strStart != "start" || strEnd != "end" ||
-        pending.nSeq == 0 || pending.nStart > pending.nEnd || pending.strFile.find('/') != std::string::npos)
+    std::string strSeq, strAfter, strFile, strStart, strEnd;
+    in >> strSeq >> pending.nSeq >> strAfter >> pending.nLastSeq >> strFile >> pending.strFile >> strStart >>
+        pending.nStart >> strEnd >> pending.nEnd;
+    if (!in || strSeq != "seq" || strAfter != "after" || strFile != "file" || strStart != "start" || strEnd != "end" ||
+        pending.nSeq <= pending.nLastSeq || pending.nStart > pending.nEnd ||
+        pending.strFile.find('/') != std::string::npos)
         return SysResult::Failure(EINVAL);
     return std::optional<PendingRecord>(pending);
 }
@@ -148,7 +151,7 @@ CollectOutcome CRecordCollector::Receive(std::string_view strTopic, std::string_
 {
     const std::string strStation = StationOfTopic(strTopic);
     if (strStation.empty())
-        return {CollectResult::Refused, "not a records topic: " + std::string(strTopic)};
+        return {CollectResult::Refused, "not a valid station's records topic: " + std::string(strTopic)};
     const std::optional<StationRecord> record = DecodeRecordJson(strPayload);
     if (!record)
         return {CollectResult::Refused, "not a record on " + std::string(strTopic)};
@@ -177,7 +180,7 @@ Result<CRecordCollector::StationState*> CRecordCollector::StateOf(const std::str
         const Result<uint64_t> length = FileLength(strFile);
         if (!length.Ok())
             return length.Status();
-        state.nLastSeq = length.Value() >= pending->nEnd ? pending->nSeq : pending->nSeq - 1;
+        state.nLastSeq = length.Value() >= pending->nEnd ? pending->nSeq : pending->nLastSeq;
         if (length.Value() > pending->nStart && length.Value() < pending->nEnd) {
             fs::resize_file(strFile, pending->nStart, error);
             if (error)
@@ -189,14 +192,21 @@ Result<CRecordCollector::StationState*> CRecordCollector::StateOf(const std::str
 
 CollectOutcome CRecordCollector::Collect(const StationRecord& record)
 {
-    if (!IsValidStationName(record.strStation))
-        return {CollectResult::Refused, "not a valid station name: " + record.strStation};
+    if (!IsValidRecord(record))
+        return {CollectResult::Refused, "not a valid record of station " + record.strStation};
     const Result<StationState*> state = StateOf(record.strStation);
     if (!state.Ok())
         return FileFailure(StationPath(record.strStation, kStateName), state.Error());
     StationState& station = *state.Value();
-    if (record.nSeq <= station.nLastSeq)
-        return {CollectResult::Duplicate, {}};
+    if (record.nSeq <= station.nLastSeq) {
+        // Seq 1 again is most likely a station that lost its state, whose
+        // new records are dropped from here until its seq passes ours.
+        if (record.nSeq != 1 || station.nLastSeq == 1)
+            return {CollectResult::Duplicate, {}};
+        return {CollectResult::Duplicate, "seq 1 again after seq " + std::to_string(station.nLastSeq) +
+                                              ": dropped as written already, as are the next ones up to that seq "
+                                              "(a station that lost its state directory starts again at 1)"};
+    }
 
     const std::string strFileName = record.strTime.substr(0, 10) + ".LOG";
     const std::string strFile = StationPath(record.strStation, strFileName);
@@ -205,7 +215,8 @@ CollectOutcome CRecordCollector::Collect(const StationRecord& record)
         return FileFailure(strFile, length.Error());
     const std::string strLine = record.strRecord + "\n";
     // CR LF on disk: one byte more than the text.
-    const PendingRecord pending{record.nSeq, strFileName, length.Value(), length.Value() + strLine.size() + 1};
+    const PendingRecord pending{record.nSeq, station.nLastSeq, strFileName, length.Value(),
+                                length.Value() + strLine.size() + 1};
     const std::string strState = StationPath(record.strStation, kStateName);
     if (const SysResult saved = SaveState(strState, pending); !saved)
         return FileFailure(strState, saved.Error());

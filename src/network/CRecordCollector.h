@@ -8,10 +8,11 @@
 //
 // What it must know across its own restarts lives beside the records, in
 // DIR/<station>/collector.state: before a record is written, the state
-// (replaced whole by a rename) names its seq, its file and where in that file
-// it begins and ends. On the next start the file's length says whether that
-// record got in: all of it (it counts as written), none (it does not), or a
-// part (cut off, and it does not). A process killed at any moment thus
+// (replaced whole by a rename) names its seq, the seq written before it, its
+// file and where in that file it begins and ends. On the next start the
+// file's length says whether that record got in: all of it (it counts as
+// written), none (the one before is the last written), or a part (cut off,
+// and the same). A process killed at any moment thus
 // neither loses a record it was given again nor writes one twice. A gap line
 // goes out before its record, so a kill may repeat it but never loses it.
 //
@@ -32,13 +33,14 @@ namespace halyard {
 enum class CollectResult {
     Written,    // in the station's file
     Duplicate,  // a seq already written: dropped
-    Refused,    // not a record, or a station's name that is not valid: dropped
+    Refused,    // not a valid record, or on another station's topic: dropped
     Failed      // a file could not be read or written; nothing is written
 };
 
 struct CollectOutcome {
     CollectResult result = CollectResult::Refused;
-    // Written: the gap found before it ("" when none); Refused and Failed: why.
+    // Written: the gap found before it ("" when none); Duplicate: a seq that
+    // starts again at 1 ("" for any other); Refused and Failed: why.
     std::string strNotice;
 };
 
@@ -54,7 +56,7 @@ public:
     // and the payload a record of that same station (a station may only
     // publish under its own name).
     CollectOutcome Receive(std::string_view strTopic, std::string_view strPayload);
-    // A decoded record.
+    // A record decoded, or made by hand (held to IsValidRecord all the same).
     CollectOutcome Collect(const StationRecord& record);
 
     // The station of a records topic, "" when the topic is not one.

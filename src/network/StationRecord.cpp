@@ -165,12 +165,22 @@ std::optional<StationRecord> DecodeRecordJson(std::string_view json)
     const auto itSeq = object.find("seq");
     if (!pStation || !pTime || !pRecord || !pKind || itSeq == object.end() || !itSeq->is_number_unsigned())
         return std::nullopt;
-    const auto nSeq = itSeq->get<uint64_t>();
     const std::optional<RecordKind> kind = KindFromText(*pKind);
     std::optional<std::string> recordBytes = Utf8ToRecordBytes(*pRecord);
-    if (nSeq == 0 || !kind || !recordBytes || !IsValidStationName(*pStation) || !ParseRecordTime(*pTime))
+    if (!kind || !recordBytes)
         return std::nullopt;
-    return StationRecord{*pStation, nSeq, *pTime, std::move(*recordBytes), *kind};
+    StationRecord record{*pStation, itSeq->get<uint64_t>(), *pTime, std::move(*recordBytes), *kind};
+    if (!IsValidRecord(record))
+        return std::nullopt;
+    return record;
+}
+
+bool IsValidRecord(const StationRecord& record)
+{
+    for (const char ch : record.strRecord)
+        if (!IsRecordByte(static_cast<uint8_t>(ch)))
+            return false;
+    return record.nSeq > 0 && IsValidStationName(record.strStation) && ParseRecordTime(record.strTime);
 }
 
 }  // namespace halyard

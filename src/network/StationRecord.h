@@ -37,6 +37,10 @@ std::string EncodeRecordJson(const StationRecord& record);
 // Latin-1), an unknown kind. Fields beyond these are ignored.
 std::optional<StationRecord> DecodeRecordJson(std::string_view json);
 
+// Whether a record is one DecodeRecordJson could give: a valid station name,
+// a seq above 0, a time in the one form, only printable Latin-1 in the record.
+bool IsValidRecord(const StationRecord& record);
+
 // 1 to 64 of ASCII letters, digits, '-' and '_': a name that is one topic
 // level and one folder name, never a path.
 bool IsValidStationName(std::string_view name);

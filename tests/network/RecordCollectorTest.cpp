@@ -68,6 +68,21 @@ TEST_F(RecordCollectorTest, DropsASeqItAlreadyWrote)
     EXPECT_EQ(ReadWholeFile(DayFile()), Lines({1, 2, 3}));
 }
 
+// A station that lost its state starts again at seq 1: its records are all
+// "written already" until its seq passes the old one. The collector cannot
+// tell that from a repeat, but says so.
+TEST_F(RecordCollectorTest, SaysSoWhenAStationsSeqStartsAgainAt1)
+{
+    CRecordCollector collector(m_folder.Path());
+    for (const uint64_t nSeq : {1, 2, 3})
+        Collect(collector, nSeq);
+    const CollectOutcome again = collector.Collect(Record(1));
+    EXPECT_EQ(again.result, CollectResult::Duplicate);
+    EXPECT_NE(again.strNotice.find("seq 1 again after seq 3"), std::string::npos) << again.strNotice;
+    EXPECT_EQ(collector.Collect(Record(2)).strNotice, "");
+    EXPECT_EQ(ReadWholeFile(DayFile()), Lines({1, 2, 3}));
+}
+
 TEST_F(RecordCollectorTest, ReportsAGapAndKeepsItInGapsTxt)
 {
     CRecordCollector collector(m_folder.Path());
@@ -122,6 +137,24 @@ TEST_F(RecordCollectorTest, ARecordCutOffByAKillEndsUpInTheFileOnce)
     }
 }
 
+// Killed after it noted seq 4 as begun, before the gap before it was noted
+// or the record got in: the gap is found again when seq 4 comes again.
+TEST_F(RecordCollectorTest, AGapCutOffByAKillIsFoundAgain)
+{
+    {
+        CRecordCollector collector(m_folder.Path());
+        Collect(collector, 1);
+        Collect(collector, 4);
+    }
+    fs::resize_file(DayFile(), Lines({1}).size());
+    fs::remove(m_folder.Path("mast-3/gaps.txt"));
+
+    CRecordCollector again(m_folder.Path());
+    EXPECT_EQ(again.Collect(Record(4)).strNotice, GapText(1, Record(4)));
+    EXPECT_EQ(ReadWholeFile(DayFile()), Lines({1, 4}));
+    EXPECT_EQ(ReadLines(m_folder.Path("mast-3/gaps.txt")), std::vector<std::string>{GapText(1, Record(4))});
+}
+
 TEST_F(RecordCollectorTest, AStationWritesOnlyUnderItsOwnName)
 {
     CRecordCollector collector(m_folder.Path("dir"));
@@ -134,13 +167,24 @@ TEST_F(RecordCollectorTest, AStationWritesOnlyUnderItsOwnName)
     EXPECT_EQ(collector.Receive("halyard/mast-3/records", "{\"seq\":2}").result, CollectResult::Refused);
     EXPECT_EQ(collector.Receive("halyard/mast-3/status", EncodeRecordJson(Record(2))).result,
               CollectResult::Refused);
+    // Records made by hand are held to what the decoder accepts.
     StationRecord escape = Record(2);
     escape.strStation = "../outside";
-    EXPECT_EQ(collector.Collect(escape).result, CollectResult::Refused);
+    StationRecord noDay = Record(2, "../../outside/x");
+    StationRecord twoLines = Record(2);
+    twoLines.strRecord = "PW2\r\nPW3";
+    for (const StationRecord& bad : {escape, noDay, twoLines, Record(0)})
+        EXPECT_EQ(collector.Collect(bad).result, CollectResult::Refused) << bad.strStation << " " << bad.strTime;
 
     EXPECT_EQ(ReadWholeFile(m_folder.Path("dir/mast-3/2026-12-10.LOG")), Lines({1}));
     EXPECT_FALSE(fs::exists(m_folder.Path("dir/mast-9")));
-    EXPECT_FALSE(fs::exists(m_folder.Path("outside")));
+    // Nothing beside the collector's folder, nor in it beside mast-3's.
+    for (const std::string& strFolder : {m_folder.Path(), m_folder.Path("dir")}) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(strFolder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{strFolder == m_folder.Path() ? "dir" : "mast-3"});
+    }
 }
 
 TEST(RecordTopic, TheStationIsTheOneLevelBetweenHalyardAndRecords)
