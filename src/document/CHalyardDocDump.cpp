@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "document/CHalyardDoc.h"
+#include "platform/FileCalls.h"
 
 namespace halyard {
 
@@ -35,7 +36,10 @@ bool StartsWith(const std::string& str, const char* szStart)
 void CHalyardDoc::StartDumpFile(bool bALS, const std::string& szPathName)
 {
     const SequenceTable& table = DumpTable(bALS);
-    const std::string strName = std::filesystem::path(szPathName).filename().string();
+    // The path is UTF-8 text on every system (a narrow path would be read in
+    // Windows's ANSI code page).
+    const std::u8string strFileName = SystemPath(szPathName).filename().u8string();
+    const std::string strName(strFileName.begin(), strFileName.end());
     const char* szFirst = StepAt(table, 0).szCommand;
     const bool bWritten =
         WriteDump(std::string(bALS ? ":Orvan Diagnostic capture for ALS Serial Number "

@@ -668,13 +668,15 @@ TEST_F(DocSequences, CancelOrCloseMidDumpPutsTheStateBackAndEndsTheFile)
 TEST_F(DocSequences, AlsDumpAsksItsTableAndRecordsVariablesOnOneLine)
 {
     m_sensor.unanswered.insert("ALS-S?");
-    const std::string strPath = m_folder.Path("als.TXT");
+    // A name in the technician's language, in the file system and in the header.
+    const std::string strPath = m_folder.Path("ALS Données.TXT");
     Doc().DumpALS(strPath);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Sent(), ExpectedAlsDumpCommands());
     EXPECT_EQ(Ends(WM_ALS_DUMP), (std::vector<uintptr_t>{1, 0}));
     const auto lines = ReadLines(strPath);
-    EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number als.TXT");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], ":Orvan Diagnostic capture for ALS Serial Number ALS Données.TXT");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "ALS-V5,5"), lines.end());
     const auto nSerial = std::find(lines.begin(), lines.end(), "ALS-S?") - lines.begin();
     EXPECT_EQ(lines[nSerial + 2], "SERIAL NUMBER NOT SET");

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
 #include "TempFolder.h"
 #include "document/LogReader.h"
+#include "platform/FileCalls.h"
 
 using namespace halyard;
 using halyard::test::CTempFolder;
@@ -13,7 +15,7 @@ namespace {
 
 void WriteFile(const std::string& strPath, const std::string& strText)
 {
-    std::ofstream(strPath, std::ios::binary) << strText;
+    std::ofstream(SystemPath(strPath), std::ios::binary) << strText;
 }
 
 // The data messages of a log as "n text @ HH:MM:SS" lines.
@@ -49,7 +51,7 @@ TEST(LogReader, AStampIsTakenOffTheRecordAndReadAsLocalTime)
 TEST(LogReader, OnlyDataMessagesAreReadAndATornLastRecordIsLeftOutAndSaid)
 {
     CTempFolder folder;
-    const std::string strLog = folder.Path("day.LOG");
+    const std::string strLog = folder.Path("journée.LOG");
     WriteFile(strLog, "AC\r\n"
                       "PW 01 15000 +21.3,09/12/2026,10:00:00\r\n"
                       "OK\r\n"
@@ -76,6 +78,7 @@ TEST(LogReader, ALogWithNothingToShowOrWithoutStampsIsToldPlainly)
     EXPECT_NE(LogReadProblem("other.csv", summary).find("holds no data messages"), std::string::npos);
 
     ReadBack(folder.Path("missing.LOG"), summary);
+    EXPECT_EQ(static_cast<uint32_t>(summary.nError), SystemErrorCode(ENOENT));
     EXPECT_NE(LogReadProblem("missing.LOG", summary).find("could not be read: "), std::string::npos);
 
     WriteFile(folder.Path("plain.LOG"), "PW 01 1\r\nPW 01 2\r\n");
