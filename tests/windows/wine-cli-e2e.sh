@@ -56,15 +56,17 @@ same() {
   echo "ok: $step"
 }
 
+# Not in a subshell: the sensor's process is remembered for the clean-up.
 start_sensor() {
   local name=$1
   "$sim" --data-period 1000 > "$name.path" 2> "$name.err" &
   pids+=($!)
   wait_for "sensor $name" test -s "$name.path"
-  head -n1 "$name.path"
 }
-pty_win=$(start_sensor windows)
-pty_linux=$(start_sensor linux)
+start_sensor windows
+start_sensor linux
+pty_win=$(head -n1 windows.path)
+pty_linux=$(head -n1 linux.path)
 
 # The ports are mapped when the Wine server starts.
 "$winerun" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty_win" /f > /dev/null
@@ -99,6 +101,7 @@ log_until_sigint() {
   shift
   "$@" log "$file" --no-stamp --no-auto-r --poll D? --every 1 2> "$file.err" &
   local pid=$!
+  pids+=("$pid")
   wait_for "3 records in $file" has_records "$file" 3
   kill -INT "$pid"
   wait "$pid" || fail "log into $file ended with status $?: $(cat "$file.err")"
@@ -113,6 +116,7 @@ same log
 # the file and the time, and "T?" gives the sensor's clock, which differ.
 "$cli" --quiet --port "$pty_linux" dump linux.TXT &
 linux_dump=$!
+pids+=("$linux_dump")
 "$winerun" "$exe" --quiet --port COM5 dump windows.TXT
 wait "$linux_dump" || fail "the Linux dump failed"
 for side in linux windows; do
