@@ -7,64 +7,13 @@
 #include <memory>
 #include <tuple>
 
-#include "DocLoopFixture.h"
-#include "FileSizeLimit.h"
+#include "DocLoggingFixture.h"
 #include "document/LogFiles.h"
 
 namespace halyard::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class DocLogging : public DocLoopFixture {
-protected:
-    void SetUp() override
-    {
-        DocLoopFixture::SetUp();
-        // The sensor answers what the accumulation steps ask.
-        m_pPort->m_responder = [](const std::string& strLine) {
-            std::vector<std::string> replies;
-            if (strLine == "A?")
-                replies.push_back("0012.50\r\n");
-            else if (strLine == "AC")
-                replies.push_back("0000.00\r\n");
-            else if (strLine == "R?")
-                replies.push_back("R 00,21.8,00\r\n");
-            return replies;
-        };
-    }
-
-    struct Options {
-        bool bDaily = false;
-        bool bResetA = false;
-        bool bCaptureA = false;
-        int nHour = 0;
-        int nMinute = 0;
-        bool bAutoR = false;
-        bool bTimestamp = false;
-        bool bAppend = false;
-    };
-
-    bool StartLog(const std::string& strPath, const Options& o, const std::string& strPrefix = "LogFile")
-    {
-        LogSettings settings;
-        settings.strPathName = strPath;
-        settings.strPrefix = m_folder.Path(strPrefix);
-        settings.bAutoR = o.bAutoR;
-        settings.bTimestamp = o.bTimestamp;
-        settings.bDailyCapture = o.bDaily;
-        settings.bResetA = o.bResetA;
-        settings.bCaptureA = o.bCaptureA;
-        settings.nHour = static_cast<int16_t>(o.nHour);
-        settings.nMinute = static_cast<int16_t>(o.nMinute);
-        Doc().SetLogParameters(settings);
-        const bool bStarted = Doc().StartLogging(o.bAppend ? LogStart::Append : LogStart::Fresh);
-        Deliver();
-        return bStarted;
-    }
-
-    std::vector<PostedMessage> LogErrors() const { return ViewMessagesOf(WM_LOG_ERROR); }
-};
 
 TEST_F(DocLogging, UserStartWritesTheResetMarkerFirstAndCountsStampedRecords)
 {
@@ -139,27 +88,6 @@ TEST_F(DocLogging, AWriteErrorStopsLoggingOnceAndTellsWhy)
     EXPECT_FALSE(StartLog("/dev/full", {.bResetA = true}));
     ASSERT_EQ(LogErrors().size(), 1u);
     EXPECT_EQ(LogErrors()[0].lParam, LOG_WRITE_FAILED);
-}
-
-TEST_F(DocLogging, ADiskFullInTheMiddleOfARecordLeavesOnlyWholeRecordsAndIsToldOnce)
-{
-    const std::string strPath = m_folder.Path("data.LOG");
-    ASSERT_TRUE(StartLog(strPath, {.bTimestamp = true}));
-    Line("PW 1");
-    Line("PW 2");
-    const std::string strWhole = ReadWholeFile(strPath);
-    {
-        // Ten bytes of the next record fit on the disk.
-        CFileSizeLimit limit(strWhole.size() + 10);
-        ASSERT_TRUE(limit.IsSet());
-        Line("PW 3");
-        Line("PW 4");
-    }
-    EXPECT_FALSE(Doc().IsLogging());
-    EXPECT_EQ(ReadWholeFile(strPath), strWhole) << "the torn record is cut off";
-    EXPECT_EQ(LogErrors(),
-              (std::vector<PostedMessage>{{WM_LOG_ERROR, CFileException::diskFull, LOG_WRITE_FAILED}}));
-    EXPECT_EQ(Doc().GetRecords(), 0u);
 }
 
 TEST_F(DocLogging, AnAppendingStartKeepsTheRecordsAndALogResumedAfterAReconnectionResetsNothing)

@@ -1,16 +1,14 @@
 // The settings file shared with the GUI: keys escaped as the GUI toolkit
 // escapes them (the expected texts are what it wrote), one group rewritten
 // with every other line kept, and the file itself: missing, created with its
-// folder, replaced whole, never overwritten when it cannot be read.
+// folder, replaced whole, in a folder whose name is not ASCII.
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "ScopedEnvironment.h"
 #include "TempFolder.h"
+#include "platform/FileCalls.h"
 #include "platform/IniText.h"
 #include "platform/SettingsFile.h"
 #include "platform/SettingsPortMemory.h"
@@ -31,7 +29,7 @@ const std::string kGuiFile = "[Ports]\n"
 
 void WriteFile(const std::string& strPath, const std::string& strText)
 {
-    std::ofstream(strPath, std::ios::binary) << strText;
+    std::ofstream(SystemPath(strPath), std::ios::binary) << strText;
 }
 
 }  // namespace
@@ -99,17 +97,6 @@ TEST(IniText, AMissingGroupIsAddedAtTheEnd)
               "[Test%20Protocol]\nTimeDefault=05\n\n[Ports]\nk=1\n");
 }
 
-TEST(SettingsFileTest, TheDefaultPathIsTheToolkitsOne)
-{
-    {
-        CScopedEnvironment config("XDG_CONFIG_HOME", std::string("/x/config"));
-        EXPECT_EQ(CSettingsFile::DefaultPath(), "/x/config/Orvan/Halyard.conf");
-    }
-    CScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
-    CScopedEnvironment home("HOME", std::string("/home/tech"));
-    EXPECT_EQ(CSettingsFile::DefaultPath(), "/home/tech/.config/Orvan/Halyard.conf");
-}
-
 TEST(SettingsFileTest, AMissingFileReadsEmptyAndIsCreatedWithItsFolder)
 {
     CTempFolder folder;
@@ -122,26 +109,6 @@ TEST(SettingsFileTest, AMissingFileReadsEmptyAndIsCreatedWithItsFolder)
     EXPECT_EQ(file.ReadGroup("Ports").at("usb-x"), "2");
 }
 
-TEST(SettingsFileTest, ARewriteKeepsTheOtherGroupsAndTheFilesPermissions)
-{
-    CTempFolder folder;
-    ASSERT_TRUE(folder.IsValid());
-    const std::string strPath = folder.Path("Halyard.conf");
-    WriteFile(strPath, kGuiFile);
-    ASSERT_EQ(::chmod(strPath.c_str(), 0600), 0);
-
-    CSettingsPortMemory memory(strPath);
-    EXPECT_EQ(memory.Load().at("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"), 3);
-    memory.Save({{"usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", 5}});
-    EXPECT_EQ(ReadWholeFile(strPath), "[Ports]\nusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0=5\n\n"
-                                      "[Test%20Protocol]\nTimeDefault=05\nVisDefault=4.50\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(strPath.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-    // Only the file itself is left in the folder: the temporary copy was renamed.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
-}
-
 TEST(SettingsFileTest, NumbersThatAreNotPortsAreNotLoaded)
 {
     CTempFolder folder;
@@ -151,19 +118,20 @@ TEST(SettingsFileTest, NumbersThatAreNotPortsAreNotLoaded)
     EXPECT_EQ(CSettingsPortMemory(strPath).Load(), (std::map<std::string, int>{{"a", 3}, {"f", 6}}));
 }
 
-TEST(SettingsFileTest, AFileThatCannotBeReadIsNotReplaced)
+TEST(SettingsFileTest, AFolderNamedInAnyLanguageHoldsTheFileAndItsRewrites)
 {
     CTempFolder folder;
     ASSERT_TRUE(folder.IsValid());
-    // A folder where the file should be: it opens, but does not read.
-    const std::string strPath = folder.Path("Halyard.conf");
-    std::filesystem::create_directory(strPath);
-    WriteFile(strPath + "/inside", "x");
-    CSettingsFile file(strPath);
-    const SysResult refused = file.WriteGroup("Ports", {{"k", "1"}});
-    EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.Error(), uint32_t{EISDIR});
-    EXPECT_EQ(ReadWholeFile(strPath + "/inside"), "x");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
+    CSettingsFile file(folder.Path("Données/Orvan/Halyard.conf"));
+    const SysResult created = file.WriteGroup("Ports", {{"usb-x", "2"}});
+    ASSERT_TRUE(created) << created.Message();
+    // A rewrite goes through a temporary copy renamed over the file.
+    ASSERT_TRUE(file.WriteGroup("Test Protocol", {{"TimeDefault", "05"}}));
+    EXPECT_EQ(file.ReadGroup("Ports").at("usb-x"), "2");
+    EXPECT_EQ(ReadWholeFile(file.Path()), "[Ports]\nusb-x=2\n\n[Test%20Protocol]\nTimeDefault=05\n");
+    const std::filesystem::path made = std::filesystem::directory_iterator(folder.Path())->path();
+    const std::u8string name = made.filename().u8string();
+    EXPECT_EQ(std::string(name.begin(), name.end()), "Données");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(SystemPath(folder.Path("Données/Orvan"))), {}), 1)
         << "no temporary copy is left behind";
 }

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "FileSizeLimit.h"
+#include "TempFolder.h"
+#include "platform/FileCalls.h"
 #include "platform/TextFile.h"
 
 using namespace halyard;
-using halyard::test::CFileSizeLimit;
 namespace fs = std::filesystem;
 
 namespace {
@@ -23,7 +23,7 @@ std::string TempPath(const std::string& strName)
 
 std::string ReadRaw(const std::string& strPath)
 {
-    std::ifstream in(strPath, std::ios::binary);
+    std::ifstream in(SystemPath(strPath), std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
@@ -70,24 +70,13 @@ TEST(TextFile, OpenFailuresCarryTheirCause)
     CTextFile file;
     const SysResult missing = file.Open(TempPath("missing/nothing.txt"), CTextFile::modeRead);
     EXPECT_FALSE(missing);
-    EXPECT_EQ(missing.Error(), uint32_t{ENOENT});
+    EXPECT_EQ(missing.Error(), SystemErrorCode(ENOENT));
     EXPECT_EQ(file.LastError().m_cause, CFileException::fileNotFound);
     const std::string directory = fs::temp_directory_path().string();
     EXPECT_FALSE(file.Open(directory, CTextFile::modeWrite));
     EXPECT_EQ(file.LastError().m_cause, CFileException::accessDenied);
     EXPECT_NE(file.LastError().ErrorMessage().find(directory), std::string::npos);
     EXPECT_FALSE(file.IsOpen());
-}
-
-TEST(TextFile, FullDiskIsReportedOnWrite)
-{
-    CTextFile file;
-    ASSERT_TRUE(file.Open("/dev/full", CTextFile::modeWrite));
-    const SysResult written = file.WriteString("record\n");
-    ASSERT_FALSE(written) << "a write to a full disk must fail";
-    EXPECT_EQ(written.Error(), uint32_t{ENOSPC});
-    EXPECT_EQ(file.LastError().m_cause, CFileException::diskFull);
-    EXPECT_EQ(file.LastError().m_strFileName, "/dev/full");
 }
 
 TEST(TextFile, ClosedFileReportsInvalidFile)
@@ -99,25 +88,31 @@ TEST(TextFile, ClosedFileReportsInvalidFile)
     const Result<bool> read = file.ReadString(strLine);
     EXPECT_FALSE(read.Ok());
     EXPECT_FALSE(read.Value());
-    EXPECT_EQ(read.Error(), uint32_t{EBADF});
+    EXPECT_EQ(read.Error(), SystemErrorCode(EBADF));
 }
 
-TEST(TextFile, AWriteThatFailsPartWayIsTakenBackSoTheFileEndsOnAWholeLine)
+TEST(TextFile, AFileAndFolderNamedInAnyLanguageAreWrittenAndReadUnderThatName)
 {
-    const std::string path = TempPath("torn.txt");
-    CTextFile file;
-    ASSERT_TRUE(file.Open(path, CTextFile::modeCreate | CTextFile::modeWrite));
-    ASSERT_TRUE(file.WriteString("PW 1\n"));
+    halyard::test::CTempFolder folder;
+    ASSERT_TRUE(folder.IsValid());
+    ASSERT_TRUE(fs::create_directory(SystemPath(folder.Path("Données"))));
+    const std::string path = folder.Path("Données/journal-été.log");
     {
-        // Room for four more bytes: the next line gets in only in part.
-        CFileSizeLimit limit(fs::file_size(path) + 4);
-        ASSERT_TRUE(limit.IsSet());
-        EXPECT_FALSE(file.WriteString("PW 2 longer than the room left\n")) << "a write past the limit must fail";
-        EXPECT_EQ(file.LastError().m_cause, CFileException::diskFull);
-        EXPECT_EQ(ReadRaw(path), "PW 1\r\n");
+        CTextFile file;
+        const SysResult opened = file.Open(path, CTextFile::modeCreate | CTextFile::modeWrite);
+        ASSERT_TRUE(opened) << opened.Message();
+        ASSERT_TRUE(file.WriteString("PW 1\npart"));
+        EXPECT_EQ(file.GetFilePath(), path);
     }
-    ASSERT_TRUE(file.WriteString("PW 3\n"));
-    EXPECT_EQ(ReadRaw(path), "PW 1\r\nPW 3\r\n") << "the next line starts where the failed one began";
-    EXPECT_TRUE(file.Close());
-    fs::remove(path);
+    EXPECT_TRUE(EndsMidLine(path));
+    CTextFile file;
+    ASSERT_TRUE(file.Open(path, CTextFile::modeRead));
+    std::string line;
+    ASSERT_TRUE(file.ReadString(line).Value());
+    EXPECT_EQ(line, "PW 1");
+    // The system holds the names as given, not their UTF-8 bytes read as
+    // characters of another code page.
+    const fs::path made = fs::directory_iterator(SystemPath(folder.Path("Données")))->path();
+    const std::u8string name = made.filename().u8string();
+    EXPECT_EQ(std::string(name.begin(), name.end()), "journal-été.log");
 }

@@ -17,22 +17,26 @@ public:
     {
         if (const char* szOld = ::getenv(m_strName.c_str()))
             m_old = szOld;
-        if (value)
-            ::setenv(m_strName.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(m_strName.c_str());
+        Put(value);
     }
-    ~CScopedEnvironment()
-    {
-        if (m_old)
-            ::setenv(m_strName.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_strName.c_str());
-    }
+    ~CScopedEnvironment() { Put(m_old); }
     CScopedEnvironment(const CScopedEnvironment&) = delete;
     CScopedEnvironment& operator=(const CScopedEnvironment&) = delete;
 
 private:
+    void Put(const std::optional<std::string>& value) const
+    {
+#ifdef _WIN32
+        // An empty value removes a variable on Windows.
+        ::_putenv_s(m_strName.c_str(), value ? value->c_str() : "");
+#else
+        if (value)
+            ::setenv(m_strName.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(m_strName.c_str());
+#endif
+    }
+
     std::string m_strName;
     std::optional<std::string> m_old;
 };

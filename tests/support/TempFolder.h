@@ -2,13 +2,14 @@
 // A folder of its own for a test, removed with everything in it at the end,
 // and reading a file back whole or by lines.
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "platform/FileCalls.h"
 
 namespace halyard::test {
 
@@ -16,9 +17,15 @@ class CTempFolder {
 public:
     CTempFolder()
     {
-        std::string strTemplate = (std::filesystem::temp_directory_path() / "halyard-XXXXXX").string();
-        if (::mkdtemp(strTemplate.data()) != nullptr)
-            m_path = strTemplate;
+        // A name nobody has taken: creating the folder is what claims it.
+        std::error_code ec;
+        const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+        std::random_device random;
+        for (int nTry = 0; nTry < 100 && !ec && m_path.empty(); ++nTry) {
+            const std::filesystem::path path = temp / ("halyard-" + std::to_string(random()));
+            if (std::filesystem::create_directory(path, ec))
+                m_path = path;
+        }
     }
     ~CTempFolder()
     {
@@ -40,7 +47,7 @@ private:
 // The file's bytes, or "" when it cannot be read.
 inline std::string ReadWholeFile(const std::string& strPath)
 {
-    std::ifstream in(strPath, std::ios::binary);
+    std::ifstream in(SystemPath(strPath), std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();

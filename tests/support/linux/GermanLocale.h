@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "TempFolder.h"
+#include "../TempFolder.h"
 
 namespace halyard::test {
 
