@@ -113,14 +113,16 @@ head -n 3 "Données.LOG" > windows-log.txt
 same log
 
 # The dump, both at once (it paces itself for about 100 s); the header names
-# the file and the time, and "T?" gives the sensor's clock, which differ.
+# the file and the time, and "T?" gives the sensor's clock, which differ; the
+# data messages (PW) the sensor sends by itself while its output is on come
+# as each program's pace has them.
 "$cli" --quiet --port "$pty_linux" dump linux.TXT &
 linux_dump=$!
 pids+=("$linux_dump")
 "$winerun" "$exe" --quiet --port COM5 dump windows.TXT
 wait "$linux_dump" || fail "the Linux dump failed"
 for side in linux windows; do
-  grep -v '^:' "$side.TXT" | sed 's/^TIME .*/TIME (the clock)/' > "$side-dump.txt"
+  grep -v -e '^:' -e '^PW ' "$side.TXT" | sed 's/^TIME .*/TIME (the clock)/' > "$side-dump.txt"
 done
 same dump
 
