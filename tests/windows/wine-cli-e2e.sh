@@ -28,7 +28,7 @@ rm -f ./*.LOG ./*.TXT ./*.txt ./*.path
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -k > /dev/null 2>&1 || true
 }
 trap cleanup EXIT
 
@@ -71,8 +71,8 @@ pty_linux=$(head -n1 linux.path)
 # The ports are mapped when the Wine server starts.
 "$winerun" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty_win" /f > /dev/null
 "$winerun" reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$pty_linux" /f > /dev/null
-"$wineserver" -k 2>/dev/null || true
-"$wineserver" -w 2>/dev/null || true
+"$wineserver" -k > /dev/null 2>&1 || true
+"$wineserver" -w > /dev/null 2>&1 || true
 
 win ports > ports.txt
 grep -q "^COM5	\\\\\\\\.\\\\COM5	" ports.txt || fail "COM5 is not listed: $(cat ports.txt)"
