@@ -8,8 +8,9 @@
 // control, RTS on and DTR off; modem-line calls a pseudo-terminal refuses are
 // ignored. Every operation returns its result, with the errno of a failure.
 //
-// On Windows the device is a COM port ("\\.\COM12") opened exclusively for
-// synchronous I/O with the Win32 communications calls: the same line settings,
+// On Windows the device is a COM port ("\\.\COM12") opened exclusively (no
+// sharing, and the port's name claimed in the session, as flock backs up
+// TIOCEXCL on Linux) for synchronous I/O with the Win32 communications calls: the same line settings,
 // reads that return at once with what the driver holds, writes bounded by a
 // time-out, DTR and RTS through EscapeCommFunction (a refusal is ignored), and
 // failures with the system's last error. A read or write that fails ends the
@@ -83,11 +84,18 @@ public:
 private:
     // Closes the half-opened port and hands back the failure that stopped it.
     SysResult CloseAfter(const SysResult& failure);
+    // Claims the port's name for this object (Windows); refused while another
+    // object, in this program or another, holds it.
+    SysResult Claim(const std::string& strPath);
 
     NativeHandle m_fd = kNoHandle;
     bool m_bHungUp = false;
     // The write time-out last given to the driver (Windows); -1 for none yet.
     int m_nWriteTimeoutMs = -1;
+    // The port's claim among the programs of this session (Windows): a named
+    // object alive while the port is open, for drivers that let a second
+    // opener in despite an exclusive open (Wine's, on a pseudo-terminal).
+    NativeHandle m_hClaim = kNoHandle;
 };
 
 }  // namespace halyard

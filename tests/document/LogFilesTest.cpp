@@ -1,6 +1,7 @@
 // The log's records, its file names and the choice of file at Start.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 #include "GermanLocale.h"
@@ -97,10 +98,12 @@ TEST(LogStop, FileFailuresNameTheFileAndTheReason)
     EXPECT_TRUE(IsLogFileFailure(LOG_DAILY_CREATE_FAILED));
     EXPECT_FALSE(IsLogFileFailure(LOG_CONNECTION_CLOSED));
     const std::string strText =
-        LogFailureMessage(LOG_WRITE_FAILED, CFileException(CFileException::diskFull, 28, "/media/usb/a.LOG"));
+        LogFailureMessage(LOG_WRITE_FAILED, CFileException(CFileException::diskFull,
+                                                           static_cast<int>(SystemErrorCode(ENOSPC)), "/media/usb/a.LOG"));
     EXPECT_NE(strText.find("could not be written"), std::string::npos) << strText;
     EXPECT_NE(strText.find("/media/usb/a.LOG"), std::string::npos) << strText;
-    EXPECT_NE(strText.find("No space left on device"), std::string::npos) << strText;
+    // The system's own words for a full disk ("No space left on device").
+    EXPECT_NE(strText.find(SystemErrorText(SystemErrorCode(ENOSPC))), std::string::npos) << strText;
 }
 
 }  // namespace

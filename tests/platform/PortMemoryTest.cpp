@@ -1,13 +1,13 @@
 // Remembered COM numbers: a USB adapter keeps its number across a replug and
 // a restart, keyed by its by-id name; pins and /dev/ttyS<k> still win. The
 // table runs over devices the test lists, with the memory in memory or in
-// the settings file of a private XDG_CONFIG_HOME.
+// the settings file in a private folder.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "MemoryPortMemory.h"
-#include "ScopedEnvironment.h"
+#include "SettingsHome.h"
 #include "TempFolder.h"
 #include "platform/PortNumbering.h"
 #include "platform/PortTable.h"
@@ -183,7 +183,7 @@ TEST(SettingsPortMemoryTest, AdaptersKeepTheirNumbersInTheSettingsFileAcrossARes
 {
     CTempFolder folder;
     ASSERT_TRUE(folder.IsValid());
-    CScopedEnvironment config("XDG_CONFIG_HOME", folder.Path("config"));
+    CSettingsHome home(folder.Path("config"));
     CPortTable& table = CPortTable::Instance();
     table.Clear();
     std::vector<SerialDeviceInfo> devices = {Plain("ttyS0"), Plain("ttyS1"), Adapter("ttyUSB0", kFtdi)};
@@ -192,7 +192,7 @@ TEST(SettingsPortMemoryTest, AdaptersKeepTheirNumbersInTheSettingsFileAcrossARes
     table.Scan();
     ASSERT_TRUE(table.Find(3).has_value());
     EXPECT_EQ(table.Find(3)->strDevice, "/dev/ttyUSB0");
-    EXPECT_EQ(ReadWholeFile(folder.Path("config/Orvan/Halyard.conf")), "[Ports]\n" + kFtdi + "=3\n");
+    EXPECT_EQ(ReadWholeFile(home.File()), "[Ports]\n" + kFtdi + "=3\n");
 
     // A new start, the adapter in another socket, the legacy ports gone.
     table.Clear();

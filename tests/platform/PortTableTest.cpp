@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "MemoryPortMemory.h"
+#include "ScopedEnvironment.h"
 #include "platform/PortTable.h"
 
 using namespace halyard;
@@ -20,16 +22,14 @@ protected:
         CPortTable::Instance().Clear();
         CPortTable::Instance().SetEnumerator([this] { return m_devices; });
     }
-    void TearDown() override
-    {
-        CPortTable::Instance().Clear();
-        ::unsetenv("HALYARD_PORTS");
-    }
+    void TearDown() override { CPortTable::Instance().Clear(); }
     void AddTty(const std::string& strName, const std::string& strDescription = "")
     {
         m_devices.push_back({"/dev/" + strName, "", strDescription});
     }
     std::vector<SerialDeviceInfo> m_devices;
+    // No pins from the environment unless a test sets some.
+    halyard::test::CScopedEnvironment m_noPins{"HALYARD_PORTS", std::nullopt};
 };
 
 }  // namespace
@@ -64,7 +64,7 @@ TEST_F(PortTableTest, PinsAreCheckedAndResolveBothNameForms)
 
 TEST_F(PortTableTest, EnvironmentPinsAreCommaSeparated)
 {
-    ::setenv("HALYARD_PORTS", "COM7=/dev/ttyUSB1,bad,COM8=/dev/ttyUSB2", 1);
+    halyard::test::CScopedEnvironment pins("HALYARD_PORTS", std::string("COM7=/dev/ttyUSB1,bad,COM8=/dev/ttyUSB2"));
     EXPECT_FALSE(CPortTable::Instance().PinFromEnvironment()) << "the malformed entry is reported";
     EXPECT_EQ(CPortTable::Instance().Resolve("COM7:"), "/dev/ttyUSB1");
     EXPECT_EQ(CPortTable::Instance().Resolve("COM8:"), "/dev/ttyUSB2");
@@ -121,7 +121,8 @@ TEST_F(PortTableTest, SetUpAtStartPinsRemembersAndScansOrStopsAtABadPin)
 {
     // What both front ends do at start: a bad HALYARD_PORTS entry is a
     // warning, the good ones and the pins given are used, then the scan.
-    ::setenv("HALYARD_PORTS", "COM7=/dev/ttyUSB1,bad", 1);
+    std::optional<halyard::test::CScopedEnvironment> pins;
+    pins.emplace("HALYARD_PORTS", std::string("COM7=/dev/ttyUSB1,bad"));
     AddTty("ttyS0");
     auto pMemory = std::make_shared<halyard::test::CMemoryPortMemory>();
     CPortTable& table = CPortTable::Instance();
@@ -135,7 +136,7 @@ TEST_F(PortTableTest, SetUpAtStartPinsRemembersAndScansOrStopsAtABadPin)
     // A malformed pin stops the set-up before the scan.
     table.Clear();
     table.SetEnumerator([this] { return m_devices; });
-    ::unsetenv("HALYARD_PORTS");
+    pins.reset();
     report = table.SetUp({"COM9"}, nullptr);
     EXPECT_EQ(report.strWarning, "");
     EXPECT_EQ(report.strError, "--port COM9: expected COMn=PATH");

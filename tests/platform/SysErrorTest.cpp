@@ -1,31 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/SysError.h"
-#include "platform/TextFile.h"
 
 using namespace halyard;
-
-TEST(SysError, FileErrorsGiveTheSystemTextAlone)
-{
-    // Saving into a folder the user cannot write is not a serial port matter.
-    const CFileException error(CFileException::accessDenied, EACCES, "/srv/list.txt");
-    EXPECT_EQ(error.ErrorMessage(), "Error with file /srv/list.txt: " + std::string(std::strerror(EACCES)));
-    EXPECT_EQ(SystemErrorText(EPERM), std::strerror(EPERM));
-}
-
-TEST(SysError, OnlyARefusedPortOpenTellsHowToGetPermission)
-{
-    for (const uint32_t dwError : {uint32_t{EACCES}, uint32_t{EPERM}}) {
-        const std::string text = PortOpenErrorText(dwError);
-        EXPECT_EQ(text.rfind(SystemErrorText(dwError), 0), 0u) << text;
-        EXPECT_NE(text.find("add your user to the dialout group"), std::string::npos) << text;
-    }
-    EXPECT_EQ(PortOpenErrorText(ENOENT), SystemErrorText(ENOENT));
-    EXPECT_EQ(PortOpenErrorText(EBUSY), SystemErrorText(EBUSY));
-}
 
 TEST(SysError, AResultIsSuccessOrTheSystemsCodeWithItsText)
 {
@@ -41,7 +20,7 @@ TEST(SysError, AResultIsSuccessOrTheSystemsCodeWithItsText)
     EXPECT_FALSE(SysResult::Failure(0)) << "a failure without a code is still a failure";
 
     errno = ENOSPC;
-    EXPECT_EQ(SysResult::FromErrno().Error(), uint32_t{ENOSPC});
+    EXPECT_EQ(SysResult::FromErrno().Error(), SystemErrorCode(ENOSPC));
 
     const Result<uint32_t> count = uint32_t{7};
     EXPECT_TRUE(count.Ok());

@@ -62,6 +62,7 @@ TEST(TextFile, WritesCrLfAndReadsLinesBack)
                                                "\xB0"
                                                "C 12.5",
                                                "last", "appended"}));
+    EXPECT_TRUE(file.Close());
     fs::remove(path);
 }
 

@@ -40,11 +40,13 @@ SysResult CSerialDevice::Open(const std::string& strPath, uint32_t dwBaudRate, u
     m_nWriteTimeoutMs = -1;
     if (!IsSupportedBaudRate(dwBaudRate))
         return SysResult::Failure(ERROR_INVALID_PARAMETER);
+    if (const SysResult claimed = Claim(strPath); !claimed)
+        return claimed;
     // Exclusive (no sharing), synchronous I/O.
     const HANDLE hPort = ::CreateFileW(WideText(strPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, 0, nullptr);
     if (hPort == INVALID_HANDLE_VALUE)
-        return LastError();
+        return CloseAfter(LastError());
     m_fd = hPort;
 
     // What the driver holds is kept except for the line and the flow control:
@@ -87,12 +89,29 @@ SysResult CSerialDevice::CloseAfter(const SysResult& failure)
     return failure;
 }
 
+SysResult CSerialDevice::Claim(const std::string& strPath)
+{
+    // Object names take no backslashes: "\\.\COM5" becomes "//./COM5".
+    std::wstring strName = L"Halyard serial port " + WideText(strPath);
+    std::replace(strName.begin(), strName.end(), L'\\', L'/');
+    m_hClaim = ::CreateEventW(nullptr, TRUE, FALSE, strName.c_str());
+    if (m_hClaim == nullptr)
+        return LastError();
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        // What Windows itself says of a port another program has open.
+        return CloseAfter(SysResult::Failure(ERROR_ACCESS_DENIED));
+    }
+    return {};
+}
+
 void CSerialDevice::Close()
 {
-    if (m_fd == kNoHandle)
-        return;
-    ::CloseHandle(m_fd);
+    if (m_fd != kNoHandle)
+        ::CloseHandle(m_fd);
+    if (m_hClaim != kNoHandle)
+        ::CloseHandle(m_hClaim);
     m_fd = kNoHandle;
+    m_hClaim = kNoHandle;
 }
 
 NativeHandle CSerialDevice::WaitHandle() const
