@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config ccache
-  g++-mingw-w64-x86-64-posix wine64
+  g++-mingw-w64-x86-64-posix wine64 zip
   qt6-base-dev libgl-dev libqcustomplot-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libudev-dev umockdev libumockdev-dev

@@ -5,12 +5,20 @@
 // - by default the sensor sends data lines of about 80 characters back to
 //   back at 57600 baud, the line's own pace (10 bits a character);
 // - with --silent it sends nothing: the cost of a connected, idle station;
-// - with --mqtt the station also publishes every record to a broker this
-//   program starts on 127.0.0.1 (the state goes to a folder of its own).
+// - with --wine, halyard-cli.exe runs under Wine at the same time on a
+//   second sensor, whose terminal Wine's registry makes COM9 (in the prefix
+//   WINEPREFIX names, whose server is restarted for it: give it one of its
+//   own). It is stopped by SIGINT, Wine's Ctrl-C. Its figures, and those of
+//   the prefix's wineserver, through which Wine's serial calls go, stand
+//   beside the Linux program's.
 //
-//   halyard_cli_log_bench PROGRAM [SECONDS] [--silent] [--mqtt]   (default 60 s)
+// - with --mqtt the Linux program also publishes every record to a broker
+//   this program starts on 127.0.0.1 (its state in a folder of its own).
+//
+//   halyard_cli_log_bench PROGRAM [SECONDS] [--silent] [--mqtt] [--wine WINE_RUN PROGRAM.exe]   (default 60 s)
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +28,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,83 +76,190 @@ int Stream(halyard::sim::CSimSensor& sensor, std::chrono::steady_clock::time_poi
     return nSent;
 }
 
+// One program logging one sensor's stream, and what /proc said of it.
+struct LogRun {
+    std::string strName;
+    halyard::sim::CSimSensor sensor;
+    std::string strLog;
+    pid_t pid = -1;
+    double dCpuStart = 0.0;
+    double dRunStart = 0.0;
+    unsigned long long nWakeStart = 0;
+    long nRssStart = 0;
+    int nSent = 0;
+};
+
+bool Spawn(LogRun& run, std::vector<std::string> args)
+{
+    std::vector<char*> cargs;
+    for (std::string& arg : args)
+        cargs.push_back(arg.data());
+    cargs.push_back(nullptr);
+    return posix_spawn(&run.pid, cargs[0], nullptr, nullptr, cargs.data(), environ) == 0;
+}
+
+void WaitForLog(const LogRun& run)
+{
+    for (int n = 0; n < 6000 && !std::filesystem::exists(run.strLog); ++n)
+        std::this_thread::sleep_for(10ms);
+}
+
+void StartMeasuring(LogRun& run)
+{
+    run.dCpuStart = ProcCpuSeconds(run.pid);
+    run.dRunStart = ProcRunSeconds(run.pid);
+    run.nWakeStart = ProcWakeUps(run.pid);
+    run.nRssStart = ProcStatusKb(run.pid, "VmRSS");
+}
+
+// Prints the figures of pid since the start.
+void Report(const char* szName, pid_t pid, double dCpuStart, double dRunStart, unsigned long long nWakeStart,
+            long nRssStart, double dWall)
+{
+    const double dCpu = ProcCpuSeconds(pid) - dCpuStart;
+    const double dRun = ProcRunSeconds(pid) - dRunStart;
+    const unsigned long long nWakeUps = ProcWakeUps(pid) - nWakeStart;
+    std::printf("%s: CPU %.2f s in %.2f s: %.3f%% of one core (on a CPU by the scheduler's count: %.4f s, %.4f%%)\n",
+                szName, dCpu, dWall, 100.0 * dCpu / dWall, dRun, 100.0 * dRun / dWall);
+    std::printf("%s: threads woken %llu times: %.1f a second\n", szName, nWakeUps,
+                static_cast<double>(nWakeUps) / dWall);
+    std::printf("%s: resident memory: %.1f MB at the start, %.1f MB at the end, %.1f MB at the peak\n", szName,
+                nRssStart / 1024.0, ProcStatusKb(pid, "VmRSS") / 1024.0, ProcStatusKb(pid, "VmHWM") / 1024.0);
+}
+
+// Stops the program and reports it; true when every line sent was logged.
+bool Finish(LogRun& run, int nSignal, double dWall)
+{
+    for (int n = 0; n < 500 && CountRecords(run.strLog) < static_cast<size_t>(run.nSent); ++n)
+        std::this_thread::sleep_for(10ms);
+    std::printf("%s: %d lines sent, %zu records logged\n", run.strName.c_str(), run.nSent, CountRecords(run.strLog));
+    Report(run.strName.c_str(), run.pid, run.dCpuStart, run.dRunStart, run.nWakeStart, run.nRssStart, dWall);
+    const size_t nRecords = CountRecords(run.strLog);
+    ::kill(run.pid, nSignal);
+    int nStatus = 0;
+    ::waitpid(run.pid, &nStatus, 0);
+    std::filesystem::remove(run.strLog);
+    std::printf("%s: exit status after %s: %d\n", run.strName.c_str(), nSignal == SIGINT ? "SIGINT" : "SIGTERM",
+                WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1);
+    return nRecords == static_cast<size_t>(run.nSent);
+}
+
+// The wineserver of the prefix: the one working in the folder Wine names
+// after the prefix's device and inode.
+std::optional<pid_t> WineServerOf(const std::string& strPrefix)
+{
+    struct stat info {};
+    if (::stat(strPrefix.c_str(), &info) != 0)
+        return std::nullopt;
+    char szFolder[64];
+    std::snprintf(szFolder, sizeof szFolder, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+                  static_cast<unsigned long long>(info.st_ino));
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::error_code error;
+        const std::filesystem::path cwd = std::filesystem::read_symlink(entry.path() / "cwd", error);
+        if (!error && cwd.filename() == szFolder)
+            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+    }
+    return std::nullopt;
+}
+
+// Maps the sensor's terminal to COM9 and starts the Windows program on it.
+bool StartUnderWine(LogRun& run, const std::string& strWineRun, const std::string& strProgram)
+{
+    // The mapping is read when the prefix's server starts: it is restarted.
+    const std::string strMap = "'" + strWineRun + "' reg add 'HKLM\\Software\\Wine\\Ports' /v COM9 /d '" +
+                               run.sensor.DevicePath() +
+                               "' /f >/dev/null && ($(command -v wineserver || echo /usr/lib/wine/wineserver) -k >/dev/null 2>&1; true)";
+    if (std::system(strMap.c_str()) != 0)
+        return false;
+    return Spawn(run, {strWineRun, strProgram, "--quiet", "--port", "COM9", "--baud", "57600", "log", run.strLog,
+                       "--no-auto-r"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [SECONDS] [--silent] [--mqtt]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PROGRAM [SECONDS] [--silent] [--mqtt] [--wine WINE_RUN PROGRAM.exe]\n",
+                     argv[0]);
         return 2;
     }
     int nSeconds = 60;
     bool bSilent = false;
     bool bMqtt = false;
+    std::string strWineRun;
+    std::string strWindowsProgram;
     for (int n = 2; n < argc; ++n) {
         if (std::strcmp(argv[n], "--silent") == 0)
             bSilent = true;
         else if (std::strcmp(argv[n], "--mqtt") == 0)
             bMqtt = true;
-        else
+        else if (std::strcmp(argv[n], "--wine") == 0 && n + 2 < argc) {
+            strWineRun = argv[++n];
+            strWindowsProgram = argv[++n];
+        } else
             nSeconds = std::atoi(argv[n]);
     }
-    halyard::sim::CSimSensor sensor;
-    if (!sensor.Start())
+    const std::string strTemp = std::filesystem::temp_directory_path() / ("halyard-cli-bench-" + std::to_string(getpid()));
+    std::vector<std::unique_ptr<LogRun>> runs;
+    runs.push_back(std::make_unique<LogRun>());
+    runs[0]->strName = "halyard-cli";
+    runs[0]->strLog = strTemp + ".LOG";
+    if (!runs[0]->sensor.Start())
         return 1;
-    const std::string strLog = std::filesystem::temp_directory_path() / ("halyard-cli-bench-" + std::to_string(getpid()) + ".LOG");
-    std::vector<std::string> args = {argv[1],      "--quiet",  "--port", sensor.DevicePath(), "--baud",
-                                     "57600",      "log",      strLog,   "--no-auto-r"};
+    std::vector<std::string> args = {argv[1], "--quiet", "--port", runs[0]->sensor.DevicePath(), "--baud",
+                                     "57600",  "log",     runs[0]->strLog, "--no-auto-r"};
     halyard::test::CTempFolder state;
     halyard::test::CMosquittoBroker broker;
     if (bMqtt) {
         if (!state.IsValid() || !broker.Start())
             return 1;
-        args.insert(args.end(), {"--mqtt", "mqtt://127.0.0.1:" + std::to_string(broker.Port()), "--station",
-                                 "bench", "--state-dir", state.Path()});
+        args.insert(args.end(), {"--mqtt", broker.Url(), "--station", "bench", "--state-dir", state.Path()});
     }
-    std::vector<char*> cargs;
-    for (std::string& arg : args)
-        cargs.push_back(arg.data());
-    cargs.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[1], nullptr, nullptr, cargs.data(), environ) != 0)
+    if (!Spawn(*runs[0], args))
         return 1;
-    for (int n = 0; n < 3000 && !std::filesystem::exists(strLog); ++n)
-        std::this_thread::sleep_for(10ms);
+    if (!strWineRun.empty()) {
+        runs.push_back(std::make_unique<LogRun>());
+        runs[1]->strName = "halyard-cli.exe under Wine";
+        runs[1]->strLog = strTemp + "-wine.LOG";
+        if (!runs[1]->sensor.Start() || !StartUnderWine(*runs[1], strWineRun, strWindowsProgram))
+            return 1;
+    }
+    for (const auto& pRun : runs)
+        WaitForLog(*pRun);
     std::this_thread::sleep_for(1s);  // the identification's last traffic is over
 
-    const double dCpuStart = ProcCpuSeconds(pid);
-    const double dRunStart = ProcRunSeconds(pid);
-    const unsigned long long nWakeStart = ProcWakeUps(pid);
-    const long nRssStart = ProcStatusKb(pid, "VmRSS");
+    const char* szPrefix = std::getenv("WINEPREFIX");
+    const std::optional<pid_t> server = strWineRun.empty() || szPrefix == nullptr ? std::nullopt : WineServerOf(szPrefix);
+    const double dServerCpu = server ? ProcCpuSeconds(*server) : 0.0;
+    const double dServerRun = server ? ProcRunSeconds(*server) : 0.0;
+    const unsigned long long nServerWake = server ? ProcWakeUps(*server) : 0;
+    const long nServerRss = server ? ProcStatusKb(*server, "VmRSS") : 0;
+    for (const auto& pRun : runs)
+        StartMeasuring(*pRun);
     const auto start = std::chrono::steady_clock::now();
     const auto end = start + std::chrono::seconds(nSeconds);
-    int nSent = 0;
-    if (bSilent)
-        std::this_thread::sleep_until(end);
-    else
-        nSent = Stream(sensor, end);
-    for (int n = 0; n < 500 && CountRecords(strLog) < static_cast<size_t>(nSent); ++n)
-        std::this_thread::sleep_for(10ms);
+    std::vector<std::thread> streams;
+    for (const auto& pRun : runs) {
+        LogRun* p = pRun.get();
+        streams.emplace_back([p, end, bSilent] {
+            if (bSilent)
+                std::this_thread::sleep_until(end);
+            else
+                p->nSent = Stream(p->sensor, end);
+        });
+    }
+    for (std::thread& stream : streams)
+        stream.join();
     const double dWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double dCpu = ProcCpuSeconds(pid) - dCpuStart;
-    const double dRun = ProcRunSeconds(pid) - dRunStart;
-    const unsigned long long nWakeUps = ProcWakeUps(pid) - nWakeStart;
-    const long nRss = ProcStatusKb(pid, "VmRSS");
-    const long nHwm = ProcStatusKb(pid, "VmHWM");
-    ::kill(pid, SIGTERM);
-    int nStatus = 0;
-    ::waitpid(pid, &nStatus, 0);
-    const size_t nRecords = CountRecords(strLog);
-    std::filesystem::remove(strLog);
 
-    std::printf("halyard-cli log%s, %s, %d s: %d lines sent, %zu records logged\n", bMqtt ? " --mqtt" : "",
-                bSilent ? "connected, sensor silent" : "57600 baud", nSeconds, nSent, nRecords);
-    std::printf("CPU %.2f s in %.2f s: %.3f%% of one core (on a CPU by the scheduler's count: %.4f s, %.4f%%)\n",
-                dCpu, dWall, 100.0 * dCpu / dWall, dRun, 100.0 * dRun / dWall);
-    std::printf("threads woken %llu times: %.1f a second%s\n", nWakeUps, static_cast<double>(nWakeUps) / dWall,
-                nSent > 0 ? (", " + std::to_string(static_cast<double>(nWakeUps) / nSent) + " a line").c_str() : "");
-    std::printf("resident memory: %.1f MB at the start, %.1f MB at the end, %.1f MB at the peak\n",
-                nRssStart / 1024.0, nRss / 1024.0, nHwm / 1024.0);
-    std::printf("exit status after SIGTERM: %d\n", WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1);
-    return nRecords == static_cast<size_t>(nSent) ? 0 : 1;
+    std::printf("halyard-cli log%s, %s, %d s\n", bMqtt ? " --mqtt" : "", bSilent ? "connected, sensor silent" : "57600 baud", nSeconds);
+    bool bAll = Finish(*runs[0], SIGTERM, dWall);
+    if (runs.size() > 1) {
+        if (server)
+            Report("wineserver", *server, dServerCpu, dServerRun, nServerWake, nServerRss, dWall);
+        bAll = Finish(*runs[1], SIGINT, dWall) && bAll;
+    }
+    return bAll ? 0 : 1;
 }

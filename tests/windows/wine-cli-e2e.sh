@@ -28,7 +28,7 @@ rm -f ./*.LOG ./*.TXT ./*.txt ./*.path
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -k > /dev/null 2>&1 || true
 }
 trap cleanup EXIT
 
@@ -56,21 +56,23 @@ same() {
   echo "ok: $step"
 }
 
+# Not in a subshell: the sensor's process is remembered for the clean-up.
 start_sensor() {
   local name=$1
   "$sim" --data-period 1000 > "$name.path" 2> "$name.err" &
   pids+=($!)
   wait_for "sensor $name" test -s "$name.path"
-  head -n1 "$name.path"
 }
-pty_win=$(start_sensor windows)
-pty_linux=$(start_sensor linux)
+start_sensor windows
+start_sensor linux
+pty_win=$(head -n1 windows.path)
+pty_linux=$(head -n1 linux.path)
 
 # The ports are mapped when the Wine server starts.
 "$winerun" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty_win" /f > /dev/null
 "$winerun" reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$pty_linux" /f > /dev/null
-"$wineserver" -k 2>/dev/null || true
-"$wineserver" -w 2>/dev/null || true
+"$wineserver" -k > /dev/null 2>&1 || true
+"$wineserver" -w > /dev/null 2>&1 || true
 
 win ports > ports.txt
 grep -q "^COM5	\\\\\\\\.\\\\COM5	" ports.txt || fail "COM5 is not listed: $(cat ports.txt)"
@@ -99,6 +101,7 @@ log_until_sigint() {
   shift
   "$@" log "$file" --no-stamp --no-auto-r --poll D? --every 1 2> "$file.err" &
   local pid=$!
+  pids+=("$pid")
   wait_for "3 records in $file" has_records "$file" 3
   kill -INT "$pid"
   wait "$pid" || fail "log into $file ended with status $?: $(cat "$file.err")"
@@ -110,13 +113,16 @@ head -n 3 "Données.LOG" > windows-log.txt
 same log
 
 # The dump, both at once (it paces itself for about 100 s); the header names
-# the file and the time, and "T?" gives the sensor's clock, which differ.
+# the file and the time, and "T?" gives the sensor's clock, which differ; the
+# data messages (PW) the sensor sends by itself while its output is on come
+# as each program's pace has them.
 "$cli" --quiet --port "$pty_linux" dump linux.TXT &
 linux_dump=$!
+pids+=("$linux_dump")
 "$winerun" "$exe" --quiet --port COM5 dump windows.TXT
 wait "$linux_dump" || fail "the Linux dump failed"
 for side in linux windows; do
-  grep -v '^:' "$side.TXT" | sed 's/^TIME .*/TIME (the clock)/' > "$side-dump.txt"
+  grep -v -e '^:' -e '^PW ' "$side.TXT" | sed 's/^TIME .*/TIME (the clock)/' > "$side-dump.txt"
 done
 same dump
 

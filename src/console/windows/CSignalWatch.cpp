@@ -14,20 +14,17 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/windows/UniqueHandle.h"
+
 namespace halyard {
 
 namespace {
 
 constexpr DWORD kCloseWaitMs = 5000;
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { ::CloseHandle(h); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
-
 struct ControlTarget {
-    OwnedHandle hRequest;  // auto-reset: signalled at each request
-    OwnedHandle hGone;     // manual-reset: signalled when the watch goes
+    UniqueHandle hRequest;  // auto-reset: signalled at each request
+    UniqueHandle hGone;     // manual-reset: signalled when the watch goes
     std::atomic<int> nPending{0};
 };
 

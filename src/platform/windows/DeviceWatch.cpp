@@ -9,16 +9,13 @@
 #include "platform/IDeviceWatch.h"
 #include "platform/PortTable.h"
 #include "platform/UdevPorts.h"
+#include "platform/windows/UniqueHandle.h"
 
 namespace halyard {
 
 namespace {
 
 constexpr LONG kLookPeriodMs = 1000;
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { ::CloseHandle(h); }
-};
 
 // The numbers of the ports listed now.
 std::set<int> ListedPorts()
@@ -54,7 +51,7 @@ public:
     }
 
 private:
-    std::unique_ptr<void, HandleCloser> m_hTimer;
+    UniqueHandle m_hTimer;
     std::set<int> m_listed;  // as the last look found them
 };
 
