@@ -34,6 +34,8 @@ public:
     bool IsRunning() const { return m_pid > 0; }
 
     int Port() const { return m_nPort; }
+    // The broker's process while it runs, for the benchmarks' figures.
+    pid_t Pid() const { return m_pid; }
     std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(m_nPort); }
     // A path inside the broker's own folder, for files its extra lines name.
     std::string Path(const std::string& strName) const { return m_folder.Path(strName); }
