@@ -29,7 +29,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -145,12 +144,12 @@ bool Finish(LogRun& run, int nSignal, double dWall)
 }
 
 // The wineserver of the prefix: the one working in the folder Wine names
-// after the prefix's device and inode.
-std::optional<pid_t> WineServerOf(const std::string& strPrefix)
+// after the prefix's device and inode; -1 when there is none.
+pid_t WineServerOf(const std::string& strPrefix)
 {
     struct stat info {};
     if (::stat(strPrefix.c_str(), &info) != 0)
-        return std::nullopt;
+        return -1;
     char szFolder[64];
     std::snprintf(szFolder, sizeof szFolder, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
                   static_cast<unsigned long long>(info.st_ino));
@@ -160,7 +159,7 @@ std::optional<pid_t> WineServerOf(const std::string& strPrefix)
         if (!error && cwd.filename() == szFolder)
             return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
     }
-    return std::nullopt;
+    return -1;
 }
 
 // Maps the sensor's terminal to COM9 and starts the Windows program on it.
@@ -231,11 +230,12 @@ int main(int argc, char** argv)
     std::this_thread::sleep_for(1s);  // the identification's last traffic is over
 
     const char* szPrefix = std::getenv("WINEPREFIX");
-    const std::optional<pid_t> server = strWineRun.empty() || szPrefix == nullptr ? std::nullopt : WineServerOf(szPrefix);
-    const double dServerCpu = server ? ProcCpuSeconds(*server) : 0.0;
-    const double dServerRun = server ? ProcRunSeconds(*server) : 0.0;
-    const unsigned long long nServerWake = server ? ProcWakeUps(*server) : 0;
-    const long nServerRss = server ? ProcStatusKb(*server, "VmRSS") : 0;
+    // A plain pid: GCC takes an optional one here for maybe uninitialised.
+    const pid_t server = strWineRun.empty() || szPrefix == nullptr ? -1 : WineServerOf(szPrefix);
+    const double dServerCpu = server > 0 ? ProcCpuSeconds(server) : 0.0;
+    const double dServerRun = server > 0 ? ProcRunSeconds(server) : 0.0;
+    const unsigned long long nServerWake = server > 0 ? ProcWakeUps(server) : 0;
+    const long nServerRss = server > 0 ? ProcStatusKb(server, "VmRSS") : 0;
     for (const auto& pRun : runs)
         StartMeasuring(*pRun);
     const auto start = std::chrono::steady_clock::now();
@@ -257,8 +257,8 @@ int main(int argc, char** argv)
     std::printf("halyard-cli log%s, %s, %d s\n", bMqtt ? " --mqtt" : "", bSilent ? "connected, sensor silent" : "57600 baud", nSeconds);
     bool bAll = Finish(*runs[0], SIGTERM, dWall);
     if (runs.size() > 1) {
-        if (server)
-            Report("wineserver", *server, dServerCpu, dServerRun, nServerWake, nServerRss, dWall);
+        if (server > 0)
+            Report("wineserver", server, dServerCpu, dServerRun, nServerWake, nServerRss, dWall);
         bAll = Finish(*runs[1], SIGINT, dWall) && bAll;
     }
     return bAll ? 0 : 1;
