@@ -193,7 +193,8 @@ CRecordSpool::AppendResult CRecordSpool::Append(StationRecord& record)
     if (m_nSize + strLine.size() > m_nMaxBytes) {
         ++m_nDropped;
         // The seq given survives a restart, so the gap shows at the collector.
-        SaveSoon();
+        if (SaveDue())
+            static_cast<void>(SavePositionLocked(m_position));
         return AppendResult::Dropped;
     }
     const ssize_t nWritten = ::write(m_fd.Get(), strLine.data(), strLine.size());
@@ -226,23 +227,35 @@ void CRecordSpool::Rewind()
 
 void CRecordSpool::Acknowledge(uint64_t nSeq, uint64_t nEnd)
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     if (nSeq <= m_position.nAckedSeq || nEnd > m_nSize)
         return;
     m_position.nAckedSeq = nSeq;
     m_position.nAckedOffset = nEnd;
     if (m_nWaiting > 0)
         --m_nWaiting;
-    if (!CompactIfDone(false))
-        SaveSoon();
+    if (CompactIfDone(false) || !SaveDue())
+        return;
+    // Written without holding the journal: the console thread appends to it
+    // meanwhile and never waits for the disk to take the position.
+    const Position position = m_position;
+    const uint64_t nGeneration = ++m_nSaveGeneration;
+    lock.unlock();
+    std::string strError;
+    if (!WritePosition(position, nGeneration, strError)) {
+        lock.lock();
+        m_strError = strError;
+    }
 }
 
-void CRecordSpool::SaveSoon()
+bool CRecordSpool::SaveDue()
 {
     const auto now = std::chrono::steady_clock::now();
     if (++m_nUnsaved < kSaveEvery && now - m_lastSave < kSaveInterval)
-        return;
-    static_cast<void>(SavePositionLocked(m_position));
+        return false;
+    m_nUnsaved = 0;
+    m_lastSave = now;
+    return true;
 }
 
 bool CRecordSpool::CompactIfDone(bool bWhateverLength)
@@ -274,23 +287,38 @@ SysResult CRecordSpool::SavePosition()
 
 SysResult CRecordSpool::SavePositionLocked(const Position& position)
 {
+    m_nUnsaved = 0;
+    m_lastSave = std::chrono::steady_clock::now();
+    return WritePosition(position, ++m_nSaveGeneration, m_strError);
+}
+
+SysResult CRecordSpool::WritePosition(const Position& position, uint64_t nGeneration, std::string& strError)
+{
+    std::lock_guard lock(m_saveMutex);
+    // A later position was written while this one waited: it stays.
+    if (nGeneration < m_nSavedGeneration)
+        return {};
     std::ostringstream text;
     text << "acked-seq " << position.nAckedSeq << "\nacked-offset " << position.nAckedOffset << "\nnext-seq "
          << position.nNextSeq << "\n";
     const std::string strText = text.str();
     const std::string strFinal = PositionPath();
     const std::string strTemp = strFinal + ".new";
+    auto fail = [&strError](const std::string& strWhat, int nError) {
+        const uint32_t dwError = nError != 0 ? static_cast<uint32_t>(nError) : ENOSPC;
+        strError = strWhat + ": " + SystemErrorText(dwError);
+        return SysResult::Failure(dwError);
+    };
     CUniqueFd fd(::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0640));
     if (!fd.IsValid())
-        return Fail(strTemp + " cannot be written", static_cast<uint32_t>(errno));
+        return fail(strTemp + " cannot be written", errno);
     if (::write(fd.Get(), strText.data(), strText.size()) != static_cast<ssize_t>(strText.size()) ||
         ::fsync(fd.Get()) != 0)
-        return Fail(strTemp + " cannot be written", errno != 0 ? static_cast<uint32_t>(errno) : ENOSPC);
+        return fail(strTemp + " cannot be written", errno);
     fd.Reset();
     if (::rename(strTemp.c_str(), strFinal.c_str()) != 0)
-        return Fail(strFinal + " cannot be replaced", static_cast<uint32_t>(errno));
-    m_nUnsaved = 0;
-    m_lastSave = std::chrono::steady_clock::now();
+        return fail(strFinal + " cannot be replaced", errno);
+    m_nSavedGeneration = nGeneration;
     return {};
 }
 

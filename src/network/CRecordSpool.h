@@ -90,8 +90,11 @@ private:
     // Empties the journal when every record in it was acknowledged and it is
     // long enough to be worth it (or whatever its length); true when it did.
     bool CompactIfDone(bool bWhateverLength);
-    // Saves the position when enough changed or enough time passed since the last save.
-    void SaveSoon();
+    // Whether enough changed or enough time passed since the last save to save again.
+    bool SaveDue();
+    // Writes the position file (m_saveMutex); one of an older generation than
+    // the last written is skipped. strError receives why it failed.
+    SysResult WritePosition(const Position& position, uint64_t nGeneration, std::string& strError);
 
     std::string m_strDirectory;
     std::string m_strStation;
@@ -105,6 +108,9 @@ private:
     uint64_t m_nDropped = 0;
     int m_nUnsaved = 0;
     std::chrono::steady_clock::time_point m_lastSave;
+    uint64_t m_nSaveGeneration = 0;   // the last position given to WritePosition
+    std::mutex m_saveMutex;           // guards the position file and what follows
+    uint64_t m_nSavedGeneration = 0;  // the last position written
     std::string m_strError;
 };
 
