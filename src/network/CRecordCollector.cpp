@@ -97,6 +97,17 @@ SysResult AppendText(const std::string& strPath, const std::string& strText, CFi
     return result;
 }
 
+// Seq 1 again is most likely a station that lost its state, whose new
+// records are dropped from here until its seq passes ours; "" after seq 1.
+std::string SeqAgainText(uint64_t nLastSeq)
+{
+    if (nLastSeq <= 1)
+        return {};
+    return "seq 1 again after seq " + std::to_string(nLastSeq) +
+           ": dropped as written already, as are the next ones up to that seq "
+           "(a station that lost its state directory starts again at 1)";
+}
+
 }  // namespace
 
 std::string GapText(uint64_t nLastSeq, const StationRecord& next)
@@ -198,15 +209,8 @@ CollectOutcome CRecordCollector::Collect(const StationRecord& record)
     if (!state.Ok())
         return FileFailure(StationPath(record.strStation, kStateName), state.Error());
     StationState& station = *state.Value();
-    if (record.nSeq <= station.nLastSeq) {
-        // Seq 1 again is most likely a station that lost its state, whose
-        // new records are dropped from here until its seq passes ours.
-        if (record.nSeq != 1 || station.nLastSeq == 1)
-            return {CollectResult::Duplicate, {}};
-        return {CollectResult::Duplicate, "seq 1 again after seq " + std::to_string(station.nLastSeq) +
-                                              ": dropped as written already, as are the next ones up to that seq "
-                                              "(a station that lost its state directory starts again at 1)"};
-    }
+    if (record.nSeq <= station.nLastSeq)
+        return {CollectResult::Duplicate, record.nSeq == 1 ? SeqAgainText(station.nLastSeq) : std::string()};
 
     const std::string strFileName = record.strTime.substr(0, 10) + ".LOG";
     const std::string strFile = StationPath(record.strStation, strFileName);
