@@ -26,6 +26,10 @@ std::string PortOpenErrorText(uint32_t dwError);
 // errno itself on Linux, the matching system error code on Windows.
 uint32_t SystemErrorCode(int nErrno);
 
+// The code the last failed system call of this thread left: errno on Linux,
+// GetLastError() on Windows.
+uint32_t LastSystemError();
+
 // The code a failure gets when the system gave none (EIO, ERROR_GEN_FAILURE).
 extern const uint32_t kUnknownSystemError;
 

@@ -58,7 +58,7 @@ bool CSerial_IF::Initialise(const std::string& lpszPortName, int nPort, const st
     m_pPacketBuffer = std::make_unique<CPacketBuffer>();
     if (!m_pTxBuffer->Initialise(SERIAL_BUFFER_SIZE) || !m_pRxBuffer->Initialise(SERIAL_BUFFER_SIZE) ||
         !m_pPacketBuffer->Initialise(SERIAL_PACKET_SLOTS)) {
-        m_dwLastError = ENOMEM;
+        m_dwLastError = SystemErrorCode(ENOMEM);
         return false;
     }
 
@@ -77,7 +77,7 @@ bool CSerial_IF::Initialise(const std::string& lpszPortName, int nPort, const st
 
     if (!StartStopThreads(true)) {
         if (m_dwLastError == 0)
-            m_dwLastError = EBUSY;
+            m_dwLastError = SystemErrorCode(EBUSY);
         Close();
         return false;
     }
@@ -97,7 +97,7 @@ bool CSerial_IF::ConfigPort(const std::string& lpszPortName, uint32_t dwBaudRate
         Close();
     const std::optional<std::string> device = CPortTable::Instance().Resolve(lpszPortName);
     if (!device) {
-        m_dwLastError = ENOENT;
+        m_dwLastError = SystemErrorCode(ENOENT);
         return false;
     }
     // Open sets raw 8N1 (or the given line), no flow control, RTS on, DTR off.
@@ -129,7 +129,7 @@ bool CSerial_IF::SetCommunicationTimeouts(uint32_t dwReadIntervalTimeout,
     // what is waiting); writes are bounded by the write settings.
     m_bTimeoutsRead = m_hPort.IsOpen();
     if (!m_bTimeoutsRead) {
-        m_dwLastError = EBADF;
+        m_dwLastError = SystemErrorCode(EBADF);
         return false;
     }
     m_Timeouts.ReadIntervalTimeout = dwReadIntervalTimeout;
@@ -219,7 +219,7 @@ bool CSerial_IF::CreateEvents()
         if (!hEvent)
             hEvent = CreateAutoResetEvent(strName);
         if (!hEvent && m_dwLastError == 0)
-            m_dwLastError = errno ? static_cast<uint32_t>(errno) : ENOMEM;
+            m_dwLastError = LastSystemError() != 0 ? LastSystemError() : SystemErrorCode(ENOMEM);
         return hEvent != nullptr;
     };
     bool bOk = create(m_hDataInEvent, m_szDataInEventName);

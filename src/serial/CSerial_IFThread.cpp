@@ -162,7 +162,7 @@ void CSerial_IF::OnHangUp()
 Result<uint32_t> CSerial_IF::WriteData()
 {
     if (!m_bPortOpen || !m_pTxBuffer)
-        return SysResult::Failure(EBADF);
+        return SysResult::Failure(SystemErrorCode(EBADF));
     uint32_t dwTotal = 0;
     for (int nChunk = 0; nChunk < 9; ++nChunk) {
         m_byTxChunk.fill(0);
@@ -197,7 +197,7 @@ Result<uint32_t> CSerial_IF::WriteData()
 Result<uint32_t> CSerial_IF::ReadData()
 {
     if (!m_bPortOpen || !m_pRxBuffer)
-        return SysResult::Failure(EBADF);
+        return SysResult::Failure(SystemErrorCode(EBADF));
     m_byRxChunk.fill(0);
     size_t nRead = 0;
     {

@@ -132,8 +132,11 @@ TEST(SerialIf, ObjectWithoutBuffersRefusesEverything)
     const uint8_t cmd[] = {'O', 'K', '\r', '\n'};
     EXPECT_EQ(serial.SendData(cmd, sizeof cmd), 0u);
     EXPECT_EQ(Receive(serial), "<none>");
-    EXPECT_FALSE(serial.WriteData().Ok());
-    EXPECT_FALSE(serial.ReadData().Ok());
+    // The failures carry this system's code for a port that is not open.
+    EXPECT_EQ(serial.WriteData().Error(), SystemErrorCode(EBADF));
+    EXPECT_EQ(serial.ReadData().Error(), SystemErrorCode(EBADF));
+    EXPECT_FALSE(serial.SetCommunicationTimeouts(MAXDWORD, 0, 0, 10, 1000));
+    EXPECT_EQ(serial.GetLastError(), SystemErrorCode(EBADF));
     serial.ParseData();
     serial.Close();  // nothing open: nothing to do
     EXPECT_FALSE(serial.IsPortOpen());
@@ -144,11 +147,11 @@ TEST(SerialIf, PortMissingFromTheTableFailsWithENOENT)
     CPortTable::Instance().Unregister(249);
     CSerial_IF serial;
     EXPECT_FALSE(serial.Initialise("\\\\.\\COM249", 249, "", 10));
-    EXPECT_EQ(serial.GetLastError(), static_cast<uint32_t>(ENOENT));
+    EXPECT_EQ(serial.GetLastError(), SystemErrorCode(ENOENT));
     EXPECT_FALSE(serial.IsPortOpen());
 
     EXPECT_FALSE(serial.Initialise("/dev/halyard-no-such-port", 249, "", 10));
-    EXPECT_EQ(serial.GetLastError(), static_cast<uint32_t>(ENOENT));
+    EXPECT_EQ(serial.GetLastError(), SystemErrorCode(ENOENT));
     EXPECT_FALSE(serial.IsPortOpen());
     // Nothing is sent without a port.
     const uint8_t cmd[] = {'O', 'K', '\r', '\n'};

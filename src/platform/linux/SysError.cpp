@@ -27,4 +27,9 @@ uint32_t SystemErrorCode(int nErrno)
     return static_cast<uint32_t>(nErrno);
 }
 
+uint32_t LastSystemError()
+{
+    return static_cast<uint32_t>(errno);
+}
+
 }  // namespace halyard

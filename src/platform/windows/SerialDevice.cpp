@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "platform/windows/WideText.h"
 
@@ -91,9 +92,11 @@ SysResult CSerialDevice::CloseAfter(const SysResult& failure)
 
 SysResult CSerialDevice::Claim(const std::string& strPath)
 {
-    // Object names take no backslashes: "\\.\COM5" becomes "//./COM5".
+    // Object names take no backslashes, and tell case: "\\.\com5" becomes
+    // "//./COM5", as "\\.\COM5" does.
     std::wstring strName = L"Halyard serial port " + WideText(strPath);
     std::replace(strName.begin(), strName.end(), L'\\', L'/');
+    std::transform(strName.begin(), strName.end(), strName.begin(), ::towupper);
     m_hClaim = ::CreateEventW(nullptr, TRUE, FALSE, strName.c_str());
     if (m_hClaim == nullptr)
         return LastError();

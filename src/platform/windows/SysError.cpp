@@ -70,4 +70,9 @@ uint32_t SystemErrorCode(int nErrno)
     }
 }
 
+uint32_t LastSystemError()
+{
+    return ::GetLastError();
+}
+
 }  // namespace halyard

@@ -5,6 +5,8 @@
 // open, and the other end hanging up.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 // The program's own names for the Win32 constants come before <windows.h>,
 // whose macros would take their place.
 #include "WaitUntil.h"
@@ -129,6 +131,10 @@ TEST(WineSerialDevice, APortAlreadyOpenIsRefusedAndTheFirstOpenerKeepsIt)
     EXPECT_FALSE(second.IsOpen());
     EXPECT_NE(PortOpenErrorText(refused.Error()).find("open in another program"), std::string::npos)
         << PortOpenErrorText(refused.Error());
+    std::string strLower = line.DeviceName();
+    for (char& c : strLower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_FALSE(second.Open(strLower, 9600, 8, NOPARITY, ONESTOPBIT)) << "the same port by another spelling";
 
     size_t nWritten = 0;
     ASSERT_TRUE(first.Write(reinterpret_cast<const uint8_t*>("X\n"), 2, nWritten, 1000));
