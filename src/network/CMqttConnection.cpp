@@ -146,7 +146,7 @@ SysResult CMqttConnection::Start(const std::optional<Will>& will)
     if (nConnect == MOSQ_ERR_INVAL)
         return Fail(EINVAL, m_settings.strUrl + ": the MQTT library refused the host or the port");
     if (nConnect != MOSQ_ERR_SUCCESS)
-        strFirstFailure = nConnect == MOSQ_ERR_ERRNO ? SystemErrorText(nErrno) : mosquitto_strerror(nConnect);
+        strFirstFailure = ResultText(nConnect, nErrno);
     m_network = std::thread([this, strFirstFailure] { RunNetwork(strFirstFailure); });
     return {};
 }

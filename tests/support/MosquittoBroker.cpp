@@ -70,7 +70,10 @@ void CMosquittoBroker::WriteConfig() const
            << "persistence true\n"
            << "persistence_location " << m_folder.Path("data/") << "\n"
            << "log_dest file " << m_folder.Path("mosquitto.log") << "\n"
-           << "log_type all\n";
+           << "log_type all\n"
+           // As the example set-up: a collector that falls behind a draining
+           // station must not lose what the broker holds for it (default 1000).
+           << "max_queued_messages 1000000\n";
     if (::geteuid() == 0)
         config << "user root\n";
     for (const std::string& strLine : m_extraConfig)
