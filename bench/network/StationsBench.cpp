@@ -67,23 +67,26 @@ int MessageNumber(const std::string& strRecord)
     return std::atoi(strRecord.substr(pos + 6, 5).c_str());
 }
 
+// The collector's files for this station; looked for again once a second
+// (a new day makes a new file).
+void FindCollected(Station& station)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(station.strCollected, error))
+        if (entry.path().extension() == ".LOG")
+            station.offsets.try_emplace(entry.path().string(), 0);
+}
+
 // Reads what the collector added to this station's files since the last
 // look; each record's latency goes into latencies. Returns how many numbers
 // below nBelow arrived for the first time.
 size_t ReadCollected(Station& station, std::vector<double>& latencies, int nBelow)
 {
     size_t nArrived = 0;
-    std::error_code error;
-    if (!std::filesystem::is_directory(station.strCollected, error))
-        return 0;
     const auto now = Clock::now();
-    for (const auto& entry : std::filesystem::directory_iterator(station.strCollected, error)) {
-        if (entry.path().extension() != ".LOG")
-            continue;
-        const std::string strPath = entry.path().string();
-        std::uintmax_t& offset = station.offsets[strPath];
-        const std::uintmax_t size = entry.file_size(error);
-        if (error || size <= offset)
+    for (auto& [strPath, offset] : station.offsets) {
+        struct stat info {};
+        if (::stat(strPath.c_str(), &info) != 0 || static_cast<std::uintmax_t>(info.st_size) <= offset)
             continue;
         std::ifstream in(strPath, std::ios::binary);
         in.seekg(static_cast<std::streamoff>(offset));
@@ -148,6 +151,8 @@ private:
     bool StartStations();
     void SendAll(int nMessage);
     void Collect();
+    // Sleeps until then, looking at the collector's files every 5 ms.
+    void CollectUntil(Clock::time_point then);
     size_t Received() const;
     bool WaitForAll(int nMessages, std::chrono::seconds timeout);
     void Report(int nMessages, double dWall);
@@ -166,13 +171,20 @@ private:
     int m_nDrainBelow = 0;
     size_t m_nDrained = 0;
     Clock::time_point m_back;
+    Clock::time_point m_lastFind;
     double m_dDrainSeconds = -1;
 };
 
 void CBench::Collect()
 {
-    for (Station& station : m_stations)
+    const bool bFind = Clock::now() - m_lastFind > 1s;
+    if (bFind)
+        m_lastFind = Clock::now();
+    for (Station& station : m_stations) {
+        if (bFind || station.offsets.empty())
+            FindCollected(station);
         m_nDrained += ReadCollected(station, m_latencies, m_nDrainBelow);
+    }
     const size_t nBacklog = static_cast<size_t>(m_nDrainBelow) * m_stations.size();
     if (m_nDrainBelow > 0 && m_dDrainSeconds < 0 && m_nDrained >= nBacklog)
         m_dDrainSeconds = std::chrono::duration<double>(Clock::now() - m_back).count();
@@ -221,13 +233,20 @@ void CBench::SendAll(int nMessage)
 {
     const auto start = Clock::now();
     for (size_t n = 0; n < m_stations.size(); ++n) {
-        std::this_thread::sleep_until(start + 900ms * n / m_stations.size());
+        CollectUntil(start + 900ms * n / m_stations.size());
         Station& station = m_stations[n];
         const std::string strLine = halyard::bench::DataMessage(nMessage);
         station.pSensor->SendLine(strLine.substr(0, strLine.size() - 2));
         station.sent[nMessage] = Clock::now();
-        Collect();
     }
+}
+
+void CBench::CollectUntil(Clock::time_point then)
+{
+    do {
+        Collect();
+        std::this_thread::sleep_for(5ms);
+    } while (Clock::now() < then);
 }
 
 size_t CBench::Received() const
@@ -243,8 +262,7 @@ bool CBench::WaitForAll(int nMessages, std::chrono::seconds timeout)
     const auto deadline = Clock::now() + timeout;
     const size_t nExpected = static_cast<size_t>(nMessages) * m_stations.size();
     while (Received() < nExpected && Clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-        Collect();
+        CollectUntil(Clock::now());
     }
     return Received() == nExpected;
 }
@@ -276,7 +294,7 @@ int CBench::Run()
             m_broker.Start();
             m_back = Clock::now();
         }
-        std::this_thread::sleep_until(start + 1s * nMessage);
+        CollectUntil(start + 1s * nMessage);
         SendAll(nMessage);
     }
     WaitForAll(nMessage, 60s);
