@@ -5,6 +5,7 @@
 #include <QSettings>
 
 #include "document/IDocHost.h"
+#include "ui/ProgramSettings.h"
 #include "ui/UiPrompts.h"
 
 namespace halyard {
@@ -137,7 +138,7 @@ QString CPlotFieldList::Group() const
 void CPlotFieldList::LoadNames()
 {
     m_names.clear();
-    QSettings settings(QStringLiteral("Orvan"), QStringLiteral("Halyard"));
+    QSettings settings = ProgramSettings();
     settings.beginGroup(Group());
     for (const QString& strKey : settings.childKeys()) {
         const QStringList parts = strKey.split(QLatin1Char(' '));
@@ -154,7 +155,7 @@ void CPlotFieldList::LoadNames()
 
 void CPlotFieldList::SaveNames()
 {
-    QSettings settings(QStringLiteral("Orvan"), QStringLiteral("Halyard"));
+    QSettings settings = ProgramSettings();
     settings.beginGroup(Group());
     settings.remove(QString());
     for (const auto& [nField, naming] : m_names) {

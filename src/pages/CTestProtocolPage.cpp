@@ -10,6 +10,7 @@
 #include "document/IDocHost.h"
 #include "resources/Resource.h"
 #include "ui/DialogUnits.h"
+#include "ui/ProgramSettings.h"
 #include "ui/TextConvert.h"
 #include "ui/UiPrompts.h"
 
@@ -23,7 +24,7 @@ constexpr int kButtonY = 70;
 
 QString ProfileText(const char* szKey, const char* szDefault)
 {
-    QSettings settings(QStringLiteral("Orvan"), QStringLiteral("Halyard"));
+    QSettings settings = ProgramSettings();
     settings.beginGroup(QStringLiteral("Test Protocol"));
     return settings.value(QString::fromLatin1(szKey), QString::fromLatin1(szDefault)).toString();
 }

@@ -1,19 +1,9 @@
 #include "CQtPortMemory.h"
 
-#include <QSettings>
-
 #include "platform/SettingsPortMemory.h"
+#include "ui/ProgramSettings.h"
 
 namespace halyard {
-
-namespace {
-
-QSettings ProgramSettings()
-{
-    return QSettings(QStringLiteral("Orvan"), QStringLiteral("Halyard"));
-}
-
-}  // namespace
 
 std::map<std::string, int> CQtPortMemory::Load()
 {

@@ -214,14 +214,12 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
     // The program's settings go to a folder of the test's own, never the user's.
     CTempFolder settings;
     if (!settings.IsValid())
         qFatal("no folder for the settings");
-    const QString strSettings = QString::fromStdString(settings.Path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, strSettings);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, strSettings);
+    ::setenv("XDG_CONFIG_HOME", settings.Path("config").c_str(), 1);
+    QApplication app(argc, argv);
     int nStatus = 0;
     {
         TestModeRulesTest rules;
