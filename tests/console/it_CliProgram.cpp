@@ -145,12 +145,16 @@ TEST_F(CliProgram, SigtermMidLogLeavesTheFileCompleteAndSendsTheCaptureCommand)
     constexpr int kLines = 200;
     for (int n = 1; n <= kLines; ++n)
         port.Sim().SendLine("LINE " + std::to_string(n));
-    while (SplitCrLf(ReadWholeFile(strLog)).size() < kLines && std::chrono::steady_clock::now() < deadline)
+    const std::string strLast = "LINE " + std::to_string(kLines) + "\r\n";
+    while (ReadWholeFile(strLog).find(strLast) == std::string::npos && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     run.Signal(SIGTERM);
     EXPECT_EQ(run.Wait(), 0) << ReadWholeFile(Output() + ".err");
 
-    const std::vector<std::string> records = SplitCrLf(ReadWholeFile(strLog));
+    // The answer to the identification's last "JM?" may come in once the log
+    // has started, on a machine slow enough to miss the tick after the finding one.
+    std::vector<std::string> records = SplitCrLf(ReadWholeFile(strLog));
+    std::erase(records, "00630");
     ASSERT_EQ(records.size(), static_cast<size_t>(kLines));
     for (int n = 1; n <= kLines; ++n)
         ASSERT_EQ(records[n - 1], "LINE " + std::to_string(n));
