@@ -130,9 +130,15 @@ bool CMosquittoBroker::Stop()
 {
     if (!IsRunning())
         return false;
-    ::kill(m_pid, SIGTERM);
-    if (WaitUntil([this] { return Reaped(); }, std::chrono::seconds(20)))
-        return true;
+    // Mosquitto sets up its signal handlers after it starts listening and
+    // only then marks itself running: a SIGTERM that falls between the two is
+    // lost. It is sent again until the broker ends.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        ::kill(m_pid, SIGTERM);
+        if (WaitUntil([this] { return Reaped(); }, std::chrono::milliseconds(500)))
+            return true;
+    }
     Kill();
     return false;
 }
