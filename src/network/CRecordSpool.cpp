@@ -27,6 +27,11 @@ constexpr uint64_t kCompactBytes = 1024 * 1024;
 // again, each with its own seq.
 constexpr int kSaveEvery = 500;
 constexpr std::chrono::seconds kSaveInterval{5};
+// While records are dropped, the position file keeps the next seq this far
+// ahead of the one given, so that no seq given to a dropped record is given
+// again after a kill (the gap the collector reports may then count up to
+// this many seqs that were never given).
+constexpr uint64_t kSeqsHeld = 100;
 
 }  // namespace
 
@@ -192,9 +197,7 @@ CRecordSpool::AppendResult CRecordSpool::Append(StationRecord& record)
         CompactIfDone(true);
     if (m_nSize + strLine.size() > m_nMaxBytes) {
         ++m_nDropped;
-        // The seq given survives a restart, so the gap shows at the collector.
-        if (SaveDue())
-            static_cast<void>(SavePositionLocked(m_position));
+        SeqNotJournalled();
         return AppendResult::Dropped;
     }
     const ssize_t nWritten = ::write(m_fd.Get(), strLine.data(), strLine.size());
@@ -202,12 +205,32 @@ CRecordSpool::AppendResult CRecordSpool::Append(StationRecord& record)
         const uint32_t dwError = nWritten < 0 ? static_cast<uint32_t>(errno) : ENOSPC;
         // A part written is taken back, so the journal holds whole lines only.
         static_cast<void>(::ftruncate(m_fd.Get(), static_cast<off_t>(m_nSize)));
+        SeqNotJournalled();
         static_cast<void>(Fail(JournalPath() + " cannot be written", dwError));
         return AppendResult::Failed;
     }
     m_nSize += strLine.size();
     ++m_nWaiting;
+    // The journal holds a seq past every one dropped: it speaks for them now.
+    m_nSeqHeld = 0;
     return AppendResult::Queued;
+}
+
+// A seq given to a record the journal does not hold survives a restart only
+// through the position file, so the gap shows at the collector.
+void CRecordSpool::SeqNotJournalled()
+{
+    if (m_position.nNextSeq <= m_nSeqHeld)
+        return;
+    m_nSeqHeld = m_position.nNextSeq + kSeqsHeld;
+    static_cast<void>(SavePositionLocked(m_position));
+}
+
+CRecordSpool::Position CRecordSpool::ToSave(const Position& position) const
+{
+    Position saved = position;
+    saved.nNextSeq = std::max(saved.nNextSeq, m_nSeqHeld);
+    return saved;
 }
 
 std::vector<CRecordSpool::Entry> CRecordSpool::ReadNext(size_t nMax)
@@ -238,7 +261,7 @@ void CRecordSpool::Acknowledge(uint64_t nSeq, uint64_t nEnd)
         return;
     // Written without holding the journal: the console thread appends to it
     // meanwhile and never waits for the disk to take the position.
-    const Position position = m_position;
+    const Position position = ToSave(m_position);
     const uint64_t nGeneration = ++m_nSaveGeneration;
     lock.unlock();
     std::string strError;
@@ -279,6 +302,8 @@ bool CRecordSpool::CompactIfDone(bool bWhateverLength)
 SysResult CRecordSpool::SavePosition()
 {
     std::lock_guard lock(m_mutex);
+    // Asked for as the station stops: the next seq is known exactly.
+    m_nSeqHeld = 0;
     // Nothing waits: the journal is emptied whatever its length.
     if (CompactIfDone(true))
         return {};
@@ -289,7 +314,7 @@ SysResult CRecordSpool::SavePositionLocked(const Position& position)
 {
     m_nUnsaved = 0;
     m_lastSave = std::chrono::steady_clock::now();
-    return WritePosition(position, ++m_nSaveGeneration, m_strError);
+    return WritePosition(ToSave(position), ++m_nSaveGeneration, m_strError);
 }
 
 SysResult CRecordSpool::WritePosition(const Position& position, uint64_t nGeneration, std::string& strError)

@@ -13,10 +13,10 @@
 //
 // The file may not grow past a bound: a record that does not fit is dropped
 // from the journal (the log file keeps it) and still takes its seq, so the
-// collector sees the gap (after a kill, the seqs of records dropped in the
-// last seconds before it may be given again). A last line torn by a kill is
-// cut off when the journal is opened. The file is locked: one process per
-// station and folder.
+// collector sees the gap; the position file keeps the next seq a little ahead
+// while records are dropped, so that a kill never gives their seqs again. A
+// last line torn by a kill is cut off when the journal is opened. The file is
+// locked: one process per station and folder.
 //
 // Thread-safe: the console thread appends, the network thread reads and
 // acknowledges.
@@ -85,6 +85,11 @@ private:
     // Scans the records after the acknowledged offset: their count and the last seq.
     SysResult ScanWaiting(uint64_t nSize);
     SysResult SavePositionLocked(const Position& position);
+    // A seq was given to a record the journal does not hold: the position
+    // file is told, ahead, when it does not cover it yet.
+    void SeqNotJournalled();
+    // The position as the file keeps it: the next seq no lower than the one held.
+    Position ToSave(const Position& position) const;
     // Complete lines from nOffset on: up to nMax records (0: all).
     std::vector<Entry> ReadFrom(uint64_t nOffset, size_t nMax, uint64_t& nStop);
     // Empties the journal when every record in it was acknowledged and it is
@@ -106,6 +111,7 @@ private:
     uint64_t m_nReadOffset = 0;
     uint64_t m_nWaiting = 0;
     uint64_t m_nDropped = 0;
+    uint64_t m_nSeqHeld = 0;     // while records are dropped: the next seq the position file gives
     int m_nUnsaved = 0;
     std::chrono::steady_clock::time_point m_lastSave;
     uint64_t m_nSaveGeneration = 0;   // the last position given to WritePosition

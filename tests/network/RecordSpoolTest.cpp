@@ -173,6 +173,46 @@ TEST_F(RecordSpool, OverTheBoundRecordsAreDroppedButTakeTheirSeqUntilThereIsRoom
     EXPECT_EQ(nSeq, 11u);
 }
 
+TEST_F(RecordSpool, TheSeqsOfDroppedRecordsAreNotGivenAgainAfterAKill)
+{
+    // Room for two records whatever their seqs, not three.
+    StationRecord probe{"mast-1", 999, "2026-12-10T01:02:03Z", "PW 99", RecordKind::Data};
+    const uint64_t nBound = 2 * (EncodeRecordJson(probe).size() + 1) + 2;
+    uint64_t nSeq = 0;
+    {
+        auto pSpool = OpenSpool(nBound);
+        Add(*pSpool, "PW 1");
+        Add(*pSpool, "PW 2");
+        for (int n = 3; n <= 6; ++n)
+            ASSERT_EQ(Add(*pSpool, "PW " + std::to_string(n)), CRecordSpool::AppendResult::Dropped);
+    }  // killed: no position saved on the way out
+    {
+        auto pSpool = OpenSpool(nBound);
+        EXPECT_EQ(ReadAll(*pSpool, true), Seqs(1, 2));
+        ASSERT_EQ(Add(*pSpool, "PW 7", &nSeq), CRecordSpool::AppendResult::Queued);
+        EXPECT_GT(nSeq, 6u) << "a dropped record's seq was given again";
+        // Dropped again, then room again: the journal holds a seq past the
+        // dropped ones, and a kill then gives none of them again either.
+        Add(*pSpool, "PW 8");
+        const uint64_t nQueuedLast = nSeq + 1;
+        ASSERT_EQ(Add(*pSpool, "PW 9", &nSeq), CRecordSpool::AppendResult::Dropped);
+        EXPECT_EQ(ReadAll(*pSpool, true), Seqs(nQueuedLast - 1, nQueuedLast));
+        ASSERT_EQ(Add(*pSpool, "PW 10", &nSeq), CRecordSpool::AppendResult::Queued);
+    }
+    const uint64_t nBeforeKill = nSeq;
+    {
+        auto pSpool = OpenSpool(nBound);
+        ASSERT_EQ(Add(*pSpool, "PW 11", &nSeq), CRecordSpool::AppendResult::Queued);
+        EXPECT_GT(nSeq, nBeforeKill);
+        // A stop saves the seq exactly: the next start goes on from it.
+        ASSERT_TRUE(pSpool->SavePosition().Ok());
+    }
+    const uint64_t nBeforeStop = nSeq;
+    auto pSpool = OpenSpool(nBound);
+    Add(*pSpool, "PW 12", &nSeq);
+    EXPECT_EQ(nSeq, nBeforeStop + 1);
+}
+
 TEST_F(RecordSpool, AWeekOfRecordsAtFifteenSecondsGoesThroughInOrderAndLeavesAnEmptyJournal)
 {
     constexpr int kRecords = 7 * 24 * 60 * 4;  // 40,320
