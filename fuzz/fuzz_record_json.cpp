@@ -7,7 +7,8 @@
 // to one line that decodes to the same record. Bit 0 set, the rest split at
 // NUL is a record's station, time, record and seq (decimal), its kind in bits
 // 1-2: the encoding is one line, and decodes to the same record exactly when
-// every field is one the decoder accepts, else to nothing.
+// every field is one the decoder accepts, else to nothing; a valid record's
+// line gives its seq from its opening alone too.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -46,6 +47,9 @@ bool Same(const halyard::StationRecord& a, const halyard::StationRecord& b)
 void CheckEncoding(const halyard::StationRecord& record, bool bValid)
 {
     const std::string strJson = halyard::EncodeRecordJson(record);
+    if (bValid)
+        Require(halyard::EncodedRecordSeq(strJson, record.strStation) == record.nSeq,
+                "a valid record's line gives its seq from its opening");
     Require(strJson.find('\n') == std::string::npos && strJson.find('\r') == std::string::npos,
             "a record's JSON is one line");
     const std::optional<halyard::StationRecord> decoded = halyard::DecodeRecordJson(strJson);

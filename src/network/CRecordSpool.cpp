@@ -137,42 +137,59 @@ SysResult CRecordSpool::CutTornLine(uint64_t& nSize)
 SysResult CRecordSpool::ScanWaiting(uint64_t nSize)
 {
     m_nWaiting = 0;
-    uint64_t nOffset = m_position.nAckedOffset;
-    while (nOffset < nSize) {
-        uint64_t nStop = nOffset;
-        const std::vector<Entry> entries = ReadFrom(nOffset, 4096, nStop);
-        if (nStop == nOffset)
-            return Fail(JournalPath(), EIO);
-        m_nWaiting += entries.size();
-        if (!entries.empty())
-            m_position.nNextSeq = std::max(m_position.nNextSeq, entries.back().nSeq + 1);
-        nOffset = nStop;
-    }
+    // Only the seq of each line is read: decoding every line of a full
+    // journal would hold a start up for seconds. A line that does not open as
+    // the encoder writes one is decoded whole.
+    const uint64_t nStop = WalkLines(m_position.nAckedOffset, SIZE_MAX, [this](std::string_view line, uint64_t) {
+        std::optional<uint64_t> seq = EncodedRecordSeq(line, m_strStation);
+        if (!seq)
+            if (const std::optional<StationRecord> record = DecodeRecordJson(line))
+                seq = record->nSeq;
+        if (!seq || *seq <= m_position.nAckedSeq)
+            return false;
+        ++m_nWaiting;
+        m_position.nNextSeq = std::max(m_position.nNextSeq, *seq + 1);
+        return true;
+    });
+    if (nStop != nSize)
+        return Fail(JournalPath(), EIO);
     return {};
 }
 
 std::vector<CRecordSpool::Entry> CRecordSpool::ReadFrom(uint64_t nOffset, size_t nMax, uint64_t& nStop)
 {
     std::vector<Entry> entries;
+    nStop = WalkLines(nOffset, nMax, [this, &entries](std::string_view line, uint64_t nEnd) {
+        const std::optional<StationRecord> record = DecodeRecordJson(line);
+        // A line that is not a record, or one acknowledged before the
+        // journal could be emptied, is passed over.
+        if (!record || record->nSeq <= m_position.nAckedSeq)
+            return false;
+        entries.push_back({record->nSeq, std::string(line), nEnd});
+        return true;
+    });
+    return entries;
+}
+
+uint64_t CRecordSpool::WalkLines(uint64_t nOffset, size_t nMax, const LineTaker& take)
+{
     std::string buffer;
     // Enough for nMax records of a usual length; more is read when they are longer.
-    size_t nWant = std::clamp<size_t>(nMax * kUsualLineBytes, kUsualLineBytes, kReadChunk);
-    nStop = nOffset;
-    while (nStop < m_nSize && entries.size() < nMax) {
+    size_t nWant = std::clamp<size_t>(std::min(nMax, kReadChunk) * kUsualLineBytes, kUsualLineBytes, kReadChunk);
+    size_t nTaken = 0;
+    uint64_t nStop = nOffset;
+    while (nStop < m_nSize && nTaken < nMax) {
         const size_t nLength = static_cast<size_t>(std::min<uint64_t>(m_nSize - nStop, nWant));
         buffer.resize(nLength);
         if (::pread(m_fd.Get(), buffer.data(), nLength, static_cast<off_t>(nStop)) != static_cast<ssize_t>(nLength))
             break;
         size_t nLineStart = 0;
-        for (size_t nLF = buffer.find('\n'); nLF != std::string::npos && entries.size() < nMax;
+        for (size_t nLF = buffer.find('\n'); nLF != std::string::npos && nTaken < nMax;
              nLF = buffer.find('\n', nLineStart)) {
             const std::string_view line(buffer.data() + nLineStart, nLF - nLineStart);
             nLineStart = nLF + 1;
-            const std::optional<StationRecord> record = DecodeRecordJson(line);
-            // A line that is not a record, or one acknowledged before the
-            // journal could be emptied, is passed over.
-            if (record && record->nSeq > m_position.nAckedSeq)
-                entries.push_back({record->nSeq, std::string(line), nStop + nLineStart});
+            if (take(line, nStop + nLineStart))
+                ++nTaken;
         }
         if (nLineStart == 0) {
             // No whole line in the buffer: a longer line, read again whole.
@@ -183,7 +200,7 @@ std::vector<CRecordSpool::Entry> CRecordSpool::ReadFrom(uint64_t nOffset, size_t
         }
         nStop += nLineStart;
     }
-    return entries;
+    return nStop;
 }
 
 CRecordSpool::AppendResult CRecordSpool::Append(StationRecord& record)
@@ -255,8 +272,9 @@ void CRecordSpool::Acknowledge(uint64_t nSeq, uint64_t nEnd)
         return;
     m_position.nAckedSeq = nSeq;
     m_position.nAckedOffset = nEnd;
-    if (m_nWaiting > 0)
-        --m_nWaiting;
+    // Nothing waits after the journal's last line, whatever the count says
+    // (a line counted at the start by its seq and then passed over as no record).
+    m_nWaiting = nEnd == m_nSize ? 0 : m_nWaiting - std::min<uint64_t>(m_nWaiting, 1);
     if (CompactIfDone(false) || !SaveDue())
         return;
     // Written without holding the journal: the console thread appends to it

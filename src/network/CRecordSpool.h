@@ -23,8 +23,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "network/StationRecord.h"
@@ -90,8 +92,14 @@ private:
     void SeqNotJournalled();
     // The position as the file keeps it: the next seq no lower than the one held.
     Position ToSave(const Position& position) const;
-    // Complete lines from nOffset on: up to nMax records (0: all).
+    // Complete lines from nOffset on: up to nMax records.
     std::vector<Entry> ReadFrom(uint64_t nOffset, size_t nMax, uint64_t& nStop);
+    // Hands each whole line from nOffset on (without its line feed) to take,
+    // with the offset after it, until take has counted nMax of them (it
+    // returns whether it did) or the lines end; the offset after the last
+    // line handed over.
+    using LineTaker = std::function<bool(std::string_view line, uint64_t nEnd)>;
+    uint64_t WalkLines(uint64_t nOffset, size_t nMax, const LineTaker& take);
     // Empties the journal when every record in it was acknowledged and it is
     // long enough to be worth it (or whatever its length); true when it did.
     bool CompactIfDone(bool bWhateverLength);

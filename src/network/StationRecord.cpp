@@ -1,5 +1,7 @@
 #include "network/StationRecord.h"
 
+#include <charconv>
+
 #include <nlohmann/json.hpp>
 
 namespace halyard {
@@ -151,6 +153,26 @@ std::string EncodeRecordJson(const StationRecord& record)
     // Replaced, never thrown: a station name or time that is not UTF-8 is a
     // caller's mistake the decoder refuses anyway.
     return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::optional<uint64_t> EncodedRecordSeq(std::string_view line, std::string_view station)
+{
+    constexpr std::string_view kOpening = R"({"station":")";
+    constexpr std::string_view kSeq = R"(","seq":)";
+    constexpr std::string_view kAfterSeq = R"(,"time":")";
+    if (!line.starts_with(kOpening) || !line.ends_with("\"}"))
+        return std::nullopt;
+    line.remove_prefix(kOpening.size());
+    if (!line.starts_with(station) || !line.substr(station.size()).starts_with(kSeq))
+        return std::nullopt;
+    line.remove_prefix(station.size() + kSeq.size());
+    uint64_t nSeq = 0;
+    const auto [pEnd, error] = std::from_chars(line.data(), line.data() + line.size(), nSeq);
+    const std::string_view rest(pEnd, static_cast<size_t>(line.data() + line.size() - pEnd));
+    // The encoder writes no leading zero and no seq of 0.
+    if (error != std::errc() || nSeq == 0 || line.front() == '0' || !rest.starts_with(kAfterSeq))
+        return std::nullopt;
+    return nSeq;
 }
 
 std::optional<StationRecord> DecodeRecordJson(std::string_view json)

@@ -37,6 +37,12 @@ std::string EncodeRecordJson(const StationRecord& record);
 // Latin-1), an unknown kind. Fields beyond these are ignored.
 std::optional<StationRecord> DecodeRecordJson(std::string_view json);
 
+// The seq of a line as EncodeRecordJson writes it for this station, read
+// from its opening bytes without decoding the rest (a journal's lines, where
+// decoding each is too slow for a large backlog); nullopt when the line does
+// not open and close as such a line does.
+std::optional<uint64_t> EncodedRecordSeq(std::string_view line, std::string_view station);
+
 // Whether a record is one DecodeRecordJson could give: a valid station name,
 // a seq above 0, a time in the one form, only printable Latin-1 in the record.
 bool IsValidRecord(const StationRecord& record);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "TempFolder.h"
 #include "network/CRecordSpool.h"
 
@@ -123,6 +125,30 @@ TEST_F(RecordSpool, ALastLineTornByAKillIsCutOffAndItsSeqGivenAgain)
     Add(*pSpool, "PW 4", &nSeq);
     EXPECT_EQ(nSeq, 4u);
     EXPECT_EQ(ReadAll(*pSpool, true), Seqs(1, 4));
+}
+
+// At a start the records waiting are counted by their seqs alone; a line
+// written otherwise than by the station (by hand, say) is decoded whole.
+TEST_F(RecordSpool, AStartCountsTheRecordsWaitingWhateverElseTheJournalHolds)
+{
+    std::string strJournal;
+    {
+        auto pSpool = OpenSpool();
+        Add(*pSpool, "PW 1");
+        strJournal = pSpool->JournalPath();
+    }
+    StationRecord third{"mast-1", 3, "2026-12-10T01:02:03Z", "PW 3", RecordKind::Data};
+    nlohmann::ordered_json reordered = nlohmann::ordered_json::parse(EncodeRecordJson(third));
+    reordered.erase("station");
+    reordered["station"] = "mast-1";
+    std::ofstream(strJournal, std::ios::binary | std::ios::app)
+        << "not a record\n"
+        << R"({"station":"mast-1","seq":2,"time":"2026-12-10T01:02:03Z","record":"PW 2","kind":"nonsense"})"
+        << "\n" << reordered.dump() << "\n";
+    auto pSpool = OpenSpool();
+    EXPECT_EQ(pSpool->LastSeq(), 3u);
+    EXPECT_EQ(ReadAll(*pSpool, true), (std::vector<uint64_t>{1, 3}));
+    EXPECT_EQ(pSpool->Waiting(), 0u) << "a record counted at the start that is never sent";
 }
 
 TEST_F(RecordSpool, RecordsAcknowledgedBeforeTheJournalWasEmptiedAreNotSentAgain)

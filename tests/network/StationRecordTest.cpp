@@ -76,6 +76,32 @@ TEST(StationRecordJson, AcceptsTheLargestSeqAndIgnoresMembersItDoesNotKnow)
     EXPECT_TRUE(DecodeRecordJson(" \n" + EncodeRecordJson(Sample()) + "\r\n"));
 }
 
+// A journal's lines are counted at a start by their seq alone; any line that
+// does not open and close as the encoder writes it goes to the full decoder.
+TEST(StationRecordJson, TheSeqIsReadFromTheOpeningOfAnEncodedLine)
+{
+    for (const uint64_t nSeq : {uint64_t{1}, uint64_t{42}, std::numeric_limits<uint64_t>::max()}) {
+        StationRecord record = Sample();
+        record.nSeq = nSeq;
+        record.strRecord = R"(a record with ","seq":7 in it)";
+        EXPECT_EQ(EncodedRecordSeq(EncodeRecordJson(record), "mast-3_North"), nSeq);
+    }
+    const std::string strLine = EncodeRecordJson(Sample());
+    EXPECT_EQ(EncodedRecordSeq(strLine, "mast-3"), std::nullopt) << "another station's name, a prefix of it";
+    EXPECT_EQ(EncodedRecordSeq(strLine, "mast-3_North_2"), std::nullopt);
+    EXPECT_EQ(EncodedRecordSeq(strLine.substr(0, strLine.size() - 1), "mast-3_North"), std::nullopt)
+        << "a line cut short";
+    for (const char* szOdd : {R"({"station":"mast-3_North","seq":0,"time":"x","kind":"data"})",
+                              R"({"station":"mast-3_North","seq":042,"time":"x","kind":"data"})",
+                              R"({"station":"mast-3_North","seq":-4,"time":"x","kind":"data"})",
+                              R"({"station":"mast-3_North","seq":4.5,"time":"x","kind":"data"})",
+                              R"({"station":"mast-3_North","seq":"4","time":"x","kind":"data"})",
+                              R"({"station":"mast-3_North","seq":99999999999999999999,"time":"x","kind":"data"})",
+                              R"({"seq":4,"station":"mast-3_North","time":"x","kind":"data"})",
+                              R"({ "station":"mast-3_North","seq":4,"time":"x","kind":"data"})"})
+        EXPECT_EQ(EncodedRecordSeq(szOdd, "mast-3_North"), std::nullopt) << szOdd;
+}
+
 TEST(StationRecordJson, RefusesWhatIsNotARecord)
 {
     const std::string strBad[] = {
