@@ -58,14 +58,6 @@ std::string ShellQuoted(const std::string& strWord)
     return strQuoted + "'";
 }
 
-size_t Count(const std::string& strText, const std::string& strPart)
-{
-    size_t nCount = 0;
-    for (size_t n = strText.find(strPart); n != std::string::npos; n = strText.find(strPart, n + 1))
-        ++nCount;
-    return nCount;
-}
-
 // A broker, the folder the collector writes to, and the collector and
 // publishers as processes of their own.
 class CollectTest : public ::testing::Test {
@@ -82,12 +74,12 @@ protected:
     // Starts the collector and waits until the broker has its subscription.
     std::unique_ptr<CCliProcess> StartCollector(const CMosquittoBroker& broker, std::vector<std::string> extra = {})
     {
-        const size_t nSubscribed = Count(broker.Log(), "halyard/+/records");
+        const size_t nSubscribed = broker.Subscriptions("halyard/+/records");
         std::vector<std::string> args = {"collect", "--mqtt", broker.Url(), "--dir", Dir(), "--client-id",
                                          "test-collector"};
         args.insert(args.end(), extra.begin(), extra.end());
         auto pCollector = std::make_unique<CCliProcess>(HALYARD_CLI_PROGRAM, args, m_folder.Path("collect.out"));
-        EXPECT_TRUE(WaitUntil([&] { return Count(broker.Log(), "halyard/+/records") > nSubscribed; }, kLongWait))
+        EXPECT_TRUE(WaitUntil([&] { return broker.Subscriptions("halyard/+/records") > nSubscribed; }, kLongWait))
             << CollectorErr() << broker.Log();
         return pCollector;
     }
@@ -176,7 +168,7 @@ TEST_F(CollectTest, NothingLostOrDoubledWhenTheCollectorIsKilledMidStream)
 
     pCollector = StartCollector(broker);
     EXPECT_TRUE(WaitForFile(DayFile("mast-1"), Lines("mast-1", Seqs(1, kRecords))))
-        << Count(ReadWholeFile(DayFile("mast-1")), "\r\n") << " lines\n" << CollectorErr();
+        << CountOf(ReadWholeFile(DayFile("mast-1")), "\r\n") << " lines\n" << CollectorErr();
     EXPECT_FALSE(fs::exists(Dir() + "/mast-1/gaps.txt"));
 }
 
@@ -234,7 +226,7 @@ TEST_F(CollectTest, TheCollectorsFilesHoldTheStationsRecordsByteForByte)
             strText += ReadWholeFile(strDay);
         return strText;
     };
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(Dir() + "/mast-1") && Count(collected(), "\r\n") >= 2; },
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(Dir() + "/mast-1") && CountOf(collected(), "\r\n") >= 2; },
                           kLongWait))
         << ReadWholeFile(m_folder.Path("station.out.err")) << CollectorErr();
     station.Signal(SIGTERM);
@@ -348,11 +340,11 @@ protected:
 
 TEST_F(CollectTlsTest, CollectsOverTlsWithTheBrokersCa)
 {
-    const size_t nSubscribed = Count(m_pBroker->Log(), "halyard/+/records");
+    const size_t nSubscribed = m_pBroker->Subscriptions("halyard/+/records");
     CCliProcess collector(HALYARD_CLI_PROGRAM,
                           {"collect", "--mqtt", TlsUrl(), "--mqtt-ca", m_folder.Path("ca.crt"), "--dir", Dir()},
                           m_folder.Path("collect.out"));
-    ASSERT_TRUE(WaitUntil([&] { return Count(m_pBroker->Log(), "halyard/+/records") > nSubscribed; }, kLongWait))
+    ASSERT_TRUE(WaitUntil([&] { return m_pBroker->Subscriptions("halyard/+/records") > nSubscribed; }, kLongWait))
         << CollectorErr() << m_pBroker->Log();
     ASSERT_EQ(Publish(*m_pBroker, "mast-1", {1, 2}, {"--cafile", m_folder.Path("ca.crt")}), 0);
     EXPECT_TRUE(WaitForFile(DayFile("mast-1"), Lines("mast-1", {1, 2}))) << CollectorErr();

@@ -97,9 +97,11 @@ public:
     }
 
 private:
-    CMqttConnection m_connection;
+    // Before the connection: its network thread may still hand over a
+    // message until the connection is destroyed, first.
     mutable std::mutex m_mutex;
     std::vector<Message> m_messages;
+    CMqttConnection m_connection;
 };
 
 MqttSettings Settings(const CMosquittoBroker& broker)

@@ -57,6 +57,19 @@ CMosquittoBroker::~CMosquittoBroker()
         Stop();
 }
 
+size_t CountOf(const std::string& strText, const std::string& strPart)
+{
+    size_t nCount = 0;
+    for (size_t n = strText.find(strPart); n != std::string::npos; n = strText.find(strPart, n + 1))
+        ++nCount;
+    return nCount;
+}
+
+size_t CMosquittoBroker::Subscriptions(const std::string& strFilter) const
+{
+    return CountOf(Log(), strFilter);
+}
+
 std::vector<std::string> CMosquittoBroker::ClientArgs() const
 {
     return {"-h", "127.0.0.1", "-p", std::to_string(m_nPort)};
@@ -122,6 +135,7 @@ bool CMosquittoBroker::Start()
             return false;
         if (WaitUntil([this] { return Accepts() || Reaped(); }) && IsRunning())
             return true;
+        Kill();  // one that never listened is not left behind
     }
     return false;
 }

@@ -19,6 +19,9 @@
 
 namespace halyard::test {
 
+// How many times strPart occurs in strText (overlapping ones too).
+size_t CountOf(const std::string& strText, const std::string& strPart);
+
 class CMosquittoBroker {
 public:
     explicit CMosquittoBroker(std::vector<std::string> extraConfig = {});
@@ -41,6 +44,9 @@ public:
     std::string Path(const std::string& strName) const { return m_folder.Path(strName); }
     // What Mosquitto logged so far, for a failing test's message.
     std::string Log() const { return ReadWholeFile(m_folder.Path("mosquitto.log")); }
+    // How many subscriptions to this topic filter the broker has taken so far
+    // (by its log): a client's subscription is in place once it grows.
+    size_t Subscriptions(const std::string& strFilter) const;
     // The options that point mosquitto_pub and mosquitto_sub at this broker.
     std::vector<std::string> ClientArgs() const;
 
