@@ -45,6 +45,7 @@ void BM_JournalOpen(benchmark::State& state)
     const int64_t nRecords = state.range(0);
     const std::string strFolder = StateFolder(nRecords);
     if (!Fill(strFolder, nRecords)) {
+        std::filesystem::remove_all(strFolder);
         state.SkipWithError("the journal could not be filled");
         return;
     }

@@ -30,6 +30,7 @@
 #include "ProcStatus.h"
 #include "SimSensor.h"
 #include "TempFolder.h"
+#include "WaitUntil.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using halyard::test::CCliProcess;
 using halyard::test::ProcCpuSeconds;
+using halyard::test::WaitUntil;
 using halyard::test::ProcStatusKb;
 
 struct Options {
@@ -55,7 +57,6 @@ struct Station {
     std::string strCollected;             // the collector's folder for this station
     std::map<std::string, std::uintmax_t> offsets;  // bytes read so far, by file
     double dCpuStart = 0;
-    long nRssPeak = 0;
 };
 
 // The message number of a collected record ("PW 00 NNNNN ..."), -1 if none.
@@ -190,11 +191,6 @@ void CBench::Collect()
         m_dDrainSeconds = std::chrono::duration<double>(Clock::now() - m_back).count();
 }
 
-std::string Url(const halyard::test::CMosquittoBroker& broker)
-{
-    return "mqtt://127.0.0.1:" + std::to_string(broker.Port());
-}
-
 bool CBench::StartStations()
 {
     m_stations.resize(m_options.nStations);
@@ -214,7 +210,7 @@ bool CBench::StartStations()
         station.pProcess = std::make_unique<CCliProcess>(
             m_options.strProgram,
             std::vector<std::string>{"--quiet", "--port", station.pSensor->DevicePath(), "log",
-                                     m_folder.Path(station.strName + ".LOG"), "--no-auto-r", "--mqtt", Url(m_broker),
+                                     m_folder.Path(station.strName + ".LOG"), "--no-auto-r", "--mqtt", m_broker.Url(),
                                      "--station", station.strName, "--state-dir",
                                      m_folder.Path("state/" + station.strName)},
             m_folder.Path(station.strName + ".out"));
@@ -274,8 +270,13 @@ int CBench::Run()
     std::filesystem::create_directories(m_folder.Path("collected"));
     m_pCollector = std::make_unique<CCliProcess>(
         m_options.strProgram,
-        std::vector<std::string>{"--quiet", "collect", "--mqtt", Url(m_broker), "--dir", m_folder.Path("collected")},
+        std::vector<std::string>{"--quiet", "collect", "--mqtt", m_broker.Url(), "--dir", m_folder.Path("collected")},
         m_folder.Path("collector.out"));
+    // Records published before the collector subscribed would not wait for it.
+    if (!WaitUntil([this] { return m_broker.Subscriptions("halyard/+/records") > 0; }, 30s)) {
+        std::fprintf(stderr, "the collector did not subscribe\n");
+        return 1;
+    }
     if (!StartStations())
         return 1;
     m_dCollectorCpuStart = ProcCpuSeconds(m_pCollector->Pid());
@@ -291,7 +292,10 @@ int CBench::Run()
             m_nBacklogBytes = FolderBytes(m_folder.Path("state"));
             m_nDrained = Received();
             m_nDrainBelow = nMessage;
-            m_broker.Start();
+            if (!m_broker.Start()) {
+                std::fprintf(stderr, "the broker did not start again:\n%s\n", m_broker.Log().c_str());
+                return 1;
+            }
             m_back = Clock::now();
         }
         CollectUntil(start + 1s * nMessage);
