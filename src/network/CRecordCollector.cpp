@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "platform/SettingsFile.h"
 #include "platform/TextFile.h"
 
 namespace halyard {
@@ -31,22 +33,15 @@ struct PendingRecord {
     uint64_t nEnd = 0;
 };
 
-// The state file's whole text is replaced by a rename: a reader finds the
-// old one or the new one, never a part.
+// The state file's whole text is replaced, on the disk before the record is
+// written: a reader, or a start after a power cut, finds the old one or the
+// new one, never a part.
 SysResult SaveState(const std::string& strPath, const PendingRecord& pending)
 {
-    const std::string strTemp = strPath + ".new";
-    {
-        std::ofstream out(strTemp, std::ios::trunc);
-        out << "seq " << pending.nSeq << "\nafter " << pending.nLastSeq << "\nfile " << pending.strFile << "\nstart "
-            << pending.nStart << "\nend " << pending.nEnd << "\n";
-        out.flush();
-        if (!out)
-            return SysResult::Failure(errno ? static_cast<uint32_t>(errno) : EIO);
-    }
-    if (std::rename(strTemp.c_str(), strPath.c_str()) != 0)
-        return SysResult::FromErrno();
-    return {};
+    std::ostringstream text;
+    text << "seq " << pending.nSeq << "\nafter " << pending.nLastSeq << "\nfile " << pending.strFile << "\nstart "
+         << pending.nStart << "\nend " << pending.nEnd << "\n";
+    return WriteFileAtomically(strPath, text.str());
 }
 
 // The saved state: none when the file does not exist (a station not seen

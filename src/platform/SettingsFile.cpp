@@ -77,25 +77,25 @@ SysResult CSettingsFile::WriteGroup(const std::string& strGroup,
     std::string strText;
     if (const SysResult read = ReadText(strText); !read)
         return read;
-    return WriteAtomically(ReplaceIniGroup(strText, strGroup, values));
+    return WriteFileAtomically(m_strPath, ReplaceIniGroup(strText, strGroup, values));
 }
 
-SysResult CSettingsFile::WriteAtomically(const std::string& strText)
+SysResult WriteFileAtomically(const std::string& strPath, const std::string& strText)
 {
     std::error_code ec;
-    const fs::path folder = SystemPath(m_strPath).parent_path();
+    const fs::path folder = SystemPath(strPath).parent_path();
     if (!folder.empty())
         fs::create_directories(folder, ec);
     if (ec)
         return SysResult::Failure(static_cast<uint32_t>(ec.value()));
 
-    const std::string strTemp = TemporaryName(m_strPath);
+    const std::string strTemp = TemporaryName(strPath);
     CUniqueFd fd(OpenFd(strTemp, O_WRONLY | O_CREAT | O_EXCL));
     if (!fd.IsValid())
         return SysResult::FromErrno();
     // The new file keeps the old one's permissions; a first one gets the umask's.
     int nError = 0;
-    if (!KeepPermissions(fd.Get(), m_strPath))
+    if (!KeepPermissions(fd.Get(), strPath))
         nError = errno;
     if (nError == 0 && !WriteAll(fd.Get(), strText))
         nError = errno != 0 ? errno : EIO;
@@ -103,7 +103,7 @@ SysResult CSettingsFile::WriteAtomically(const std::string& strText)
         nError = errno;
     if (!fd.Close() && nError == 0)
         nError = errno;
-    if (nError == 0 && !RenameOver(strTemp, m_strPath))
+    if (nError == 0 && !RenameOver(strTemp, strPath))
         nError = errno;
     if (nError != 0) {
         RemoveFile(strTemp);

@@ -16,6 +16,12 @@
 
 namespace halyard {
 
+// Replaces the file at strPath with strText: written to a temporary file
+// beside it, put on the disk and renamed over it, so that a reader (or a
+// start after a power cut) finds the old text or the new one, never a part.
+// The folder is created when missing; the file keeps the old one's permissions.
+SysResult WriteFileAtomically(const std::string& strPath, const std::string& strText);
+
 class CSettingsFile {
 public:
     explicit CSettingsFile(std::string strPath = DefaultPath());
@@ -38,7 +44,6 @@ private:
     // The file's text ("" for a missing file); a failure when it exists and
     // cannot be read.
     SysResult ReadText(std::string& strText) const;
-    SysResult WriteAtomically(const std::string& strText);
 
     std::string m_strPath;
 };
