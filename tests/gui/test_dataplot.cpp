@@ -23,6 +23,7 @@
 #include "pages/CLogFileTask.h"
 #include "pages/CPlotFieldList.h"
 #include "platform/Clock.h"
+#include "ui/ProgramSettings.h"
 
 using namespace halyard;
 using namespace halyard::test;
@@ -202,7 +203,7 @@ private slots:
         Fields()->item(nRow, CPlotFieldList::COL_NAME)->setText("Visibility");
         Fields()->item(nRow, CPlotFieldList::COL_UNIT)->setText("m");
         QCOMPARE(Plot()->graph(0)->name(), QString("Visibility (m)"));
-        QSettings settings(QStringLiteral("Orvan"), QStringLiteral("Halyard"));
+        const QSettings settings = halyard::ProgramSettings();
         QCOMPARE(settings.value("Data Plot ZRT-630/Field 3 Name").toString(), QString("Visibility"));
         QCOMPARE(settings.value("Data Plot ZRT-630/Field 3 Unit").toString(), QString("m"));
         SaveShot(Page(), "plot-page.png");

@@ -13,6 +13,7 @@
 
 #include "GuiTestSupport.h"
 #include "TempFolder.h"
+#include "ui/ProgramSettings.h"
 #include "pages/CConnectDlg.h"
 #include "pages/TestModeCommands.h"
 #include "shell/CDynamicTabCtrl.h"
@@ -36,9 +37,10 @@ QStringList Items(const QComboBox* pCombo)
     return items;
 }
 
+// The settings the program keeps, wherever the system keeps them.
 QSettings Profile()
 {
-    return QSettings(QStringLiteral("Orvan"), QStringLiteral("Halyard"));
+    return halyard::ProgramSettings();
 }
 
 }  // namespace
