@@ -19,4 +19,4 @@ for file in README.md LICENSE examples/demo.NVM; do
   sed 's/$/\r/' "$file" > "$stage/$(basename "$file")"
 done
 (cd "$dir" && zip -qr "$name.zip" "$name")
-echo "$PWD/$dir/$name.zip"
+echo "$(cd "$dir" && pwd)/$name.zip"
