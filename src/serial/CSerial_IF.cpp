@@ -218,8 +218,10 @@ bool CSerial_IF::CreateEvents()
     const auto create = [this](EventHandle& hEvent, const std::string& strName) {
         if (!hEvent)
             hEvent = CreateAutoResetEvent(strName);
-        if (!hEvent && m_dwLastError == 0)
-            m_dwLastError = LastSystemError() != 0 ? LastSystemError() : SystemErrorCode(ENOMEM);
+        if (!hEvent && m_dwLastError == 0) {
+            const uint32_t dwError = LastSystemError();
+            m_dwLastError = dwError != 0 ? dwError : SystemErrorCode(ENOMEM);
+        }
         return hEvent != nullptr;
     };
     bool bOk = create(m_hDataInEvent, m_szDataInEventName);
